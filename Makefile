@@ -1,0 +1,40 @@
+# make run   installs what is missing, builds, opens the window on the sample table
+# make test  installs what is missing, builds, runs every test
+BUILD   ?= build
+RUNDIR  ?= run
+PACKAGES = cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
+           fonts-thai-tlwg xvfb xauth xdotool x11-utils imagemagick poppler-utils \
+           cups cups-client cups-bsd printer-driver-cups-pdf
+SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps build run test bench clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j$$(nproc)
+
+$(RUNDIR)/KTABLE.DAT: data/indices-sample.csv | build
+	mkdir -p $(RUNDIR)
+	$(BUILD)/tarvon-table import data/indices-sample.csv $@
+
+run: build $(RUNDIR)/KTABLE.DAT
+	cd $(RUNDIR) && ../$(BUILD)/tarvon
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j2
+
+bench: build
+	$(BUILD)/bench/tarvon_bench
+
+clean:
+	rm -rf $(BUILD) $(RUNDIR)

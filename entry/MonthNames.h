@@ -1,0 +1,12 @@
+// The twelve Thai month names, by month number.
+#pragma once
+
+#include <QString>
+
+#include "app/Kinds.h"
+
+// The name of month 1 to 12; an empty text for any other number.
+QString thaiMonthName(Long month);
+
+// A month prompt: the lead text followed by " 1.<name> 2.<name> ... 12.<name>".
+QString monthPrompt(const QString& lead);

@@ -1,0 +1,86 @@
+#include "entry/Replies.h"
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "app/CalcState.h"
+
+namespace {
+
+const QString kEmpty = QStringLiteral("ยังไม่ได้ป้อนตัวเลข กรุณาป้อนตัวเลข");
+
+QString notANumber(const QString& reply) {
+    return QStringLiteral("\"%1\" ไม่ใช่ตัวเลข กรุณาป้อนเป็นตัวเลข").arg(reply);
+}
+
+bool askNumber(Platform& ui, const QString& prompt, double& out,
+               const std::function<Conversion(const QString&)>& convert) {
+    for (;;) {
+        const std::optional<QString> reply = ui.inputBox(prompt);
+        if (!reply) return false;
+        const Conversion c = convert(*reply);
+        if (c.ok) {
+            out = c.value;
+            return true;
+        }
+        ui.msgBox(c.error);
+    }
+}
+
+}  // namespace
+
+Conversion replyToDouble(const QString& reply, const QLocale& locale) {
+    const QString t = reply.trimmed();
+    if (t.isEmpty()) return {false, 0, kEmpty};
+    bool ok = false;
+    const double v = locale.toDouble(t, &ok);
+    if (!ok) {
+        // QLocale says "not ok" for an overflow too; tell the two apart.
+        if (std::isinf(v)) return {false, 0, QStringLiteral("ตัวเลข \"%1\" ใหญ่เกินไป").arg(t)};
+        return {false, 0, notANumber(t)};
+    }
+    if (!std::isfinite(v)) return {false, 0, notANumber(t)};
+    return {true, v, {}};
+}
+
+Conversion replyToWhole(const QString& reply, double min, double max, const QLocale& locale) {
+    Conversion c = replyToDouble(reply, locale);
+    if (!c.ok) return c;
+    const double r = std::nearbyint(c.value);  // the default rounding: halves to even
+    if (r < min || r > max) {
+        return {false, 0,
+                QStringLiteral("ตัวเลข %1 อยู่นอกช่วงที่รับได้ กรุณาป้อนจำนวนเต็มตั้งแต่ %2 ถึง %3")
+                    .arg(reply.trimmed())
+                    .arg(static_cast<qlonglong>(min))
+                    .arg(static_cast<qlonglong>(max))};
+    }
+    return {true, r, {}};
+}
+
+bool askLong(Platform& ui, const QString& prompt, Long& out) {
+    double v = 0;
+    constexpr double lo = std::numeric_limits<Long>::min(), hi = std::numeric_limits<Long>::max();
+    if (!askNumber(ui, prompt, v, [](const QString& r) { return replyToWhole(r, lo, hi); }))
+        return false;
+    out = static_cast<Long>(v);
+    return true;
+}
+
+bool askInteger(Platform& ui, const QString& prompt, Integer& out) {
+    double v = 0;
+    constexpr double lo = std::numeric_limits<Integer>::min();
+    constexpr double hi = std::numeric_limits<Integer>::max();
+    if (!askNumber(ui, prompt, v, [](const QString& r) { return replyToWhole(r, lo, hi); }))
+        return false;
+    out = static_cast<Integer>(v);
+    return true;
+}
+
+bool askDouble(Platform& ui, const QString& prompt, Double& out) {
+    return askNumber(ui, prompt, out, [](const QString& r) { return replyToDouble(r); });
+}
+
+QString askText50(Platform& ui, const QString& prompt) {
+    return fixedText(ui.inputBox(prompt).value_or(QString()), kTextLength);
+}

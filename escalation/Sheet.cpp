@@ -1,0 +1,137 @@
+#include "escalation/Sheet.h"
+
+#include <cmath>
+#include <functional>
+
+#include "escalation/Arithmetic.h"
+
+using print::Col;
+using print::Item;
+using print::Statement;
+
+namespace {
+
+QString s(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Removes blanks (U+0020 only) from both ends; code-0 characters stay.
+QString trimBlanks(const QString& text) {
+    int b = 0, e = text.size();
+    while (b < e && text[b] == QLatin1Char(' ')) ++b;
+    while (e > b && text[e - 1] == QLatin1Char(' ')) --e;
+    return text.mid(b, e - b);
+}
+
+Statement valuesLine(const FormulaDef& def, const IndexValues& v, const char* suffix) {
+    Statement st{Col{25}};
+    for (size_t i = 0; i < def.terms.size(); ++i) {
+        const FormulaTerm& t = def.terms[i];
+        st.push_back((i ? s(" , ") : QString()) + t.symbol + s(suffix) + s(" = "));
+        st.push_back(v[t.column]);
+    }
+    return st;
+}
+
+// Terms first..last-1 written as "c(" items ")" joined by ") + c(", after
+// `lead`, the whole closed by ")".
+Statement pairsLine(int column, const QString& lead, const FormulaDef& def, size_t first,
+                    size_t last, const std::function<std::vector<Item>(size_t)>& items) {
+    Statement st{Col{column}};
+    for (size_t i = first; i < last; ++i) {
+        st.push_back((i == first ? lead : s(") + ")) + def.terms[i].coefText + s("("));
+        for (Item& item : items(i)) st.push_back(std::move(item));
+    }
+    st.push_back(s(")"));
+    return st;
+}
+
+Statement amountLine(const Statement& label, Double amount) {
+    Statement st{Col{15}};
+    st.insert(st.end(), label.begin(), label.end());
+    st.insert(st.end(), {Col{70}, s("="), Col{75}, amount, Col{90}, s(" บาท")});
+    return st;
+}
+
+}  // namespace
+
+void printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
+    const size_t n = def.terms.size();
+    const QString lead = s("K = ") + def.a0Text + s(" + ");
+    auto quotient = [&](size_t i) -> std::vector<Item> {
+        const IndexColumn c = def.terms[i].column;
+        return {st.TData[c], s("/"), st.OData[c]};
+    };
+
+    for (int i = 0; i < 4; ++i) p.print({});
+    p.print({Col{15}, def.title});
+    p.print({Col{25}, def.formula});
+    p.print({Col{15}, s("เปิดซองประกวดราคาเมื่อวันที่ "), st.lngODay, s(" เดือน"), st.strOMonth,
+             s(" พ.ศ. "), st.lngOYear});
+    p.print(valuesLine(def, st.OData, "o"));
+    p.print({Col{15}, s("งวดที่ "), trimBlanks(st.strInstallment), s(" ส่งงานวันที่ "), st.lngTDay,
+             s(" เดือน"), st.strTMonth, s(" พ.ศ. "), st.lngTYear});
+    p.print(valuesLine(def, st.TData, "t"));
+    p.print(pairsLine(25, lead, def, 0, std::min<size_t>(2, n), quotient));
+    if (n > 2) p.print(pairsLine(28, s("+ "), def, 2, n, quotient));
+
+    for (size_t i = 0; i < n; ++i) {
+        const FormulaTerm& t = def.terms[i];
+        st.intRatio[i] = indexRatio(st.TData[t.column], st.OData[t.column], t.symbol);
+    }
+    p.print(pairsLine(25, lead, def, 0, n, [&](size_t i) -> std::vector<Item> {
+        return {displayedRatio(st.intRatio[i])};
+    }));
+
+    for (size_t i = 0; i < n; ++i) st.sngTerm[i] = weightedTerm(st.intRatio[i], def.terms[i].c);
+    Statement terms{Col{25}, lead};
+    for (size_t i = 0; i < n; ++i) {
+        if (i) terms.push_back(s(" + "));
+        terms.push_back(st.sngTerm[i]);
+    }
+    p.print(terms);
+
+    // a0 goes in right after the first term; the order changes the last bit.
+    double sum = static_cast<double>(st.sngTerm[0]) + def.a0;
+    for (size_t i = 1; i < n; ++i) sum = sum + static_cast<double>(st.sngTerm[i]);
+    st.sngK = static_cast<Single>(sum);
+    p.print({Col{25}, s("K = "), st.sngK});
+
+    const Band band = bandOf(st.sngK);
+    if (band == Band::Inside) {
+        p.print({Col{25}, s("ค่า K เปลี่ยนแปลงไม่เกิน 4 % เพราะฉะนั้นไม่ได้เงินชดเชย")});
+        return;
+    }
+    st.intExcess = excessOf(st.sngK, band);
+    const Single shown = displayedExcess(st.intExcess);
+    if (band == Band::Below) {
+        p.print({Col{25}, s("ค่า K ต่ำกว่า 0.96 = "), shown, s(" ต้องคืนเงินให้แก่ราชการ")});
+    } else {
+        p.print({Col{25}, s("ค่า K สูงกว่า 1.04 = "), shown, s(" จะได้รับค่าชดเชย")});
+    }
+
+    p.print(amountLine({s("เงินงวดนี้")}, st.dblAmount));
+    for (int i = 0; i < kEquipItems; ++i) {
+        if (st.dblEquipPrice[i] == 0) continue;
+        p.print(amountLine({i == 0 ? s("หัก ") : s("      "), st.strEquipName[i]},
+                           st.dblEquipPrice[i]));
+    }
+    if (st.dblNetAmount < st.dblAmount) {
+        const Double deducted = st.dblAmount - st.dblNetAmount;
+        if (!std::isfinite(deducted)) {
+            throw CalcError(CalcError::Kind::Overflow,
+                            s("คำนวณค่า K ไม่ได้: ยอดหักค่าครุภัณฑ์เกินขอบเขต"));
+        }
+        p.print(amountLine({s("รวมหักในงวดนี้")}, deducted));
+        p.print(amountLine({s("คงเหลือเงินในงวดนี้")}, st.dblNetAmount));
+    } else {
+        p.print(amountLine({s("เงินที่ใช้คำนวณค่าชดเชย")}, st.dblNetAmount));
+    }
+
+    if (band == Band::Below) {
+        const Double refund = refundOf(st.intExcess, st.dblNetAmount);
+        p.print(amountLine({s("ต้องคืนเงินให้ราชการ = "), shown, s(" x "), st.dblNetAmount}, refund));
+    } else {
+        st.lngCompensation = compensationSatang(st.intExcess, st.dblNetAmount);
+        const Double baht = static_cast<Double>(st.lngCompensation) / 100.0;
+        p.print(amountLine({s("จะได้รับเงินชดเชย = "), shown, s(" x "), st.dblNetAmount}, baht));
+    }
+}

@@ -1,0 +1,12 @@
+// The calculation sheet: one statement sequence for every formula. It
+// computes each value just before the line that shows it and writes the
+// results into the state as it goes (ratios, terms, K, excess,
+// compensation). A CalcError stops it at the failing step: the lines
+// before stay with the printer, the results before stay in the state.
+#pragma once
+
+#include "app/CalcState.h"
+#include "escalation/Formulas.h"
+#include "platform/Platform.h"
+
+void printSheet(const FormulaDef& def, CalcState& st, Printer& printer);

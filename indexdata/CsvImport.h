@@ -1,0 +1,19 @@
+// Builds an index table from a CSV of monthly indices (columns year_be,
+// month, then the 13 index columns in record order; a header line is
+// optional). Each value is written right-aligned in its 6-character field;
+// a blank value stays blank. A value that is not a plain number, or that
+// does not fit 6 characters, is refused with the row it stands in, rather
+// than cut or guessed.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+struct CsvImport {
+    bool ok = false;
+    QByteArray table;  // whole 90-byte records
+    int records = 0;
+    QString error;  // Thai, naming the row, when !ok
+};
+
+CsvImport importIndexCsv(const QString& csv);

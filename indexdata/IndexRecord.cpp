@@ -1,0 +1,110 @@
+#include "indexdata/IndexRecord.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+QChar decodeTis620(unsigned char b) {
+    if (b < 0x80) return QChar(char16_t(b));
+    if (b >= 0xA1 && b <= 0xFB) return QChar(char16_t(0x0E01 + (b - 0xA1)));
+    return QChar(char16_t(0xFFFD));
+}
+
+IndexRecord decodeRecord(const RecordBytes& bytes) {
+    IndexRecord rec;
+    for (int f = 0; f < kFieldCount; ++f) {
+        QString field(kFieldLength, QChar(0));
+        for (int i = 0; i < kFieldLength; ++i) field[i] = decodeTis620(bytes[f * kFieldLength + i]);
+        rec.fields[f] = field;
+    }
+    return rec;
+}
+
+double leadingNumber(QStringView text) {
+    // Collect the accepted characters into a plain numeral, then convert it
+    // with from_chars, which ignores the locale.
+    std::string num;
+    bool digits = false, point = false, inExp = false, expSign = false, expDigits = false;
+    bool sign = false;
+    for (QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c == ' ' || c == '\t' || c == '\n') continue;
+        if (c >= '0' && c <= '9') {
+            num += char(c);
+            if (inExp) expDigits = true; else digits = true;
+            if (inExp) expSign = true;
+            continue;
+        }
+        if (!inExp) {
+            if ((c == '+' || c == '-') && !sign && !digits && !point) {
+                sign = true;
+                if (c == '-') num += '-';
+                continue;
+            }
+            if (c == '.' && !point) {
+                point = true;
+                num += '.';
+                continue;
+            }
+            if ((c == 'E' || c == 'e' || c == 'D' || c == 'd') && digits) {
+                inExp = true;
+                num += 'e';
+                continue;
+            }
+        } else if ((c == '+' || c == '-') && !expSign) {
+            expSign = true;
+            num += char(c);
+            continue;
+        }
+        break;
+    }
+    if (!digits) return 0.0;
+    // A dangling exponent ("12E", "12E-") means no exponent at all.
+    if (inExp && !expDigits) num.erase(num.find('e'));
+    if (!num.empty() && num.back() == '.') num.pop_back();
+    if (num == "-" || num.empty()) return 0.0;
+    double v = 0.0;
+    // from_chars takes a minus sign but no plus sign, hence only '-' above.
+    auto res = std::from_chars(num.data(), num.data() + num.size(), v);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Too large for a Double: an infinite value; too small: zero.
+        const bool neg = num[0] == '-';
+        const bool big = num.find("e-") == std::string::npos;
+        v = big ? std::numeric_limits<double>::infinity() : 0.0;
+        if (neg) v = -v;
+    }
+    return v;
+}
+
+namespace {
+// Halves to even; a value beyond the Long range reads as 0, which no search
+// key can be, rather than an undefined conversion.
+Long toLongHalfEven(double v) {
+    const double r = std::nearbyint(v);
+    if (!(r >= std::numeric_limits<Long>::min() && r <= std::numeric_limits<Long>::max())) return 0;
+    return static_cast<Long>(r);
+}
+
+double fieldValue(const QString& field) {
+    int b = 0, e = field.size();
+    while (b < e && field[b] == QLatin1Char(' ')) ++b;
+    while (e > b && field[e - 1] == QLatin1Char(' ')) --e;
+    return leadingNumber(QStringView(field).mid(b, e - b));
+}
+}  // namespace
+
+IndexValues convertRecord(const IndexRecord& rec) {
+    IndexValues v;
+    v.year = toLongHalfEven(fieldValue(rec.fields[0]));
+    v.month = toLongHalfEven(fieldValue(rec.fields[1]));
+    for (int i = 0; i < kIndexColumns; ++i) v.col[i] = static_cast<Single>(fieldValue(rec.fields[2 + i]));
+    return v;
+}
+
+Long recordCount(qint64 bytes, Long recLen) {
+    const double n = std::nearbyint(static_cast<double>(bytes) / static_cast<double>(recLen));
+    if (n < 1) return 1;
+    if (n > std::numeric_limits<Long>::max()) return std::numeric_limits<Long>::max();
+    return static_cast<Long>(n);
+}

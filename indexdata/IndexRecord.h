@@ -1,0 +1,52 @@
+// The record format of the index table "KTABLE.DAT": fixed records of 90
+// bytes, 15 fields of 6 single-byte (TIS-620) characters: year, month and
+// the 13 index columns. This header decodes bytes into the raw record and
+// converts the raw record into numbers; it does no file access.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <array>
+#include <cstdint>
+
+#include "app/Kinds.h"
+
+constexpr Long kRecordLength = 90;
+constexpr int kFieldLength = 6;
+constexpr int kFieldCount = 15;
+
+// The 13 index columns of a record, in record order.
+enum class IndexColumn : int { M, S, C, Col4, I, F, A, E, GIP, AC, PVC, Col12, Col13 };
+constexpr int kIndexColumns = 13;
+
+using RecordBytes = std::array<unsigned char, kRecordLength>;
+
+struct IndexRecord {
+    std::array<QString, kFieldCount> fields;
+    IndexRecord() { fields.fill(codeZeroText(kFieldLength)); }
+};
+
+struct IndexValues {
+    Long year = 0;
+    Long month = 0;
+    std::array<Single, kIndexColumns> col{};
+    Single operator[](IndexColumn c) const { return col[static_cast<int>(c)]; }
+    Single& operator[](IndexColumn c) { return col[static_cast<int>(c)]; }
+};
+
+// One byte of the Thai code page to its character: A1-FB are Thai letters,
+// ASCII stays, code 0 stays code 0, unassigned bytes become U+FFFD.
+QChar decodeTis620(unsigned char b);
+IndexRecord decodeRecord(const RecordBytes& bytes);
+
+// The table's own number rule, the same in every locale: blanks, tabs and
+// line feeds are skipped anywhere; sign; digits with one full stop; E or D
+// exponent. Reading stops at the first misfit; no digit gives 0.
+double leadingNumber(QStringView text);
+
+// Year and month round halves to even; indices round to the nearest Single.
+IndexValues convertRecord(const IndexRecord& rec);
+
+// Records in a file of `bytes` bytes: the quotient rounded halves-to-even,
+// and never less than 1.
+Long recordCount(qint64 bytes, Long recLen = kRecordLength);

@@ -1,0 +1,32 @@
+// The open index table: opens "KTABLE.DAT" read-only (creating it empty
+// only when it is missing), reads record n, and closes it. A read that runs
+// past the end of the file yields code-0 bytes for what is missing. File
+// numbers are handed out like the classic free-file numbers, lowest first.
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <memory>
+
+#include "indexdata/IndexRecord.h"
+
+class TableFile {
+public:
+    ~TableFile();
+    // Opens the file under the next free file number. On failure returns
+    // false and sets `error` to the system's reason.
+    bool open(const QString& name, QString* error);
+    bool isOpen() const { return file_ != nullptr; }
+    Integer fileNo() const { return fileNo_; }
+    // Record n counts from 1.
+    RecordBytes readRecord(Long n);
+    void close();
+
+    static qint64 length(const QString& name);
+    // The lowest file number not in use by any open table.
+    static Integer nextFreeFileNumber();
+
+private:
+    std::unique_ptr<QFile> file_;
+    Integer fileNo_ = 0;
+};

@@ -1,0 +1,36 @@
+// The one seam between the program's logic and the system it runs on: the
+// modal prompt and message boxes, the beep, the window caption, the printer
+// and ending the program. The window supplies the Qt implementation; tests
+// supply a scripted fake, so every command runs without a display.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "escalation/PrintModel.h"
+
+// A print document in the making. Nothing reaches paper before endDoc();
+// discardDoc() drops everything printed since the last endDoc().
+class Printer {
+public:
+    virtual ~Printer() = default;
+    virtual void setFontName(const QString& name) = 0;
+    virtual void setFontSize(double points) = 0;
+    virtual void print(const print::Statement& s) = 0;
+    virtual void endDoc() = 0;
+    virtual void discardDoc() = 0;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+    // Modal prompt under the application title; nullopt when cancelled.
+    virtual std::optional<QString> inputBox(const QString& prompt) = 0;
+    // Modal message with OK and the exclamation icon.
+    virtual void msgBox(const QString& text) = 0;
+    virtual void beep() = 0;
+    virtual void setCaption(const QString& caption) = 0;
+    // The default printer, or nullptr when there is none.
+    virtual Printer* printer() = 0;
+    virtual void endProgram() = 0;
+};

@@ -1,0 +1,83 @@
+// A scripted stand-in for the window's platform: replies are queued in
+// advance (nullopt is Cancel), and every prompt, message, beep, caption and
+// printed statement is recorded for the test to check.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "platform/Platform.h"
+
+class FakePrinter : public Printer {
+public:
+    void setFontName(const QString& name) override { fontName = name; }
+    void setFontSize(double points) override { fontSize = points; }
+    void print(const print::Statement& s) override { pending.push_back(s); }
+    void endDoc() override {
+        ++endDocs;
+        if (!pending.empty()) jobs.push_back(pending);
+        pending.clear();
+    }
+    void discardDoc() override {
+        ++discards;
+        pending.clear();
+    }
+
+    // Plain texts (column stops left out) of the statements of a document.
+    static QStringList texts(const std::vector<print::Statement>& doc) {
+        QStringList out;
+        for (const auto& s : doc) out << print::plainText(s);
+        return out;
+    }
+
+    QString fontName;
+    double fontSize = 0;
+    std::vector<print::Statement> pending;
+    std::vector<std::vector<print::Statement>> jobs;
+    int endDocs = 0;
+    int discards = 0;
+};
+
+class FakePlatform : public Platform {
+public:
+    std::optional<QString> inputBox(const QString& prompt) override {
+        prompts << prompt;
+        events << QStringLiteral("prompt:") + prompt;
+        if (replies.empty()) {
+            ADD_FAILURE() << "unexpected prompt: " << prompt.toStdString();
+            return std::nullopt;
+        }
+        auto r = replies.front();
+        replies.pop_front();
+        return r;
+    }
+    void msgBox(const QString& text) override {
+        messages << text;
+        events << QStringLiteral("msg:") + text;
+    }
+    void beep() override {
+        ++beeps;
+        events << QStringLiteral("beep");
+    }
+    void setCaption(const QString& c) override { caption = c; }
+    Printer* printer() override { return hasPrinter ? &printerDevice : nullptr; }
+    void endProgram() override { ended = true; }
+
+    // Queues replies; std::nullopt stands for Cancel.
+    FakePlatform& reply(std::initializer_list<std::optional<QString>> rs) {
+        replies.insert(replies.end(), rs.begin(), rs.end());
+        return *this;
+    }
+
+    std::deque<std::optional<QString>> replies;
+    QStringList prompts, messages, events;
+    int beeps = 0;
+    QString caption;
+    bool ended = false;
+    bool hasPrinter = true;
+    FakePrinter printerDevice;
+};

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cmath>
+
+#include "FakePlatform.h"
+#include "TableFiles.h"
+#include "indexdata/IndexRecord.h"
+#include "indexdata/MonthSearch.h"
+
+// ---- record count ---------------------------------------------------------
+
+struct CountCase {
+    qint64 bytes;
+    Long records;
+};
+void PrintTo(const CountCase& c, std::ostream* os) { *os << c.bytes << " bytes"; }
+class RecordCount : public ::testing::TestWithParam<CountCase> {};
+TEST_P(RecordCount, RoundsHalvesToEvenAndNeverBelowOne) {
+    EXPECT_EQ(recordCount(GetParam().bytes), GetParam().records) << GetParam().bytes << " bytes";
+}
+INSTANTIATE_TEST_SUITE_P(Sizes, RecordCount,
+                         ::testing::Values(CountCase{0, 1}, CountCase{44, 1}, CountCase{45, 1},
+                                           CountCase{46, 1}, CountCase{90, 1}, CountCase{135, 2},
+                                           CountCase{136, 2}, CountCase{225, 2}, CountCase{226, 3},
+                                           CountCase{315, 4}, CountCase{1800, 20}));
+
+// ---- the leading-number rule and field conversion --------------------------
+
+struct NumberCase {
+    const char* text;
+    double value;
+};
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+class LeadingNumber : public ::testing::TestWithParam<NumberCase> {};
+TEST_P(LeadingNumber, ReadsTheLeadingNumber) {
+    EXPECT_EQ(leadingNumber(QString::fromUtf8(GetParam().text)), GetParam().value)
+        << GetParam().text;
+}
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LeadingNumber,
+    ::testing::Values(NumberCase{"2541", 2541}, NumberCase{"12.5", 12.5},
+                      NumberCase{"1 0", 10}, NumberCase{"1\t2\n3", 123}, NumberCase{"", 0},
+                      NumberCase{"abc", 0}, NumberCase{"12abc", 12}, NumberCase{"-3.25", -3.25},
+                      NumberCase{"+7", 7}, NumberCase{".5", 0.5}, NumberCase{"5.", 5},
+                      NumberCase{"1.2.3", 1.2}, NumberCase{"1E3", 1000}, NumberCase{"1e-2", 0.01},
+                      NumberCase{"2D2", 200}, NumberCase{"2d+1", 20}, NumberCase{"3E", 3},
+                      NumberCase{"E5", 0}, NumberCase{"- 4", -4}, NumberCase{"--4", 0},
+                      NumberCase{"1,5", 1}, NumberCase{"\xe0\xb8\x81", 0}));
+
+TEST(LeadingNumber, CodeZeroIsNotABlank) {
+    const QString text = QString(QChar(0)) + QStringLiteral("12");
+    EXPECT_EQ(leadingNumber(text), 0);
+}
+
+TEST(LeadingNumber, ExponentBeyondDoubleIsInfinite) {
+    EXPECT_TRUE(std::isinf(leadingNumber(u"9E999")));
+}
+
+IndexRecord recordOf(const QByteArray& bytes) {
+    RecordBytes raw{};
+    std::copy(bytes.begin(), bytes.begin() + std::min<qsizetype>(bytes.size(), 90), raw.begin());
+    return decodeRecord(raw);
+}
+
+TEST(ConvertRecord, YearMonthHalvesToEvenIndicesToNearestSingle) {
+    const IndexValues v = convertRecord(recordOf(record({"2541  ", "12.5", "123.45", "abc"})));
+    EXPECT_EQ(v.year, 2541);
+    EXPECT_EQ(v.month, 12);
+    EXPECT_EQ(v[IndexColumn::M], 123.45f);
+    EXPECT_EQ(v[IndexColumn::S], 0.0f);
+    EXPECT_EQ(convertRecord(recordOf(record({"  2541", "11.5"}))).month, 12);
+    EXPECT_EQ(convertRecord(recordOf(record({"2541", "10.5"}))).month, 10);
+}
+
+TEST(ConvertRecord, AllThirteenColumnsInRecordOrder) {
+    const IndexValues v = convertRecord(recordOf(record(
+        {"2548", "1", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13"})));
+    for (int c = 0; c < kIndexColumns; ++c) EXPECT_EQ(v.col[c], c + 1.0f);
+    EXPECT_EQ(v[IndexColumn::GIP], 9.0f);
+    EXPECT_EQ(v[IndexColumn::PVC], 11.0f);
+}
+
+TEST(ConvertRecord, ValueBeyondSingleIsInfinite) {
+    EXPECT_TRUE(std::isinf(convertRecord(recordOf(record({"2541", "1", "9E99"})))[IndexColumn::M]));
+}
+
+TEST(DecodeRecord, Tis620BytesBecomeThaiLettersAndCodeZeroStays) {
+    QByteArray bytes = record({"2541"});
+    bytes[6] = char(0xA1);   // ko kai
+    bytes[7] = char(0xFB);   // last Thai code point
+    bytes[8] = char(0x00);
+    const IndexRecord rec = recordOf(bytes);
+    EXPECT_EQ(rec.fields[1][0], QChar(0x0E01));
+    EXPECT_EQ(rec.fields[1][1], QChar(0x0E5B));
+    EXPECT_EQ(rec.fields[1][2], QChar(0));
+    EXPECT_EQ(rec.fields[0], QStringLiteral("  2541"));
+}
+
+// ---- month search -----------------------------------------------------------
+
+class MonthSearchTest : public ::testing::Test {
+protected:
+    void open(const QByteArray& bytes) {
+        folder.table(bytes);
+        ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr));
+        st.lngRecCount = recordCount(TableFile::length(QStringLiteral("KTABLE.DAT")));
+    }
+    bool search(Long month, Long year) {
+        return monthSearch(st, table, ui, st.OData, month, year);
+    }
+    WorkingFolder folder;
+    TableFile table;
+    CalcState st;
+    FakePlatform ui;
+};
+
+TEST_F(MonthSearchTest, FirstMatchWins) {
+    open(record({"2540", "1", "100"}) + record({"2541", "6", "111"}) + record({"2541", "6", "222"}));
+    EXPECT_TRUE(search(6, 2541));
+    EXPECT_EQ(st.lngRecNo, 2);
+    EXPECT_EQ(st.OData[IndexColumn::M], 111.0f);
+    EXPECT_EQ(ui.beeps, 0);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(st.recIndex.fields[2], QStringLiteral("   111"));
+}
+
+TEST_F(MonthSearchTest, NoMatchLeavesLastRecordAndReportsEvenWithARealYear) {
+    open(record({"2540", "1", "100"}) + record({"2541", "2", "222"}));
+    EXPECT_FALSE(search(7, 2545));
+    EXPECT_EQ(st.lngRecNo, 3);
+    EXPECT_EQ(st.OData.year, 2541);
+    EXPECT_EQ(st.OData[IndexColumn::M], 222.0f);
+    EXPECT_EQ(ui.events, QStringList({QStringLiteral("beep"), QStringLiteral("msg:") + kNotFoundMessage}));
+}
+
+TEST_F(MonthSearchTest, BlankLastRecordReportsAndHoldsZeros) {
+    open(record({"2540", "1", "100"}) + QByteArray(90, ' '));
+    EXPECT_FALSE(search(5, 2541));
+    EXPECT_EQ(st.OData.year, 0);
+    EXPECT_EQ(st.OData[IndexColumn::M], 0.0f);
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(ui.messages, QStringList{kNotFoundMessage});
+}
+
+TEST_F(MonthSearchTest, YearZeroMatchOnABlankRecordStillReports) {
+    open(record({"2540", "1", "100"}) + QByteArray(90, ' ') + record({"2541", "1"}));
+    EXPECT_TRUE(search(0, 0));
+    EXPECT_EQ(st.lngRecNo, 2);
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(ui.messages, QStringList{kNotFoundMessage});
+}
+
+TEST_F(MonthSearchTest, ReadPastEndOfFileGivesCodeZeroFields) {
+    // 46 trailing bytes count as a record whose last 44 bytes are missing.
+    open(record({"2540", "1", "100"}) + record({"2541", "3", "5", "6", "7", "8", "9", "10"}).left(46));
+    ASSERT_EQ(st.lngRecCount, 2);
+    EXPECT_TRUE(search(3, 2541));
+    EXPECT_EQ(st.OData[IndexColumn::C], 7.0f);        // field 5 lies inside the 46 bytes
+    EXPECT_EQ(st.OData[IndexColumn::F], 0.0f);        // field 8 lies beyond the end
+    EXPECT_EQ(st.recIndex.fields[14], QString(6, QChar(0)));
+}
+
+TEST_F(MonthSearchTest, EmptyTableAlwaysReports) {
+    open(QByteArray());
+    EXPECT_EQ(st.lngRecCount, 1);
+    EXPECT_FALSE(search(1, 2541));
+    EXPECT_EQ(st.lngRecNo, 2);
+    EXPECT_EQ(ui.beeps, 1);
+}
+
+// ---- opening the table --------------------------------------------------------
+
+TEST(TableFile, MissingFileIsCreatedEmpty) {
+    WorkingFolder folder;
+    TableFile table;
+    ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr));
+    EXPECT_TRUE(QFile::exists(folder.path(QStringLiteral("KTABLE.DAT"))));
+    EXPECT_EQ(TableFile::length(QStringLiteral("KTABLE.DAT")), 0);
+}
+
+TEST(TableFile, ADirectoryInTheWayIsAnErrorWithAReason) {
+    WorkingFolder folder;
+    QDir().mkdir(QStringLiteral("KTABLE.DAT"));
+    TableFile table;
+    QString error;
+    EXPECT_FALSE(table.open(QStringLiteral("KTABLE.DAT"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(table.isOpen());
+}
+
+TEST(TableFile, FileNumbersAreLowestFreeFirstAndReleasedOnClose) {
+    WorkingFolder folder;
+    TableFile a, b;
+    const Integer first = TableFile::nextFreeFileNumber();
+    ASSERT_TRUE(a.open(QStringLiteral("KTABLE.DAT"), nullptr));
+    EXPECT_EQ(a.fileNo(), first);
+    ASSERT_TRUE(b.open(QStringLiteral("KTABLE.DAT"), nullptr));
+    EXPECT_EQ(b.fileNo(), first + 1);
+    a.close();
+    EXPECT_EQ(TableFile::nextFreeFileNumber(), first);
+}
+
+// Root ignores permission bits, so the read-only case runs in a child
+// process that has given up root, as an ordinary user would be.
+TEST(TableFile, ReadOnlyFolderAndFileStillOpen) {
+    WorkingFolder folder;
+    folder.table(record({"2541", "6", "100"}));
+    QFile::setPermissions(folder.path(QStringLiteral("KTABLE.DAT")), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(folder.path(QString()),
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther |
+                              QFile::ReadGroup | QFile::ExeGroup);
+    const pid_t pid = fork();
+    ASSERT_NE(pid, -1);
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+        // The folder must really refuse writes now.
+        QFile probe(QStringLiteral("probe"));
+        if (probe.open(QIODevice::WriteOnly)) _exit(4);
+        TableFile table;
+        if (!table.open(QStringLiteral("KTABLE.DAT"), nullptr)) _exit(1);
+        const IndexValues v = convertRecord(decodeRecord(table.readRecord(1)));
+        _exit(v.year == 2541 ? 0 : 2);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    QFile::setPermissions(folder.path(QString()), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
