@@ -17,6 +17,7 @@ namespace print {
 
 struct Col {
     int n;  // column 1 is the left edge
+    bool operator==(const Col&) const = default;
 };
 
 using Item = std::variant<Col, QString, Long, Single, Double>;

@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include "FakePlatform.h"
+#include "TableFiles.h"
+#include "app/Tarvon.h"
+#include "entry/Entry.h"
+#include "entry/MonthNames.h"
+#include "entry/Replies.h"
+#include "indexdata/MonthSearch.h"
+
+using Reply = std::optional<QString>;
+
+// ---- reply conversion ----------------------------------------------------------
+
+struct WholeCase {
+    const char* locale;
+    const char* reply;
+    double value;
+};
+void PrintTo(const WholeCase& c, std::ostream* os) { *os << c.locale << " \"" << c.reply << '"'; }
+class ReplyToLong : public ::testing::TestWithParam<WholeCase> {};
+TEST_P(ReplyToLong, ReadsTheLocaleAndRoundsHalvesToEven) {
+    const Conversion c = replyToWhole(QString::fromUtf8(GetParam().reply), -2147483648.0,
+                                      2147483647.0, QLocale(QString::fromLatin1(GetParam().locale)));
+    ASSERT_TRUE(c.ok) << c.error.toStdString();
+    EXPECT_EQ(c.value, GetParam().value);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Locales, ReplyToLong,
+    ::testing::Values(WholeCase{"th_TH", "2541", 2541}, WholeCase{"th_TH", "  15  ", 15},
+                      WholeCase{"th_TH", "2541.5", 2542}, WholeCase{"th_TH", "3.5", 4},
+                      WholeCase{"th_TH", "2.5", 2}, WholeCase{"th_TH", "-2.5", -2},
+                      WholeCase{"th_TH", "1,000,000", 1000000}, WholeCase{"en_US", "1,000,000", 1000000},
+                      WholeCase{"de_DE", "1.000.000", 1000000}, WholeCase{"de_DE", "2,5", 2},
+                      WholeCase{"de_DE", "3,5", 4}, WholeCase{"th_TH", "2147483647", 2147483647},
+                      WholeCase{"th_TH", "-2147483648", -2147483648.0}));
+
+struct BadCase {
+    const char* reply;
+    double min, max;
+};
+void PrintTo(const BadCase& c, std::ostream* os) { *os << '"' << c.reply << '"'; }
+class ReplyRefused : public ::testing::TestWithParam<BadCase> {};
+TEST_P(ReplyRefused, SaysWhatIsExpected) {
+    const Conversion c = replyToWhole(QString::fromUtf8(GetParam().reply), GetParam().min,
+                                      GetParam().max, QLocale(QStringLiteral("th_TH")));
+    EXPECT_FALSE(c.ok);
+    EXPECT_FALSE(c.error.isEmpty());
+}
+INSTANTIATE_TEST_SUITE_P(Replies, ReplyRefused,
+                         ::testing::Values(BadCase{"", -32768, 32767}, BadCase{"   ", -32768, 32767},
+                                           BadCase{"abc", -32768, 32767}, BadCase{"12abc", -32768, 32767},
+                                           BadCase{"32768", -32768, 32767}, BadCase{"-32769", -32768, 32767},
+                                           BadCase{"2147483648", -2147483648.0, 2147483647},
+                                           BadCase{"1e999", -2147483648.0, 2147483647},
+                                           BadCase{"inf", -2147483648.0, 2147483647}));
+
+TEST(ReplyToDouble, KeepsTheFraction) {
+    const Conversion c = replyToDouble(QStringLiteral(" 1,234,567.89 "), QLocale(QStringLiteral("th_TH")));
+    ASSERT_TRUE(c.ok);
+    EXPECT_EQ(c.value, 1234567.89);
+    EXPECT_EQ(replyToDouble(QStringLiteral("1.234,5"), QLocale(QStringLiteral("de_DE"))).value, 1234.5);
+    EXPECT_FALSE(replyToDouble(QStringLiteral("บาท"), QLocale(QStringLiteral("th_TH"))).ok);
+}
+
+TEST(MonthNames, TwelveNamesAndNothingElse) {
+    EXPECT_EQ(thaiMonthName(1), QStringLiteral("มกราคม"));
+    EXPECT_EQ(thaiMonthName(6), QStringLiteral("มิถุนายน"));
+    EXPECT_EQ(thaiMonthName(12), QStringLiteral("ธันวาคม"));
+    EXPECT_TRUE(thaiMonthName(0).isEmpty());
+    EXPECT_TRUE(thaiMonthName(13).isEmpty());
+}
+
+// ---- the two commands ----------------------------------------------------------------
+
+const QString kOMonthPrompt = QStringLiteral(
+    "เดือนเปิดซอง 1.มกราคม 2.กุมภาพันธ์ 3.มีนาคม 4.เมษายน 5.พฤษภาคม 6.มิถุนายน 7.กรกฎาคม 8.สิงหาคม "
+    "9.กันยายน 10.ตุลาคม 11.พฤศจิกายน 12.ธันวาคม");
+const QString kTMonthPrompt = QStringLiteral(
+    "เดือนที่ส่งงาน 1.มกราคม 2.กุมภาพันธ์ 3.มีนาคม 4.เมษายน 5.พฤษภาคม 6.มิถุนายน 7.กรกฎาคม 8.สิงหาคม "
+    "9.กันยายน 10.ตุลาคม 11.พฤศจิกายน 12.ธันวาคม");
+
+class EntryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder.table(record({"2541", "6", "100", "101", "102"}) + record({"2541", "7", "110", "111", "112"}));
+        ASSERT_TRUE(app.Form_Load(nullptr));
+    }
+    CalcState& st() { return app.state(); }
+    // Replies for the installment command up to the amount.
+    void installmentHead(const char* amount) {
+        ui.reply({"20", "7", "2541", "งวดที่ 3", QString::fromUtf8(amount)});
+    }
+    WorkingFolder folder;
+    FakePlatform ui;
+    Tarvon app{ui};
+};
+
+TEST_F(EntryTest, BidOpeningAsksThreePromptsAndLooksTheMonthUp) {
+    ui.reply({"15", "6", "2541"});
+    app.cmdO_Click();
+    EXPECT_EQ(ui.prompts, QStringList({QStringLiteral("เปิดซองวันที่เท่าใด"), kOMonthPrompt,
+                                       QStringLiteral("ปี พ.ศ.ที่เปิดซอง")}));
+    EXPECT_EQ(st().lngODay, 15);
+    EXPECT_EQ(st().lngOMonth, 6);
+    EXPECT_EQ(st().strOMonth, QStringLiteral("มิถุนายน"));
+    EXPECT_EQ(st().lngOYear, 2541);
+    EXPECT_EQ(st().OData[IndexColumn::M], 100.0f);
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(EntryTest, MonthThirteenKeepsThePreviousNameAndIsNotFound) {
+    ui.reply({"15", "6", "2541", "1", "13", "1998"});
+    app.mnuO_Click();
+    app.mnuO_Click();
+    EXPECT_EQ(st().lngOMonth, 13);
+    EXPECT_EQ(st().strOMonth, QStringLiteral("มิถุนายน"));
+    EXPECT_EQ(st().lngOYear, 1998);
+    EXPECT_EQ(ui.messages, QStringList{kNotFoundMessage});
+    EXPECT_EQ(ui.beeps, 1);
+}
+
+TEST_F(EntryTest, UnconvertibleReplyReAsksAndStoresNothing) {
+    ui.reply({"15", "หก", "", "6", "2541"});
+    app.cmdO_Click();
+    EXPECT_EQ(ui.prompts.count(kOMonthPrompt), 3);
+    EXPECT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(st().lngOMonth, 6);
+}
+
+TEST_F(EntryTest, CancelEndsTheCommandAndKeepsEarlierValues) {
+    ui.reply({"15", "6", "2541", "20", std::nullopt});
+    app.cmdO_Click();
+    app.cmdO_Click();
+    EXPECT_EQ(st().lngODay, 20);     // stored before the cancel
+    EXPECT_EQ(st().lngOMonth, 6);    // untouched by the cancelled step
+    EXPECT_EQ(ui.prompts.size(), 5);
+}
+
+TEST_F(EntryTest, InstallmentPromptsInOrderAndItemOneZeroCopiesTheAmount) {
+    installmentHead("1000000");
+    ui.reply({"ปั๊มน้ำ", "0"});
+    app.cmdT_Click();
+    EXPECT_EQ(ui.prompts, QStringList({QStringLiteral("วันที่ที่ส่งงาน"), kTMonthPrompt,
+                                       QStringLiteral("ปี พ.ศ.ที่ส่งงาน"),
+                                       QStringLiteral("งวดที่ส่งนี้เป็นงวดใด"),
+                                       QStringLiteral("ค่างวดของงวดนี้กี่บาท"),
+                                       QStringLiteral("ครุภัณฑ์ลำดับที่ 1 คือ"),
+                                       QStringLiteral("ราคาครุภัณฑ์ลำดับที่ 1")}));
+    EXPECT_EQ(st().dblNetAmount, 1000000.0);
+    EXPECT_EQ(st().strEquipName[0], fixedText(QStringLiteral("ปั๊มน้ำ"), 50));
+    for (int i = 1; i < 10; ++i) EXPECT_EQ(st().strEquipName[i], QString(50, QLatin1Char(' ')));
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(st().dblEquipPrice[i], 0.0);
+    EXPECT_EQ(st().TData[IndexColumn::M], 110.0f);
+    EXPECT_EQ(st().strTMonth, QStringLiteral("กรกฎาคม"));
+}
+
+TEST_F(EntryTest, ChainStopsAtThirdItem) {
+    installmentHead("500000");
+    ui.reply({"A", "20000", "B", "30000", "C", "0"});
+    app.cmdT_Click();
+    EXPECT_EQ(st().dblNetAmount, 450000.0);
+    EXPECT_EQ(st().strEquipName[2], fixedText(QStringLiteral("C"), 50));
+    for (int i = 2; i < 10; ++i) EXPECT_EQ(st().dblEquipPrice[i], 0.0);
+    for (int i = 3; i < 10; ++i) EXPECT_EQ(st().strEquipName[i], QString(50, QLatin1Char(' ')));
+}
+
+TEST_F(EntryTest, TenNonZeroPricesGiveTwentyChainPrompts) {
+    installmentHead("1000");
+    for (int i = 1; i <= 10; ++i) ui.reply({QStringLiteral("item%1").arg(i), QString::number(i)});
+    app.cmdT_Click();
+    EXPECT_EQ(ui.prompts.size(), 5 + 20);
+    EXPECT_EQ(ui.prompts.last(), QStringLiteral("ราคาครุภัณฑ์ลำดับที่ 10"));
+    EXPECT_EQ(st().dblNetAmount, 1000.0 - 55.0);
+    EXPECT_EQ(st().dblEquipPrice[9], 10.0);
+}
+
+TEST_F(EntryTest, TenthItemZeroTakesNothingOffAndKeepsItsName) {
+    installmentHead("1000");
+    for (int i = 1; i <= 9; ++i) ui.reply({QStringLiteral("item%1").arg(i), QStringLiteral("1")});
+    ui.reply({"last", "0"});
+    app.cmdT_Click();
+    EXPECT_EQ(st().dblNetAmount, 991.0);
+    EXPECT_EQ(st().strEquipName[9], fixedText(QStringLiteral("last"), 50));
+}
+
+TEST_F(EntryTest, NetAmountSubtractsOneByOneInItemOrder) {
+    // 0.1 + 0.2 taken off one at a time differs from taking off their sum.
+    installmentHead("1");
+    ui.reply({"a", "0.1", "b", "0.2", "c", "-0.5", "d", "0"});
+    app.cmdT_Click();
+    EXPECT_EQ(st().dblNetAmount, ((1.0 - 0.1) - 0.2) - (-0.5));
+}
+
+TEST_F(EntryTest, NegativeNetAmount) {
+    installmentHead("100");
+    ui.reply({"a", "80", "b", "70", "c", "0"});
+    app.cmdT_Click();
+    EXPECT_EQ(st().dblNetAmount, -50.0);
+}
+
+TEST_F(EntryTest, ShorterSecondEntryLeavesNothingOfTheFirstBeyondItsStop) {
+    installmentHead("1000");
+    for (int i = 1; i <= 7; ++i) ui.reply({QStringLiteral("old%1").arg(i), QStringLiteral("5")});
+    ui.reply({"old8", "0"});
+    app.cmdT_Click();
+    installmentHead("1000");
+    ui.reply({"new1", "9", "new2", "0"});
+    app.cmdT_Click();
+    EXPECT_EQ(st().strEquipName[1], fixedText(QStringLiteral("new2"), 50));
+    for (int i = 2; i < 10; ++i) {
+        EXPECT_EQ(st().strEquipName[i], QString(50, QLatin1Char(' '))) << i;
+        EXPECT_EQ(st().dblEquipPrice[i], 0.0);
+    }
+    EXPECT_EQ(st().dblNetAmount, 991.0);
+}
+
+TEST_F(EntryTest, DesignationIsAFixedTextOfFifty) {
+    installmentHead("1");
+    ui.reply({"x", "0"});
+    ui.replies[3] = QStringLiteral("งวดที่ 5");
+    app.cmdT_Click();
+    EXPECT_EQ(st().strInstallment, QStringLiteral("งวดที่ 5") + QString(42, QLatin1Char(' ')));
+    installmentHead("1");
+    ui.reply({"x", "0"});
+    ui.replies[3] = QString(60, QLatin1Char('z'));
+    app.cmdT_Click();
+    EXPECT_EQ(st().strInstallment, QString(50, QLatin1Char('z')));
+}
+
+TEST_F(EntryTest, CancelAtDesignationIsBlankAndGoesOn) {
+    ui.reply({"20", "7", "2541", std::nullopt, "100", "x", "0"});
+    app.cmdT_Click();
+    EXPECT_EQ(st().strInstallment, QString(50, QLatin1Char(' ')));
+    EXPECT_EQ(st().dblNetAmount, 100.0);
+}
+
+TEST_F(EntryTest, CancelMidChainKeepsWhatWasStored) {
+    installmentHead("1000");
+    ui.reply({"a", "10", "b", std::nullopt});
+    app.cmdT_Click();
+    EXPECT_EQ(st().dblEquipPrice[0], 10.0);
+    EXPECT_EQ(st().strEquipName[1], fixedText(QStringLiteral("b"), 50));
+    EXPECT_EQ(st().dblAmount, 1000.0);
+    EXPECT_EQ(st().dblNetAmount, 0.0);  // never reached
+}
+
+TEST_F(EntryTest, InstallmentGoesOnAfterNotFound) {
+    ui.reply({"20", "9", "2541", "งวด 1", "100", "x", "0"});
+    app.cmdT_Click();
+    EXPECT_EQ(ui.messages, QStringList{kNotFoundMessage});
+    EXPECT_EQ(st().dblNetAmount, 100.0);
+}
+
+TEST_F(EntryTest, EachEntryRewritesOnlyItsOwnGroup) {
+    ui.reply({"15", "6", "2541"});
+    app.cmdO_Click();
+    installmentHead("100");
+    ui.reply({"x", "0"});
+    app.cmdT_Click();
+    ui.reply({"1", "7", "2541"});
+    app.cmdO_Click();
+    EXPECT_EQ(st().OData[IndexColumn::M], 110.0f);
+    EXPECT_EQ(st().lngTDay, 20);
+    EXPECT_EQ(st().TData[IndexColumn::M], 110.0f);
+    EXPECT_EQ(st().dblAmount, 100.0);
+    ui.reply({"2", "6", "2541", "y", "5", "x", "0"});
+    app.cmdT_Click();
+    EXPECT_EQ(st().lngODay, 1);
+    EXPECT_EQ(st().OData[IndexColumn::M], 110.0f);
+    EXPECT_EQ(st().TData[IndexColumn::M], 100.0f);
+}
