@@ -14,9 +14,9 @@ constexpr int px(int twips) { return twips / 15; }
 frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     : QMainWindow(parent), platform_(this, pdfPath), commands_(platform_) {
     setObjectName(QStringLiteral("frmTarvon"));
-    setFont(thaiFont(QStringLiteral("Browallia New"), 8.25));
-
     auto* client = new QWidget(this);
+    // The form's own font; the menu keeps the desktop's menu font.
+    client->setFont(thaiFont(QStringLiteral("Browallia New"), 8.25));
     client->setFixedSize(px(4785), px(3375));
     setCentralWidget(client);
 

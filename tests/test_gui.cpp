@@ -1,0 +1,179 @@
+// The real window and the Qt side of the seam, on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QInputDialog>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include "SheetRun.h"
+#include "TableFiles.h"
+#include "app/frmTarvon.h"
+#include "platform/Fonts.h"
+
+namespace {
+
+// Answers the next modal prompt boxes with `replies`, in order, as a user
+// typing them and pressing OK would; records each prompt text.
+void answerPrompts(QStringList replies, QStringList* prompts) {
+    QTimer::singleShot(0, [replies, prompts]() mutable {
+        auto* dlg = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dlg) {  // not shown yet
+            answerPrompts(replies, prompts);
+            return;
+        }
+        EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tarvon"));
+        prompts->append(dlg->labelText());
+        dlg->setTextValue(replies.takeFirst());
+        dlg->accept();
+        if (!replies.isEmpty()) answerPrompts(replies, prompts);
+    });
+}
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+}  // namespace
+
+class WindowTest : public ::testing::Test {
+protected:
+    WorkingFolder folder;
+};
+
+TEST_F(WindowTest, FiveButtonsInOneColumnWithTheirCaptionsInFull) {
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("สูตรหมายเลข  1"));
+    const QStringList names = {"cmdO", "cmdT", "cmdFormula", "cmdPrint", "cmdExit"};
+    int top = 16;
+    for (const QString& name : names) {
+        auto* b = w.findChild<QPushButton*>(name);
+        ASSERT_TRUE(b) << name.toStdString();
+        EXPECT_EQ(b->geometry(), QRect(16, top, 289, 33));
+        top += 40;
+        const QFontMetricsF fm(b->font());
+        EXPECT_LT(fm.horizontalAdvance(b->text()), b->width() - 8) << name.toStdString();
+        EXPECT_LE(fm.height(), b->height()) << name.toStdString();
+    }
+    auto* menu = w.menuBar()->findChild<QMenu*>(QStringLiteral("mnuK"));
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->title(), QStringLiteral("ค่า &K ตามสูตร 1 ถึง 13"));
+    QStringList items;
+    for (QAction* a : menu->actions()) items << a->objectName();
+    EXPECT_EQ(items, QStringList({"mnuO", "mnuT", "mnuFormula", "mnuPrint", "mnuExit"}));
+}
+
+TEST_F(WindowTest, MenuItemAndButtonAskTheFormulaAndTheCaptionFollows) {
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    QStringList prompts;
+    answerPrompts({"12"}, &prompts);
+    w.findChild<QAction*>(QStringLiteral("mnuFormula"))->trigger();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("สูตรหมายเลข  12"));
+    answerPrompts({"-3"}, &prompts);
+    w.findChild<QPushButton*>(QStringLiteral("cmdFormula"))->click();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("สูตรหมายเลข -3"));
+    EXPECT_EQ(prompts, QStringList({Tarvon::kFormulaPrompt, Tarvon::kFormulaPrompt}));
+}
+
+TEST_F(WindowTest, QuitClosesTheTable) {
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    w.show();
+    w.findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
+    EXPECT_FALSE(w.commands().table().isOpen());
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST(StandInFont, AverageWidthMatchesTheFontAskedFor) {
+    const QFont f = thaiFont(QStringLiteral("Browallia New"), 16);
+    QFont px(f);
+    px.setPixelSize(1000);
+    const double em = QFontMetricsF(px).averageCharWidth() / 1000.0;
+    if (QFontInfo(f).family() != QStringLiteral("Browallia New")) {
+        EXPECT_NEAR(em * f.pointSizeF() / 16, kBrowalliaAverageEm, 0.005);
+        EXPECT_LT(f.pointSizeF(), 16);
+    }
+}
+
+// The longest sheet: ten items with 50-character names, millions at col 75.
+// Wide Latin names push the "=" of items 2 to 10 onto lines of their own
+// (39 printed lines); Thai names do not (30 lines). Both must fit.
+class LongestSheet : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(Names, LongestSheet, ::testing::Values(false, true));
+TEST_P(LongestSheet, FitsOneA4PageWithItsText) {
+    WorkingFolder folder;
+    SheetRun r;
+    r.values({{IndexColumn::I, {120, 126}}, {IndexColumn::C, {100, 108}},
+              {IndexColumn::M, {110, 121}}, {IndexColumn::S, {105, 115.5f}}});
+    r.st.lngODay = r.st.lngTDay = 28;
+    r.st.strOMonth = r.st.strTMonth = QStringLiteral("พฤศจิกายน");
+    r.st.lngOYear = r.st.lngTYear = 2562;
+    r.st.strInstallment = fixedText(QStringLiteral("งวดที่ 12 (งวดสุดท้าย)"), 50);
+    r.st.dblAmount = 9876543.21;
+    r.st.dblNetAmount = 9876543.21 - 10 * 123456.78;
+    const bool wide = GetParam();
+    for (int i = 0; i < 10; ++i) {
+        r.st.strEquipName[i] =
+            wide ? QString(50, QLatin1Char('W'))
+                 : fixedText(QStringLiteral("เครื่องกำเนิดไฟฟ้าขนาดใหญ่พิเศษสำหรับงานก่อสร้างลำดับที่ %1").arg(i + 1), 50);
+        r.st.dblEquipPrice[i] = 123456.78;
+    }
+    r.run(1);
+    ASSERT_EQ(r.lines().size(), 30);
+    const QString pdf = folder.path(QStringLiteral("sheet.pdf"));
+    QWidget parent;
+    QtPrinter printer(&parent, pdf);
+    for (const auto& s : r.printer.pending) printer.print(s);
+    printer.endDoc();
+    ASSERT_TRUE(QFile::exists(pdf));
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
+    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.contains(QStringLiteral("K = 1.065")));
+    EXPECT_TRUE(text.contains(QStringLiteral("9876543.21")));
+    // Nothing of the sheet falls off the right edge: the bbox of every
+    // word lies inside the page.
+    const QString bbox = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    QRegularExpression word(QStringLiteral("xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\""));
+    int words = 0;
+    for (auto m = word.globalMatch(bbox); m.hasNext(); ++words) {
+        const auto w = m.next();
+        EXPECT_LT(w.captured(1).toDouble(), 595.0);
+        EXPECT_LT(w.captured(2).toDouble(), 842.0);
+    }
+    EXPECT_GT(words, 100);
+}
+
+TEST(PdfPrinter, DiscardedOrEmptyDocumentWritesNothing) {
+    WorkingFolder folder;
+    const QString pdf = folder.path(QStringLiteral("none.pdf"));
+    QWidget parent;
+    QtPrinter printer(&parent, pdf);
+    printer.endDoc();
+    printer.print({print::Col{15}, QStringLiteral("half a sheet")});
+    printer.discardDoc();
+    printer.endDoc();
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+int main(int argc, char** argv) {
+    // No display needed, also while CTest lists the tests.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Thai, QLocale::Thailand));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
