@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Real printing, end to end: a private CUPS server with a cups-pdf queue as
+# the default printer; the real window prints one sheet to it; exactly one
+# job must complete, with one page and a non-empty PDF. The server is
+# stopped again on exit. Needs root for cupsd (CI runs as root).
+# Usage: cups.sh TARVON TARVON_TABLE SAMPLE_CSV
+set -euo pipefail
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"; fi
+TARVON=$(realpath "$1") TARVON_TABLE=$(realpath "$2") SAMPLE_CSV=$(realpath "$3")
+. "$(dirname "$0")/drive.sh"
+
+command -v cupsd >/dev/null || fail "cupsd is not installed (package cups; 'make test' installs it)"
+[ -x /usr/lib/cups/backend/cups-pdf ] || fail "the cups-pdf backend is missing (package printer-driver-cups-pdf)"
+[ "$(id -u)" = 0 ] || fail "cupsd must run as root here; run the tests as root (as CI does) or use sudo"
+PPD=$(ls /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd /usr/share/ppd/cups-pdf/*.ppd 2>/dev/null | head -1)
+[ -n "$PPD" ] || fail "no cups-pdf PPD found"
+
+CUPS=$(mktemp -d)
+mkdir -p "$CUPS"/{spool/tmp,cache,state,log,out}
+chmod 0755 "$CUPS" "$CUPS/out"
+cat >"$CUPS/cupsd.conf" <<CONF
+Listen $CUPS/cups.sock
+LogLevel info
+Browsing Off
+DefaultAuthType None
+WebInterface No
+MaxJobs 10
+PreserveJobHistory Yes
+PreserveJobFiles Yes
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order allow,deny
+    Allow all
+  </Limit>
+</Policy>
+CONF
+cat >"$CUPS/cups-files.conf" <<CONF
+ServerRoot $CUPS
+RequestRoot $CUPS/spool
+TempDir $CUPS/spool/tmp
+CacheDir $CUPS/cache
+StateDir $CUPS/state
+ErrorLog $CUPS/log/error_log
+AccessLog $CUPS/log/access_log
+PageLog $CUPS/log/page_log
+SystemGroup root
+Printcap /dev/null
+CONF
+cp "$PPD" "$CUPS/queue.ppd"
+
+cupsd -f -c "$CUPS/cupsd.conf" -s "$CUPS/cups-files.conf" &
+CUPSD=$!
+cleanup() {
+    kill "$CUPSD" 2>/dev/null || true
+    wait "$CUPSD" 2>/dev/null || true
+    [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
+    rm -rf "$CUPS" "${WORK:-}"
+}
+trap cleanup EXIT
+export CUPS_SERVER="$CUPS/cups.sock"
+wait_for 20 bash -c "lpstat -r | grep -q \"scheduler is running\"" || { cat "$CUPS/log/error_log" >&2 || true; fail "the private CUPS server did not start"; }
+lpadmin -p TarvonPDF -E -v cups-pdf:/ -P "$CUPS/queue.ppd"
+lpadmin -d TarvonPDF
+[ "$(lpstat -d)" = "system default destination: TarvonPDF" ] || fail "the PDF queue is not the default: $(lpstat -d)"
+
+# cups-pdf writes where its own configuration says: find the file it makes.
+STAMP="$CUPS/stamp"; touch "$STAMP"; sleep 1
+
+make_folder
+start_app
+enter_formula3_example
+click 3
+wait_for 60 bash -c "[ \$(lpstat -W completed -o TarvonPDF | wc -l) -ge 1 ]" || {
+    lpstat -W all -o >&2 || true; tail -20 "$CUPS/log/error_log" >&2 || true
+    fail "no completed print job"
+}
+quit_app
+sleep 1
+jobs_done=$(lpstat -W completed -o TarvonPDF | wc -l)
+[ "$jobs_done" = 1 ] || fail "expected exactly one completed job, found $jobs_done"
+[ -z "$(lpstat -W not-completed -o TarvonPDF)" ] || fail "a job is still pending"
+
+pdf=$(find /root /var/spool/cups-pdf /home "$CUPS" -name '*.pdf' -newer "$STAMP" -size +1k 2>/dev/null | head -1)
+[ -n "$pdf" ] || { tail -20 "$CUPS/log/error_log" >&2; fail "cups-pdf wrote no PDF"; }
+pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
+[ "$pages" = 1 ] || fail "the printed PDF has $pages pages"
+rm -f "$pdf"
+# cups-pdf redraws the text as Type 3 glyphs that have no text to extract,
+# so the sheet's text is read from the document as the program sent it.
+spooled=$(ls "$CUPS"/spool/d*-001 2>/dev/null | head -1)
+[ -n "$spooled" ] || fail "the job's document was not kept"
+check_sheet_text "$spooled"
+echo "1 passed, 0 failed"

@@ -1,0 +1,85 @@
+# Drives the real tarvon window on an X display the way a person does:
+# clicks on the buttons, Alt+K and the arrow keys for the menu, typing into
+# the prompt boxes. Source it; needs DISPLAY, xdotool and xwininfo.
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# wait_for SECONDS COMMAND...: retries COMMAND until it succeeds.
+wait_for() {
+    local limit=$(( $1 * 10 )) i=0; shift
+    until "$@" >/dev/null 2>&1; do
+        i=$((i + 1)); [ "$i" -ge "$limit" ] && return 1; sleep 0.1
+    done
+}
+
+visible_box() { xdotool search --onlyvisible --name '^Tarvon$' | tail -1; }
+gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
+
+# start_app ARGS...: starts tarvon in the current folder; sets APP_PID, WIN.
+start_app() {
+    "$TARVON" "$@" 2>>"${APP_LOG:-/dev/null}" &
+    APP_PID=$!
+    wait_for 20 xdotool search --onlyvisible --name 'สูตรหมายเลข' || fail "the window did not open"
+    WIN=$(xdotool search --onlyvisible --name 'สูตรหมายเลข' | head -1)
+    # The client area is 225 pixels high; the menu bar takes the rest.
+    local h; h=$(xwininfo -id "$WIN" | awk '/Height:/ {print $2}')
+    MENU_H=$(( h - 225 ))
+}
+
+caption() { xdotool getwindowname "$WIN"; }
+
+# answer TEXT: types TEXT into the open prompt box and presses Enter.
+answer() {
+    wait_for 10 visible_box || fail "no prompt box for '$1'"
+    local box; box=$(visible_box)
+    xdotool mousemove --window "$box" 30 30
+    xdotool type --delay 15 -- "$1"
+    xdotool key Return
+    wait_for 10 gone "$box" || fail "the prompt box stayed open after '$1'"
+}
+
+# click N: clicks button N (0 = top, cmdO, ... 4 = cmdExit).
+click() {
+    xdotool mousemove --window "$WIN" 160 $(( MENU_H + 32 + 40 * $1 )) click 1
+}
+
+# menu N: opens the menu with Alt+K and chooses item N (0 = mnuO).
+menu() {
+    xdotool windowfocus --sync "$WIN"
+    xdotool key alt+k
+    sleep 0.3
+    local i; for ((i = 0; i < $1; i++)); do xdotool key Down; done
+    xdotool key Return
+}
+
+# A working folder with the sample table built from the bundled CSV.
+make_folder() {
+    WORK=$(mktemp -d)
+    "$TARVON_TABLE" import "$SAMPLE_CSV" "$WORK/KTABLE.DAT" >/dev/null || fail "sample table"
+    cd "$WORK"
+}
+
+# One installment of formula 3 on the sample months 1/2548 and 10/2548,
+# with one equipment item: K 1.159, compensation 113050 baht.
+enter_formula3_example() {
+    menu 2; answer 3
+    [ "$(caption)" = "สูตรหมายเลข  3" ] || fail "caption after formula 3: '$(caption)'"
+    click 0; answer 15; answer 1; answer 2548
+    menu 1; answer 20; answer 10; answer 2548; answer "งวดที่ 3"; answer "1,000,000"
+    answer "เครื่องสูบน้ำ"; answer 50000; answer "หม้อแปลงไฟฟ้า"; answer 0
+}
+
+# check_sheet_text PDF: the sheet of the example above.
+check_sheet_text() {
+    local text; text=$(pdftotext -layout "$1" -) || fail "no text in $1"
+    for want in "K = 0.30 + 0.40At/Ao + 0.20Et/Eo + 0.10Ft/Fo" "Ao = 171.1 , Eo = 190.2 , Fo = 239.5" \
+                "At = 206.4 , Et = 201.5 , Ft = 399.3" "K = 1.159" "0.119 x 950000" "113050" "1000000" "50000"; do
+        grep -qF -- "$want" <<<"$text" || fail "the sheet lacks '$want'"
+    done
+}
+
+quit_app() {
+    click 4
+    wait_for 10 bash -c "! kill -0 $APP_PID" || fail "the program did not end on เลิกงาน"
+    wait "$APP_PID" || fail "the program ended with status $?"
+}
