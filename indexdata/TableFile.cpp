@@ -48,7 +48,9 @@ RecordBytes TableFile::readRecord(Long n) {
     RecordBytes bytes{};
     if (!file_ || n < 1) return bytes;
     const qint64 offset = static_cast<qint64>(n - 1) * kRecordLength;
-    if (offset < file_->size() && file_->seek(offset)) {
+    // A search reads record after record: skip the seek then, so the
+    // device's read buffer survives from one record to the next.
+    if (file_->pos() == offset || file_->seek(offset)) {
         file_->read(reinterpret_cast<char*>(bytes.data()), kRecordLength);
     }
     return bytes;
