@@ -7,7 +7,7 @@ PACKAGES = cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-de
            cups cups-client cups-bsd printer-driver-cups-pdf
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test bench docs clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -38,3 +38,10 @@ bench: build
 
 clean:
 	rm -rf $(BUILD) $(RUNDIR)
+
+# Pictures for the README, made from the program itself (a window manager
+# draws the caption bar).
+docs: build
+	@dpkg-query -W -f='$${Status}' openbox 2>/dev/null | grep -q 'ok installed' || \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends openbox
+	bash tests/e2e/window.sh $(BUILD)/tarvon $(BUILD)/tarvon-table data/indices-sample.csv docs

@@ -9,6 +9,9 @@ TARVON=$(realpath "$1") TARVON_TABLE=$(realpath "$2") SAMPLE_CSV=$(realpath "$3"
 SHOTS=${4:+$(realpath -m "$4")}
 . "$(dirname "$0")/drive.sh"
 
+# For the README's pictures, a window manager draws the caption bar.
+if [ -n "$SHOTS" ] && command -v openbox >/dev/null; then openbox >/dev/null 2>&1 & sleep 1; fi
+
 make_folder
 start_app --pdf "$WORK/sheet.pdf"
 [ "$(caption)" = "สูตรหมายเลข  1" ] || fail "caption at start: '$(caption)'"
@@ -20,7 +23,7 @@ check_sheet_text "$WORK/sheet.pdf"
 [ "$(pdfinfo "$WORK/sheet.pdf" | awk '/^Pages:/ {print $2}')" = 1 ] || fail "the sheet is not one page"
 if [ -n "$SHOTS" ]; then
     mkdir -p "$SHOTS"
-    import -window "$WIN" -frame "$SHOTS/window.png" 2>/dev/null || import -window "$WIN" "$SHOTS/window.png"
+    import -window "$WIN" -frame "$SHOTS/window.png"
     pdftoppm -r 80 -png -singlefile "$WORK/sheet.pdf" "$SHOTS/sheet"
 fi
 quit_app
