@@ -16,7 +16,7 @@ deps:
 	if [ -n "$$missing" ]; then \
 	  echo "installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
 
 build: deps
@@ -28,6 +28,7 @@ $(RUNDIR)/KTABLE.DAT: data/indices-sample.csv | build
 	$(BUILD)/tarvon-table import data/indices-sample.csv $@
 
 run: build $(RUNDIR)/KTABLE.DAT
+	@[ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] || { echo "make run: no desktop display here (DISPLAY is not set); run it on a desktop or under xvfb-run" >&2; exit 1; }
 	cd $(RUNDIR) && ../$(BUILD)/tarvon
 
 test: build
