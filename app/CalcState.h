@@ -48,7 +48,7 @@ struct CalcState {
     Single sngK = 0;
     Integer intExcess = 0;
 
-private:
+  private:
     static std::array<QString, kEquipItems> filledNames() {
         std::array<QString, kEquipItems> a;
         a.fill(codeZeroText(kTextLength));

@@ -12,7 +12,8 @@ const QString Tarvon::kFormulaPrompt = QStringLiteral(
     "หุ้มคอนกรีต 12.ท่อ PVC กลบทราย 13.ท่ออาบสังกะสี");
 
 QString Tarvon::caption(Integer formulaNo) {
-    return QStringLiteral("สูตรหมายเลข ") + print::formatNumber(static_cast<Long>(formulaNo)).chopped(1);
+    return QStringLiteral("สูตรหมายเลข ") +
+           print::formatNumber(static_cast<Long>(formulaNo)).chopped(1);
 }
 
 bool Tarvon::Form_Load(QString* error) {
@@ -21,8 +22,7 @@ bool Tarvon::Form_Load(QString* error) {
     QString reason;
     if (!table_.open(kTableName, &reason)) {
         if (error) {
-            *error = QStringLiteral("เปิดหรือสร้างแฟ้มดัชนีราคา \"%1\" ไม่ได้: %2")
-                         .arg(kTableName, reason);
+            *error = QStringLiteral("เปิดหรือสร้างแฟ้มดัชนีราคา \"%1\" ไม่ได้: %2").arg(kTableName, reason);
         }
         return false;
     }

@@ -11,7 +11,7 @@
 #include "platform/Platform.h"
 
 class Tarvon {
-public:
+  public:
     static const QString kTableName;      // "KTABLE.DAT", in the working folder
     static const QString kFormulaPrompt;  // the formula choice
 
@@ -40,7 +40,7 @@ public:
     const CalcState& state() const { return st_; }
     const TableFile& table() const { return table_; }
 
-private:
+  private:
     void enterBidOpening();
     void enterInstallment();
     void chooseFormula();

@@ -30,8 +30,8 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     const Command commands[] = {
         {"cmdO", "mnuO", QStringLiteral("ป้อนข้อมูลวันเปิดซองประกวด/สอบ ราคา"),
          QStringLiteral("ป้อนข้อมูลเดือนเปิดซอง"), &Tarvon::cmdO_Click},
-        {"cmdT", "mnuT", QStringLiteral("ป้อนข้อมูลวันส่งงวดงาน"),
-         QStringLiteral("ป้อนข้อมูลเดือนส่งงวดงาน"), &Tarvon::cmdT_Click},
+        {"cmdT", "mnuT", QStringLiteral("ป้อนข้อมูลวันส่งงวดงาน"), QStringLiteral("ป้อนข้อมูลเดือนส่งงวดงาน"),
+         &Tarvon::cmdT_Click},
         {"cmdFormula", "mnuFormula", QStringLiteral("กำหนดสูตรค่า K ระหว่าง 1 ถึง 13"),
          QStringLiteral("ป้อนหมายเลขสูตร 1 ถึง 13"), &Tarvon::cmdFormula_Click},
         {"cmdPrint", "mnuPrint", QStringLiteral("พิมพ์รายการคำนวณค่า K"),

@@ -10,14 +10,14 @@
 
 class frmTarvon : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // pdfPath: print each sheet into this PDF file instead of the printer.
     explicit frmTarvon(const QString& pdfPath = QString(), QWidget* parent = nullptr);
 
     bool Form_Load(QString* error) { return commands_.Form_Load(error); }
     Tarvon& commands() { return commands_; }
 
-private:
+  private:
     QtPlatform platform_;
     Tarvon commands_;
 };

@@ -17,7 +17,7 @@
 namespace {
 
 class SilentPlatform : public Platform {
-public:
+  public:
     std::optional<QString> inputBox(const QString&) override { return std::nullopt; }
     void msgBox(const QString&) override {}
     void beep() override {}
@@ -27,7 +27,7 @@ public:
 };
 
 class TextPrinter : public Printer {
-public:
+  public:
     void setFontName(const QString&) override {}
     void setFontSize(double) override {}
     void print(const print::Statement& s) override { page.print(s); }
@@ -46,7 +46,8 @@ const QString& bigTable() {
         for (int i = 0; i < kRecords; ++i) {
             QByteArray r = QByteArray::number(2000 + i / 12).rightJustified(6, ' ') +
                            QByteArray::number(i % 12 + 1).rightJustified(6, ' ');
-            for (int c = 0; c < 13; ++c) r += QByteArray::number(100 + c + (i % 50) * 0.1, 'f', 1).rightJustified(6, ' ');
+            for (int c = 0; c < 13; ++c)
+                r += QByteArray::number(100 + c + (i % 50) * 0.1, 'f', 1).rightJustified(6, ' ');
             bytes += r;
         }
         const QString p = dir.filePath(QStringLiteral("KTABLE.DAT"));
@@ -65,7 +66,8 @@ void BM_MonthSearchLastRecord(benchmark::State& state) {
     st.lngRecCount = recordCount(TableFile::length(bigTable()));
     SilentPlatform ui;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(monthSearch(st, table, ui, st.OData, 12, 2000 + kRecords / 12 - 1));
+        benchmark::DoNotOptimize(
+            monthSearch(st, table, ui, st.OData, 12, 2000 + kRecords / 12 - 1));
     }
 }
 BENCHMARK(BM_MonthSearchLastRecord)->Unit(benchmark::kMillisecond);

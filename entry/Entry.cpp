@@ -44,7 +44,8 @@ void enterInstallment(CalcState& st, TableFile& table, Platform& ui) {
         st.strEquipName[n - 1] = askText50(ui, equipNamePrompt(n));
         if (!askDouble(ui, equipPricePrompt(n), st.dblEquipPrice[n - 1])) return;
         if (n < kEquipItems && st.dblEquipPrice[n - 1] == 0) {
-            for (int i = n; i < kEquipItems; ++i) st.strEquipName[i] = fixedText(QString(), kTextLength);
+            for (int i = n; i < kEquipItems; ++i)
+                st.strEquipName[i] = fixedText(QString(), kTextLength);
             for (int i = n - 1; i < kEquipItems; ++i) st.dblEquipPrice[i] = 0;
             handedOver = n - 1;
             break;

@@ -4,10 +4,10 @@
 
 namespace {
 const std::array<QString, 12> kMonths = {
-    QStringLiteral("มกราคม"),   QStringLiteral("กุมภาพันธ์"), QStringLiteral("มีนาคม"),
-    QStringLiteral("เมษายน"),   QStringLiteral("พฤษภาคม"),  QStringLiteral("มิถุนายน"),
-    QStringLiteral("กรกฎาคม"),  QStringLiteral("สิงหาคม"),   QStringLiteral("กันยายน"),
-    QStringLiteral("ตุลาคม"),    QStringLiteral("พฤศจิกายน"), QStringLiteral("ธันวาคม"),
+    QStringLiteral("มกราคม"),  QStringLiteral("กุมภาพันธ์"),  QStringLiteral("มีนาคม"),
+    QStringLiteral("เมษายน"),  QStringLiteral("พฤษภาคม"),  QStringLiteral("มิถุนายน"),
+    QStringLiteral("กรกฎาคม"), QStringLiteral("สิงหาคม"),   QStringLiteral("กันยายน"),
+    QStringLiteral("ตุลาคม"),   QStringLiteral("พฤศจิกายน"), QStringLiteral("ธันวาคม"),
 };
 }  // namespace
 

@@ -20,12 +20,12 @@ double checked(double v, const QString& what) {
 
 Integer indexRatio(Single t, Single o, const QString& symbol) {
     const QString quotient = QStringLiteral("%1t/%1o").arg(symbol);
-    const double product = checked(static_cast<double>(t) * 1000.0,
-                                   QStringLiteral("ค่าดัชนี %1t ใหญ่เกินไป").arg(symbol));
+    const double product =
+        checked(static_cast<double>(t) * 1000.0, QStringLiteral("ค่าดัชนี %1t ใหญ่เกินไป").arg(symbol));
     if (o == 0) {
         if (product == 0) {
-            overflow(QStringLiteral("ค่าดัชนี %1o และ %1t เป็นศูนย์ทั้งคู่ จึงหาร %2 ไม่ได้")
-                         .arg(symbol, quotient));
+            overflow(
+                QStringLiteral("ค่าดัชนี %1o และ %1t เป็นศูนย์ทั้งคู่ จึงหาร %2 ไม่ได้").arg(symbol, quotient));
         }
         throw CalcError(CalcError::Kind::DivisionByZero,
                         kPrefix + QStringLiteral("ค่าดัชนี %1o ของเดือนเปิดซองเป็นศูนย์ "
@@ -70,9 +70,11 @@ Single displayedExcess(Integer excess) { return static_cast<Single>(excess / 100
 
 Long compensationSatang(Integer excess, Double netAmount) {
     const QString what = QStringLiteral("เงินชดเชยเกินขอบเขตที่คำนวณได้ (เกิน 21,474,836.47 บาท)");
-    const double satang = checked(checked(static_cast<double>(excess) * netAmount, what) / 10.0, what);
+    const double satang =
+        checked(checked(static_cast<double>(excess) * netAmount, what) / 10.0, what);
     const double f = std::floor(satang);
-    if (f < std::numeric_limits<Long>::min() || f > std::numeric_limits<Long>::max()) overflow(what);
+    if (f < std::numeric_limits<Long>::min() || f > std::numeric_limits<Long>::max())
+        overflow(what);
     return static_cast<Long>(f);
 }
 

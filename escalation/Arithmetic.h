@@ -13,14 +13,14 @@
 #include "app/Kinds.h"
 
 class CalcError : public std::runtime_error {
-public:
+  public:
     enum class Kind { DivisionByZero, Overflow };
     CalcError(Kind kind, const QString& message)
         : std::runtime_error(message.toStdString()), kind_(kind), message_(message) {}
     Kind kind() const { return kind_; }
     const QString& message() const { return message_; }
 
-private:
+  private:
     Kind kind_;
     QString message_;
 };

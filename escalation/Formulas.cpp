@@ -26,6 +26,7 @@ Double nearestDouble(const char* decimal) {
 // Titles and formula texts exactly as printed; a0 and the coefficients as
 // two-decimal texts, from which the Doubles follow.
 const std::vector<Row>& rows() {
+    // clang-format off
     static const std::vector<Row> r = {
     {1, QStringLiteral("สูตรที่ 1 งานอาคาร"),
      QStringLiteral("K = 0.25 + 0.15It/Io + 0.10Ct/Co + 0.40Mt/Mo + 0.10St/So"),
@@ -67,6 +68,7 @@ const std::vector<Row>& rows() {
      QStringLiteral("K = 0.25 + 0.25It/Io + 0.50GIPt/GIPo"),
      "0.25", {{"0.25", I}, {"0.50", GIP}}},
     };
+    // clang-format on
     return r;
 }
 
@@ -80,7 +82,8 @@ std::array<FormulaDef, kFormulaCount> build() {
         d.a0Text = QString::fromLatin1(row.a0);
         d.a0 = nearestDouble(row.a0);
         for (const auto& [coef, col] : row.terms) {
-            d.terms.push_back({QString::fromLatin1(coef), nearestDouble(coef), col, columnSymbol(col)});
+            d.terms.push_back(
+                {QString::fromLatin1(coef), nearestDouble(coef), col, columnSymbol(col)});
         }
     }
     return defs;

@@ -39,8 +39,7 @@ QString formatSignificant(double v, int digits) {
     } else {
         out = "0." + std::string(static_cast<size_t>(-exp - 1), '0') + ds;
     }
-    return QString::fromLatin1(v < 0 ? "-" : " ") + QString::fromStdString(out) +
-           QLatin1Char(' ');
+    return QString::fromLatin1(v < 0 ? "-" : " ") + QString::fromStdString(out) + QLatin1Char(' ');
 }
 
 bool isNonSpacingThai(QChar c) {

@@ -41,12 +41,12 @@ int cellWidth(const QString& text);
 
 // Lays statements out on character cells, one cell per column.
 class TextPage {
-public:
+  public:
     void print(const Statement& s);
     const QStringList& lines() const { return lines_; }
     QString text() const { return lines_.join(QLatin1Char('\n')); }
 
-private:
+  private:
     QStringList lines_;
 };
 

@@ -111,14 +111,13 @@ void printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
     p.print(amountLine({s("เงินงวดนี้")}, st.dblAmount));
     for (int i = 0; i < kEquipItems; ++i) {
         if (st.dblEquipPrice[i] == 0) continue;
-        p.print(amountLine({i == 0 ? s("หัก ") : s("      "), st.strEquipName[i]},
-                           st.dblEquipPrice[i]));
+        p.print(
+            amountLine({i == 0 ? s("หัก ") : s("      "), st.strEquipName[i]}, st.dblEquipPrice[i]));
     }
     if (st.dblNetAmount < st.dblAmount) {
         const Double deducted = st.dblAmount - st.dblNetAmount;
         if (!std::isfinite(deducted)) {
-            throw CalcError(CalcError::Kind::Overflow,
-                            s("คำนวณค่า K ไม่ได้: ยอดหักค่าครุภัณฑ์เกินขอบเขต"));
+            throw CalcError(CalcError::Kind::Overflow, s("คำนวณค่า K ไม่ได้: ยอดหักค่าครุภัณฑ์เกินขอบเขต"));
         }
         p.print(amountLine({s("รวมหักในงวดนี้")}, deducted));
         p.print(amountLine({s("คงเหลือเงินในงวดนี้")}, st.dblNetAmount));

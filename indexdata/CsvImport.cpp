@@ -16,7 +16,9 @@ CsvImport importIndexCsv(const QString& csv) {
         const QStringList cells = line.split(QLatin1Char(','));
         if (cells.size() != kFieldCount) {
             out.error = QStringLiteral("แถวที่ %1: ต้องมี %2 ช่อง แต่พบ %3 ช่อง")
-                            .arg(row).arg(kFieldCount).arg(cells.size());
+                            .arg(row)
+                            .arg(kFieldCount)
+                            .arg(cells.size());
             return out;
         }
         QByteArray record;
@@ -27,13 +29,16 @@ CsvImport importIndexCsv(const QString& csv) {
                 return out;
             }
             if (!v.isEmpty() && !number.match(v).hasMatch()) {
-                out.error = QStringLiteral("แถวที่ %1 ช่องที่ %2: \"%3\" ไม่ใช่ตัวเลข")
-                                .arg(row).arg(f + 1).arg(v);
+                out.error =
+                    QStringLiteral("แถวที่ %1 ช่องที่ %2: \"%3\" ไม่ใช่ตัวเลข").arg(row).arg(f + 1).arg(v);
                 return out;
             }
             if (v.size() > kFieldLength) {
                 out.error = QStringLiteral("แถวที่ %1 ช่องที่ %2: \"%3\" ยาวเกิน %4 ตัวอักษร")
-                                .arg(row).arg(f + 1).arg(v).arg(kFieldLength);
+                                .arg(row)
+                                .arg(f + 1)
+                                .arg(v)
+                                .arg(kFieldLength);
                 return out;
             }
             record += v.rightJustified(kFieldLength, QLatin1Char(' ')).toLatin1();

@@ -32,7 +32,10 @@ double leadingNumber(QStringView text) {
         if (c == ' ' || c == '\t' || c == '\n') continue;
         if (c >= '0' && c <= '9') {
             num += char(c);
-            if (inExp) expDigits = true; else digits = true;
+            if (inExp)
+                expDigits = true;
+            else
+                digits = true;
             if (inExp) expSign = true;
             continue;
         }
@@ -98,7 +101,8 @@ IndexValues convertRecord(const IndexRecord& rec) {
     IndexValues v;
     v.year = toLongHalfEven(fieldValue(rec.fields[0]));
     v.month = toLongHalfEven(fieldValue(rec.fields[1]));
-    for (int i = 0; i < kIndexColumns; ++i) v.col[i] = static_cast<Single>(fieldValue(rec.fields[2 + i]));
+    for (int i = 0; i < kIndexColumns; ++i)
+        v.col[i] = static_cast<Single>(fieldValue(rec.fields[2 + i]));
     return v;
 }
 

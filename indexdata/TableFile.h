@@ -11,7 +11,7 @@
 #include "indexdata/IndexRecord.h"
 
 class TableFile {
-public:
+  public:
     ~TableFile();
     // Opens the file under the next free file number. On failure returns
     // false and sets `error` to the system's reason.
@@ -26,7 +26,7 @@ public:
     // The lowest file number not in use by any open table.
     static Integer nextFreeFileNumber();
 
-private:
+  private:
     std::unique_ptr<QFile> file_;
     Integer fileNo_ = 0;
 };

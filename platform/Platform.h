@@ -12,7 +12,7 @@
 // A print document in the making. Nothing reaches paper before endDoc();
 // discardDoc() drops everything printed since the last endDoc().
 class Printer {
-public:
+  public:
     virtual ~Printer() = default;
     virtual void setFontName(const QString& name) = 0;
     virtual void setFontSize(double points) = 0;
@@ -22,7 +22,7 @@ public:
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
     // Modal prompt under the application title; nullopt when cancelled.
     virtual std::optional<QString> inputBox(const QString& prompt) = 0;

@@ -10,7 +10,7 @@
 #include "platform/Platform.h"
 
 class QtPrinter : public Printer {
-public:
+  public:
     // An empty pdfPath prints on the system's default printer.
     QtPrinter(QWidget* parent, QString pdfPath) : parent_(parent), pdfPath_(std::move(pdfPath)) {}
     void setFontName(const QString& name) override { fontName_ = name; }
@@ -21,7 +21,7 @@ public:
 
     bool toPdf() const { return !pdfPath_.isEmpty(); }
 
-private:
+  private:
     bool render(QString* error);
 
     QWidget* parent_;
@@ -32,7 +32,7 @@ private:
 };
 
 class QtPlatform : public Platform {
-public:
+  public:
     static const QString kTitle;  // "Tarvon"
 
     QtPlatform(QWidget* window, const QString& pdfPath)
@@ -44,7 +44,7 @@ public:
     Printer* printer() override;
     void endProgram() override;
 
-private:
+  private:
     QWidget* window_;
     QtPrinter printer_;
 };

@@ -13,7 +13,7 @@
 #include "platform/Platform.h"
 
 class FakePrinter : public Printer {
-public:
+  public:
     void setFontName(const QString& name) override { fontName = name; }
     void setFontSize(double points) override { fontSize = points; }
     void print(const print::Statement& s) override { pending.push_back(s); }
@@ -43,7 +43,7 @@ public:
 };
 
 class FakePlatform : public Platform {
-public:
+  public:
     std::optional<QString> inputBox(const QString& prompt) override {
         prompts << prompt;
         events << QStringLiteral("prompt:") + prompt;
@@ -51,9 +51,11 @@ public:
             ADD_FAILURE() << "unexpected prompt: " << prompt.toStdString();
             return std::nullopt;
         }
-        auto r = replies.front();
+        const bool cancel = !replies.front().has_value();
+        const QString text = replies.front().value_or(QString());
         replies.pop_front();
-        return r;
+        if (cancel) return std::nullopt;
+        return text;
     }
     void msgBox(const QString& text) override {
         messages << text;

@@ -23,13 +23,15 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
 
 // A temporary folder made the working folder for the test's lifetime.
 class WorkingFolder {
-public:
+  public:
     WorkingFolder() : old_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
     ~WorkingFolder() { QDir::setCurrent(old_); }
     QString path(const QString& name) const { return dir_.filePath(name); }
-    void table(const QByteArray& bytes) const { writeFile(path(QStringLiteral("KTABLE.DAT")), bytes); }
+    void table(const QByteArray& bytes) const {
+        writeFile(path(QStringLiteral("KTABLE.DAT")), bytes);
+    }
 
-private:
+  private:
     QTemporaryDir dir_;
     QString old_;
 };

@@ -16,7 +16,7 @@ TEST(Caption, LabelThenTheSignPositionThenDigits) {
 }
 
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     WorkingFolder folder;
     FakePlatform ui;
 };
@@ -130,8 +130,13 @@ TEST_P(MenuMatchesButton, SameEffects) {
         (app.*click)();
         QStringList lines;
         for (const auto& job : ui.printerDevice.jobs) lines += FakePrinter::texts(job);
-        return Outcome{ui.events, lines, app.state().intFormulaNo, app.state().lngODay,
-                       app.state().dblNetAmount, ui.ended, app.table().isOpen()};
+        return Outcome{ui.events,
+                       lines,
+                       app.state().intFormulaNo,
+                       app.state().lngODay,
+                       app.state().dblNetAmount,
+                       ui.ended,
+                       app.table().isOpen()};
     };
     const auto [button, item] = pairs[GetParam()];
     const Outcome a = runWith(button), b = runWith(item);
@@ -149,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, MenuMatchesButton, ::testing::Range(0, 5));
 // ---- the print command ---------------------------------------------------------
 
 class PrintCommand : public AppTest {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(app.Form_Load(nullptr)); }
     Tarvon app{ui};
 };

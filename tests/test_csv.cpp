@@ -26,10 +26,11 @@ TEST(CsvImport, RefusalsNameTheRow) {
         const char* csv;
         const char* says;
     };
-    for (const Case& c : {Case{"2548,1,1234567,1,1,1,1,1,1,1,1,1,1,1,1\n", "แถวที่ 1"},
-                          Case{"2548,1,1,1,1,1,1,1,1,1,1,1,1,1,1\n2548,2,1,1\n", "แถวที่ 2"},
-                          Case{"2548,1,1,1,1,1,1,1,1,1,1,1,1,1,1\n2548,3,1,x,1,1,1,1,1,1,1,1,1,1,1\n", "แถวที่ 2"},
-                          Case{",1,1,1,1,1,1,1,1,1,1,1,1,1,1\n", "แถวที่ 1"}}) {
+    for (const Case& c :
+         {Case{"2548,1,1234567,1,1,1,1,1,1,1,1,1,1,1,1\n", "แถวที่ 1"},
+          Case{"2548,1,1,1,1,1,1,1,1,1,1,1,1,1,1\n2548,2,1,1\n", "แถวที่ 2"},
+          Case{"2548,1,1,1,1,1,1,1,1,1,1,1,1,1,1\n2548,3,1,x,1,1,1,1,1,1,1,1,1,1,1\n", "แถวที่ 2"},
+          Case{",1,1,1,1,1,1,1,1,1,1,1,1,1,1\n", "แถวที่ 1"}}) {
         const CsvImport r = importIndexCsv(QString::fromUtf8(c.csv));
         EXPECT_FALSE(r.ok) << c.csv;
         EXPECT_TRUE(r.error.startsWith(QString::fromUtf8(c.says))) << r.error.toStdString();

@@ -20,8 +20,9 @@ struct WholeCase {
 void PrintTo(const WholeCase& c, std::ostream* os) { *os << c.locale << " \"" << c.reply << '"'; }
 class ReplyToLong : public ::testing::TestWithParam<WholeCase> {};
 TEST_P(ReplyToLong, ReadsTheLocaleAndRoundsHalvesToEven) {
-    const Conversion c = replyToWhole(QString::fromUtf8(GetParam().reply), -2147483648.0,
-                                      2147483647.0, QLocale(QString::fromLatin1(GetParam().locale)));
+    const Conversion c =
+        replyToWhole(QString::fromUtf8(GetParam().reply), -2147483648.0, 2147483647.0,
+                     QLocale(QString::fromLatin1(GetParam().locale)));
     ASSERT_TRUE(c.ok) << c.error.toStdString();
     EXPECT_EQ(c.value, GetParam().value);
 }
@@ -30,7 +31,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(WholeCase{"th_TH", "2541", 2541}, WholeCase{"th_TH", "  15  ", 15},
                       WholeCase{"th_TH", "2541.5", 2542}, WholeCase{"th_TH", "3.5", 4},
                       WholeCase{"th_TH", "2.5", 2}, WholeCase{"th_TH", "-2.5", -2},
-                      WholeCase{"th_TH", "1,000,000", 1000000}, WholeCase{"en_US", "1,000,000", 1000000},
+                      WholeCase{"th_TH", "1,000,000", 1000000},
+                      WholeCase{"en_US", "1,000,000", 1000000},
                       WholeCase{"de_DE", "1.000.000", 1000000}, WholeCase{"de_DE", "2,5", 2},
                       WholeCase{"de_DE", "3,5", 4}, WholeCase{"th_TH", "2147483647", 2147483647},
                       WholeCase{"th_TH", "-2147483648", -2147483648.0}));
@@ -47,19 +49,22 @@ TEST_P(ReplyRefused, SaysWhatIsExpected) {
     EXPECT_FALSE(c.ok);
     EXPECT_FALSE(c.error.isEmpty());
 }
-INSTANTIATE_TEST_SUITE_P(Replies, ReplyRefused,
-                         ::testing::Values(BadCase{"", -32768, 32767}, BadCase{"   ", -32768, 32767},
-                                           BadCase{"abc", -32768, 32767}, BadCase{"12abc", -32768, 32767},
-                                           BadCase{"32768", -32768, 32767}, BadCase{"-32769", -32768, 32767},
-                                           BadCase{"2147483648", -2147483648.0, 2147483647},
-                                           BadCase{"1e999", -2147483648.0, 2147483647},
-                                           BadCase{"inf", -2147483648.0, 2147483647}));
+INSTANTIATE_TEST_SUITE_P(
+    Replies, ReplyRefused,
+    ::testing::Values(BadCase{"", -32768, 32767}, BadCase{"   ", -32768, 32767},
+                      BadCase{"abc", -32768, 32767}, BadCase{"12abc", -32768, 32767},
+                      BadCase{"32768", -32768, 32767}, BadCase{"-32769", -32768, 32767},
+                      BadCase{"2147483648", -2147483648.0, 2147483647},
+                      BadCase{"1e999", -2147483648.0, 2147483647},
+                      BadCase{"inf", -2147483648.0, 2147483647}));
 
 TEST(ReplyToDouble, KeepsTheFraction) {
-    const Conversion c = replyToDouble(QStringLiteral(" 1,234,567.89 "), QLocale(QStringLiteral("th_TH")));
+    const Conversion c =
+        replyToDouble(QStringLiteral(" 1,234,567.89 "), QLocale(QStringLiteral("th_TH")));
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(c.value, 1234567.89);
-    EXPECT_EQ(replyToDouble(QStringLiteral("1.234,5"), QLocale(QStringLiteral("de_DE"))).value, 1234.5);
+    EXPECT_EQ(replyToDouble(QStringLiteral("1.234,5"), QLocale(QStringLiteral("de_DE"))).value,
+              1234.5);
     EXPECT_FALSE(replyToDouble(QStringLiteral("บาท"), QLocale(QStringLiteral("th_TH"))).ok);
 }
 
@@ -81,9 +86,10 @@ const QString kTMonthPrompt = QStringLiteral(
     "9.กันยายน 10.ตุลาคม 11.พฤศจิกายน 12.ธันวาคม");
 
 class EntryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        folder.table(record({"2541", "6", "100", "101", "102"}) + record({"2541", "7", "110", "111", "112"}));
+        folder.table(record({"2541", "6", "100", "101", "102"}) +
+                     record({"2541", "7", "110", "111", "112"}));
         ASSERT_TRUE(app.Form_Load(nullptr));
     }
     CalcState& st() { return app.state(); }
@@ -132,8 +138,8 @@ TEST_F(EntryTest, CancelEndsTheCommandAndKeepsEarlierValues) {
     ui.reply({"15", "6", "2541", "20", std::nullopt});
     app.cmdO_Click();
     app.cmdO_Click();
-    EXPECT_EQ(st().lngODay, 20);     // stored before the cancel
-    EXPECT_EQ(st().lngOMonth, 6);    // untouched by the cancelled step
+    EXPECT_EQ(st().lngODay, 20);   // stored before the cancel
+    EXPECT_EQ(st().lngOMonth, 6);  // untouched by the cancelled step
     EXPECT_EQ(ui.prompts.size(), 5);
 }
 
@@ -141,12 +147,11 @@ TEST_F(EntryTest, InstallmentPromptsInOrderAndItemOneZeroCopiesTheAmount) {
     installmentHead("1000000");
     ui.reply({"ปั๊มน้ำ", "0"});
     app.cmdT_Click();
-    EXPECT_EQ(ui.prompts, QStringList({QStringLiteral("วันที่ที่ส่งงาน"), kTMonthPrompt,
-                                       QStringLiteral("ปี พ.ศ.ที่ส่งงาน"),
-                                       QStringLiteral("งวดที่ส่งนี้เป็นงวดใด"),
-                                       QStringLiteral("ค่างวดของงวดนี้กี่บาท"),
-                                       QStringLiteral("ครุภัณฑ์ลำดับที่ 1 คือ"),
-                                       QStringLiteral("ราคาครุภัณฑ์ลำดับที่ 1")}));
+    EXPECT_EQ(
+        ui.prompts,
+        QStringList({QStringLiteral("วันที่ที่ส่งงาน"), kTMonthPrompt, QStringLiteral("ปี พ.ศ.ที่ส่งงาน"),
+                     QStringLiteral("งวดที่ส่งนี้เป็นงวดใด"), QStringLiteral("ค่างวดของงวดนี้กี่บาท"),
+                     QStringLiteral("ครุภัณฑ์ลำดับที่ 1 คือ"), QStringLiteral("ราคาครุภัณฑ์ลำดับที่ 1")}));
     EXPECT_EQ(st().dblNetAmount, 1000000.0);
     EXPECT_EQ(st().strEquipName[0], fixedText(QStringLiteral("ปั๊มน้ำ"), 50));
     for (int i = 1; i < 10; ++i) EXPECT_EQ(st().strEquipName[i], QString(50, QLatin1Char(' ')));

@@ -21,19 +21,27 @@ using print::formatNumber;
 INSTANTIATE_TEST_SUITE_P(
     Numbers, NumberFormat,
     ::testing::Values(
-        FormatCase{formatNumber(0.157f), " 0.157 "}, FormatCase{formatNumber(24691.3578), " 24691.3578 "},
+        FormatCase{formatNumber(0.157f), " 0.157 "},
+        FormatCase{formatNumber(24691.3578), " 24691.3578 "},
         FormatCase{formatNumber(1.1f), " 1.1 "}, FormatCase{formatNumber(1.1), " 1.1 "},
         FormatCase{formatNumber(120.0f), " 120 "}, FormatCase{formatNumber(-3.5f), "-3.5 "},
         FormatCase{formatNumber(Long{-3}), "-3 "}, FormatCase{formatNumber(Long{2541}), " 2541 "},
         FormatCase{formatNumber(-0.25), "-0.25 "}, FormatCase{formatNumber(0.0), " 0 "},
-        FormatCase{formatNumber(-0.0), " 0 "}, FormatCase{formatNumber(123456789.0f), " 1.234568E+08 "},
-        FormatCase{formatNumber(1234567.0f), " 1234567 "}, FormatCase{formatNumber(12345678.0f), " 1.234568E+07 "},
-        FormatCase{formatNumber(0.00001f), " 1E-05 "}, FormatCase{formatNumber(0.0001f), " 0.0001 "},
+        FormatCase{formatNumber(-0.0), " 0 "},
+        FormatCase{formatNumber(123456789.0f), " 1.234568E+08 "},
+        FormatCase{formatNumber(1234567.0f), " 1234567 "},
+        FormatCase{formatNumber(12345678.0f), " 1.234568E+07 "},
+        FormatCase{formatNumber(0.00001f), " 1E-05 "},
+        FormatCase{formatNumber(0.0001f), " 0.0001 "},
         FormatCase{formatNumber(-0.00001234), "-1.234E-05 "},
-        FormatCase{formatNumber(1e15), " 1E+15 "}, FormatCase{formatNumber(123456789012345.0), " 123456789012345 "},
-        FormatCase{formatNumber(30864.19725), " 30864.19725 "}, FormatCase{formatNumber(1e100), " 1E+100 "},
-        FormatCase{formatNumber(1000000.0), " 1000000 "}, FormatCase{formatNumber(123.45f), " 123.45 "},
-        FormatCase{formatNumber(9999999.5f), " 1E+07 "}, FormatCase{formatNumber(0.1 + 0.2), " 0.3 "}));
+        FormatCase{formatNumber(1e15), " 1E+15 "},
+        FormatCase{formatNumber(123456789012345.0), " 123456789012345 "},
+        FormatCase{formatNumber(30864.19725), " 30864.19725 "},
+        FormatCase{formatNumber(1e100), " 1E+100 "},
+        FormatCase{formatNumber(1000000.0), " 1000000 "},
+        FormatCase{formatNumber(123.45f), " 123.45 "},
+        FormatCase{formatNumber(9999999.5f), " 1E+07 "},
+        FormatCase{formatNumber(0.1 + 0.2), " 0.3 "}));
 
 TEST(TextPage, ColumnsAndThePositionBeyondAColumn) {
     print::TextPage page;
@@ -74,9 +82,10 @@ TEST(Arithmetic, FailuresNameTheirCause) {
         Single t, o;
         CalcError::Kind kind;
     };
-    for (const Case& c : {Case{5, 0, CalcError::Kind::DivisionByZero}, Case{0, 0, CalcError::Kind::Overflow},
-                          Case{32768, 1000, CalcError::Kind::Overflow}, Case{-40, 1, CalcError::Kind::Overflow},
-                          Case{INFINITY, 1, CalcError::Kind::Overflow}}) {
+    for (const Case& c :
+         {Case{5, 0, CalcError::Kind::DivisionByZero}, Case{0, 0, CalcError::Kind::Overflow},
+          Case{32768, 1000, CalcError::Kind::Overflow}, Case{-40, 1, CalcError::Kind::Overflow},
+          Case{INFINITY, 1, CalcError::Kind::Overflow}}) {
         try {
             indexRatio(c.t, c.o, QStringLiteral("C"));
             ADD_FAILURE() << "no error for " << c.t << "/" << c.o;
@@ -120,7 +129,8 @@ TEST(Formula1, KAboveTheBandGivesCompensation) {
     EXPECT_EQ(r.st.intExcess, 25);
     EXPECT_EQ(r.st.lngCompensation, 2500000);
     EXPECT_EQ(r.line(8), dots("Io·=··120··,·Co·=··100··,·Mo·=··110··,·So·=··105·"));
-    EXPECT_EQ(r.line(13), dots("K·=·0.25·+·0.15(·1.05·)·+·0.10(·1.08·)·+·0.40(·1.1·)·+·0.10(·1.1·)"));
+    EXPECT_EQ(r.line(13),
+              dots("K·=·0.25·+·0.15(·1.05·)·+·0.10(·1.08·)·+·0.40(·1.1·)·+·0.10(·1.1·)"));
     EXPECT_EQ(r.line(14), dots("K·=·0.25·+··0.157··+··0.108··+··0.44··+··0.11·"));
     EXPECT_EQ(r.line(15), dots("K·=··1.065·"));
     EXPECT_EQ(r.line(16), dots("ค่า·K·สูงกว่า·1.04·=··0.025··จะได้รับค่าชดเชย"));
@@ -147,7 +157,9 @@ TEST(Formula1, KBelowTheBandGivesAnUntruncatedRefund) {
 
 TEST(Formula1, KDisplayedAsOnePointZeroFourCanCompareAboveTheBand) {
     SheetRun r;
-    r.values({{I, {1000, 908}}, {C, {1000, 902}}, {M, {1000, 1103}}, {S, {1000, 1233}}}).net(1000).run(1);
+    r.values({{I, {1000, 908}}, {C, {1000, 902}}, {M, {1000, 1103}}, {S, {1000, 1233}}})
+        .net(1000)
+        .run(1);
     EXPECT_EQ(r.line(14), dots("K·=·0.25·+··0.136··+··0.09··+··0.441··+··0.123·"));
     EXPECT_EQ(r.line(15), dots("K·=··1.04·"));
     EXPECT_EQ(r.st.intExcess, 0);
@@ -195,8 +207,10 @@ TEST(Formula1, AmountBlockWithEquipmentAndNegativeNet) {
     const QStringList l = r.lines();
     ASSERT_EQ(l.size(), 22);
     EXPECT_EQ(l[16], dots("เงินงวดนี้=·100000··บาท"));
-    EXPECT_EQ(l[17], QStringLiteral("หัก ") + fixedText(QStringLiteral("เครื่องสูบน้ำ"), 50) + dots("=·80000··บาท"));
-    EXPECT_EQ(l[18], QStringLiteral("      ") + fixedText(QStringLiteral("หม้อแปลง"), 50) + dots("=·70000··บาท"));
+    EXPECT_EQ(l[17], QStringLiteral("หัก ") + fixedText(QStringLiteral("เครื่องสูบน้ำ"), 50) +
+                         dots("=·80000··บาท"));
+    EXPECT_EQ(l[18], QStringLiteral("      ") + fixedText(QStringLiteral("หม้อแปลง"), 50) +
+                         dots("=·70000··บาท"));
     EXPECT_EQ(l[19], dots("รวมหักในงวดนี้=·150000··บาท"));
     EXPECT_EQ(l[20], dots("คงเหลือเงินในงวดนี้=-50000··บาท"));
     EXPECT_EQ(l[21], dots("จะได้รับเงินชดเชย·=··0.025··x·-50000·=-1250··บาท"));
@@ -246,7 +260,8 @@ TEST(Formula1, SheetBeforeAnyEntryStopsAfterTheQuotientLines) {
     EXPECT_EQ(r.lines().size(), 12);
     EXPECT_TRUE(r.error.contains(QStringLiteral("Io")));
     EXPECT_EQ(r.line(7), dots("เปิดซองประกวดราคาเมื่อวันที่··0··เดือน·พ.ศ.··0·"));
-    EXPECT_EQ(r.line(9), QStringLiteral("งวดที่ ") + QString(50, QChar(0)) + dots("·ส่งงานวันที่··0··เดือน·พ.ศ.··0·"));
+    EXPECT_EQ(r.line(9), QStringLiteral("งวดที่ ") + QString(50, QChar(0)) +
+                             dots("·ส่งงานวันที่··0··เดือน·พ.ศ.··0·"));
 }
 
 TEST(Formula1, CompensationOutOfRangeStopsAfterTheNetAmountLines) {

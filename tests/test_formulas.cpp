@@ -6,9 +6,9 @@ using enum IndexColumn;
 
 // The columns each formula reads, in index-list order.
 const std::map<int, std::vector<IndexColumn>> kColumns = {
-    {1, {I, C, M, S}},  {2, {I, E, F}},      {3, {A, E, F}},   {4, {M, A, E, F}},
-    {5, {M, A, E, F}},  {6, {I, C, M, S}},   {7, {I, C, M, S}}, {8, {I, M}},
-    {9, {I, M, AC}},    {10, {I, M, PVC}},   {11, {I, C, M, S, PVC}}, {12, {I, M, PVC}},
+    {1, {I, C, M, S}}, {2, {I, E, F}},    {3, {A, E, F}},          {4, {M, A, E, F}},
+    {5, {M, A, E, F}}, {6, {I, C, M, S}}, {7, {I, C, M, S}},       {8, {I, M}},
+    {9, {I, M, AC}},   {10, {I, M, PVC}}, {11, {I, C, M, S, PVC}}, {12, {I, M, PVC}},
     {13, {I, GIP}}};
 
 class EveryFormula : public ::testing::TestWithParam<int> {};
@@ -98,7 +98,8 @@ class FormulaLines : public ::testing::TestWithParam<LinesCase> {};
 TEST_P(FormulaLines, TextsAndItemsInOrder) {
     const LinesCase& c = GetParam();
     SheetRun r;
-    for (int col = 0; col < kIndexColumns; ++col) r.values({{IndexColumn(col), {100.0f + col, 200.0f + col}}});
+    for (int col = 0; col < kIndexColumns; ++col)
+        r.values({{IndexColumn(col), {100.0f + col, 200.0f + col}}});
     r.run(c.formula);
     const QStringList l = r.lines();
     EXPECT_EQ(l[4], formulaDefinition(c.formula)->title);
@@ -106,18 +107,23 @@ TEST_P(FormulaLines, TextsAndItemsInOrder) {
     EXPECT_EQ(l[7], dots(c.oValues));
     QString tValues = dots(c.oValues);
     for (int col = kIndexColumns - 1; col >= 0; --col) {
-        tValues.replace(QStringLiteral(" %1 ").arg(100 + col), QStringLiteral(" %1 ").arg(200 + col));
+        tValues.replace(QStringLiteral(" %1 ").arg(100 + col),
+                        QStringLiteral(" %1 ").arg(200 + col));
     }
     tValues.replace(QStringLiteral("o = "), QStringLiteral("t = "));
     EXPECT_EQ(l[9], tValues);
     EXPECT_EQ(l[10], dots(c.quotient1));
     const int next = c.quotient2 ? 12 : 11;
-    if (c.quotient2) EXPECT_EQ(l[11], dots(c.quotient2));
+    if (c.quotient2) {
+        EXPECT_EQ(l[11], dots(c.quotient2));
+    }
     EXPECT_EQ(l[next].left(QString::fromUtf8(c.ratios).size()), dots(c.ratios));
     EXPECT_TRUE(l[next + 1].startsWith(dots(c.terms))) << l[next + 1].toStdString();
-    // The ratio line of the first statement is at column 25, quotient line 2 at 28.
+    // Quotient line 1 stands at column 25, quotient line 2 at 28.
     EXPECT_EQ(std::get<print::Col>(r.printer.pending[10][0]).n, 25);
-    if (c.quotient2) EXPECT_EQ(std::get<print::Col>(r.printer.pending[11][0]).n, 28);
+    if (c.quotient2) {
+        EXPECT_EQ(std::get<print::Col>(r.printer.pending[11][0]).n, 28);
+    }
 }
 // Column numbers (0-based): M 0, S 1, C 2, I 4, F 5, A 6, E 7, GIP 8, AC 9, PVC 10.
 INSTANTIATE_TEST_SUITE_P(
@@ -159,8 +165,9 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{12, "Io·=··104··,·Mo·=··100··,·PVCo·=··110·",
                   "K·=·0.25·+·0.05(·204·/·104·)·+·0.05(·200·/·100·)", "+·0.65(·210·/·110·)",
                   "K·=·0.25·+·0.05(", "K·=·0.25·+·"},
-        LinesCase{13, "Io·=··104··,·GIPo·=··108·", "K·=·0.25·+·0.25(·204·/·104·)·+·0.50(·208·/·108·)",
-                  nullptr, "K·=·0.25·+·0.25(", "K·=·0.25·+·"}));
+        LinesCase{13, "Io·=··104··,·GIPo·=··108·",
+                  "K·=·0.25·+·0.25(·204·/·104·)·+·0.50(·208·/·108·)", nullptr, "K·=·0.25·+·0.25(",
+                  "K·=·0.25·+·"}));
 
 // ---- worked examples ---------------------------------------------------------------
 
@@ -170,8 +177,8 @@ struct Example {
     std::vector<Integer> ratios;
     std::vector<Single> terms;
     Single k;
-    Integer excess;   // -1: inside the band
-    const char* last; // the sheet's last line, "·" for a space
+    Integer excess;    // -1: inside the band
+    const char* last;  // the sheet's last line, "·" for a space
 };
 void PrintTo(const Example& e, std::ostream* os) { *os << "formula " << e.formula; }
 
@@ -188,41 +195,90 @@ TEST_P(WorkedExample, RatiosTermsKAndTheLastLine) {
     // K is a Single sum of Single terms: it can lie a step off the Single
     // nearest its three decimals, so compare it as printed.
     EXPECT_EQ(print::formatNumber(r.st.sngK), print::formatNumber(e.k));
-    if (e.excess >= 0) EXPECT_EQ(r.st.intExcess, e.excess);
+    if (e.excess >= 0) {
+        EXPECT_EQ(r.st.intExcess, e.excess);
+    }
     EXPECT_EQ(r.lines().last(), dots(e.last));
 }
 INSTANTIATE_TEST_SUITE_P(
     Listed, WorkedExample,
     ::testing::Values(
-        Example{2, {{I, {120.5f, 130.2f}}, {E, {98.4f, 101.7f}}, {F, {150, 165.8f}}}, {1080, 1033, 1105},
-                {0.108f, 0.413f, 0.221f}, 1.042f, 2,
+        Example{2,
+                {{I, {120.5f, 130.2f}}, {E, {98.4f, 101.7f}}, {F, {150, 165.8f}}},
+                {1080, 1033, 1105},
+                {0.108f, 0.413f, 0.221f},
+                1.042f,
+                2,
                 "จะได้รับเงินชดเชย·=··0.002··x··1000000·=·2000··บาท"},
-        Example{4, {{M, {120, 118.5f}}, {A, {250, 212.3f}}, {E, {100, 98.75f}}, {F, {80, 78.9f}}},
-                {987, 849, 987, 986}, {0.098f, 0.254f, 0.197f, 0.098f}, 0.947f, 13,
+        Example{4,
+                {{M, {120, 118.5f}}, {A, {250, 212.3f}}, {E, {100, 98.75f}}, {F, {80, 78.9f}}},
+                {987, 849, 987, 986},
+                {0.098f, 0.254f, 0.197f, 0.098f},
+                0.947f,
+                13,
                 "ต้องคืนเงินให้ราชการ·=··0.013··x··1000000·=·13000··บาท"},
-        Example{7, {{I, {110, 121}}, {C, {100, 95.5f}}, {M, {200, 230}}, {S, {100, 107.3f}}},
-                {1100, 955, 1150, 1073}, {0.22f, 0.143f, 0.172f, 0.16f}, 1.045f, 5,
+        Example{7,
+                {{I, {110, 121}}, {C, {100, 95.5f}}, {M, {200, 230}}, {S, {100, 107.3f}}},
+                {1100, 955, 1150, 1073},
+                {0.22f, 0.143f, 0.172f, 0.16f},
+                1.045f,
+                5,
                 "จะได้รับเงินชดเชย·=··0.005··x··1000000·=·5000··บาท"},
-        Example{8, {{I, {120, 126}}, {M, {110, 121}}}, {1050, 1100}, {0.262f, 0.275f}, 1.037f, -1,
+        Example{8,
+                {{I, {120, 126}}, {M, {110, 121}}},
+                {1050, 1100},
+                {0.262f, 0.275f},
+                1.037f,
+                -1,
                 "ค่า·K·เปลี่ยนแปลงไม่เกิน·4·%·เพราะฉะนั้นไม่ได้เงินชดเชย"},
-        Example{9, {{I, {100, 100}}, {M, {100, 100}}, {AC, {120, 150}}}, {1000, 1000, 1250},
-                {0.1f, 0.1f, 0.5f}, 1.1f, 60, "จะได้รับเงินชดเชย·=··0.06··x··1000000·=·60000··บาท"},
-        Example{10, {{I, {100, 100}}, {M, {100, 100}}, {PVC, {120, 150}}}, {1000, 1000, 1250},
-                {0.1f, 0.1f, 0.5f}, 1.1f, 60, "จะได้รับเงินชดเชย·=··0.06··x··1000000·=·60000··บาท"},
+        Example{9,
+                {{I, {100, 100}}, {M, {100, 100}}, {AC, {120, 150}}},
+                {1000, 1000, 1250},
+                {0.1f, 0.1f, 0.5f},
+                1.1f,
+                60,
+                "จะได้รับเงินชดเชย·=··0.06··x··1000000·=·60000··บาท"},
+        Example{10,
+                {{I, {100, 100}}, {M, {100, 100}}, {PVC, {120, 150}}},
+                {1000, 1000, 1250},
+                {0.1f, 0.1f, 0.5f},
+                1.1f,
+                60,
+                "จะได้รับเงินชดเชย·=··0.06··x··1000000·=·60000··บาท"},
         Example{11,
-                {{I, {100, 110}}, {C, {100, 105}}, {M, {100, 120}}, {S, {100, 90}}, {PVC, {100, 120.5f}}},
-                {1100, 1050, 1200, 900, 1205}, {0.11f, 0.21f, 0.06f, 0.045f, 0.361f}, 1.086f, 46,
+                {{I, {100, 110}},
+                 {C, {100, 105}},
+                 {M, {100, 120}},
+                 {S, {100, 90}},
+                 {PVC, {100, 120.5f}}},
+                {1100, 1050, 1200, 900, 1205},
+                {0.11f, 0.21f, 0.06f, 0.045f, 0.361f},
+                1.086f,
+                46,
                 "จะได้รับเงินชดเชย·=··0.046··x··1000000·=·46000··บาท"},
-        Example{12, {{I, {100, 104}}, {M, {200, 230}}, {PVC, {150, 180}}}, {1040, 1150, 1200},
-                {0.052f, 0.057f, 0.78f}, 1.139f, 99, "จะได้รับเงินชดเชย·=··0.099··x··1000000·=·99000··บาท"},
-        Example{13, {{I, {100, 90}}, {GIP, {200, 170}}}, {900, 850}, {0.225f, 0.425f}, 0.9f, 60,
+        Example{12,
+                {{I, {100, 104}}, {M, {200, 230}}, {PVC, {150, 180}}},
+                {1040, 1150, 1200},
+                {0.052f, 0.057f, 0.78f},
+                1.139f,
+                99,
+                "จะได้รับเงินชดเชย·=··0.099··x··1000000·=·99000··บาท"},
+        Example{13,
+                {{I, {100, 90}}, {GIP, {200, 170}}},
+                {900, 850},
+                {0.225f, 0.425f},
+                0.9f,
+                60,
                 "ต้องคืนเงินให้ราชการ·=··0.06··x··1000000·=·60000··บาท"}));
 
 TEST(Formula11, RatioLineShowsFiveRatios) {
     SheetRun r;
-    r.values({{I, {100, 110}}, {C, {100, 105}}, {M, {100, 120}}, {S, {100, 90}}, {PVC, {100, 120.5f}}}).run(11);
-    EXPECT_EQ(r.line(13),
-              dots("K·=·0.30·+·0.10(·1.1·)·+·0.20(·1.05·)·+·0.05(·1.2·)·+·0.05(·0.9·)·+·0.30(·1.205·)"));
+    r.values(
+         {{I, {100, 110}}, {C, {100, 105}}, {M, {100, 120}}, {S, {100, 90}}, {PVC, {100, 120.5f}}})
+        .run(11);
+    EXPECT_EQ(
+        r.line(13),
+        dots("K·=·0.30·+·0.10(·1.1·)·+·0.20(·1.05·)·+·0.05(·1.2·)·+·0.05(·0.9·)·+·0.30(·1.205·)"));
     EXPECT_EQ(r.line(14), dots("K·=·0.30·+··0.11··+··0.21··+··0.06··+··0.045··+··0.361·"));
 }
 

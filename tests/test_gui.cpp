@@ -47,7 +47,7 @@ QString run(const QString& program, const QStringList& args) {
 }  // namespace
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     WorkingFolder folder;
 };
 
@@ -115,8 +115,10 @@ INSTANTIATE_TEST_SUITE_P(Names, LongestSheet, ::testing::Values(false, true));
 TEST_P(LongestSheet, FitsOneA4PageWithItsText) {
     WorkingFolder folder;
     SheetRun r;
-    r.values({{IndexColumn::I, {120, 126}}, {IndexColumn::C, {100, 108}},
-              {IndexColumn::M, {110, 121}}, {IndexColumn::S, {105, 115.5f}}});
+    r.values({{IndexColumn::I, {120, 126}},
+              {IndexColumn::C, {100, 108}},
+              {IndexColumn::M, {110, 121}},
+              {IndexColumn::S, {105, 115.5f}}});
     r.st.lngODay = r.st.lngTDay = 28;
     r.st.strOMonth = r.st.strTMonth = QStringLiteral("พฤศจิกายน");
     r.st.lngOYear = r.st.lngTYear = 2562;
@@ -127,7 +129,9 @@ TEST_P(LongestSheet, FitsOneA4PageWithItsText) {
     for (int i = 0; i < 10; ++i) {
         r.st.strEquipName[i] =
             wide ? QString(50, QLatin1Char('W'))
-                 : fixedText(QStringLiteral("เครื่องกำเนิดไฟฟ้าขนาดใหญ่พิเศษสำหรับงานก่อสร้างลำดับที่ %1").arg(i + 1), 50);
+                 : fixedText(
+                       QStringLiteral("เครื่องกำเนิดไฟฟ้าขนาดใหญ่พิเศษสำหรับงานก่อสร้างลำดับที่ %1").arg(i + 1),
+                       50);
         r.st.dblEquipPrice[i] = 123456.78;
     }
     r.run(1);
@@ -139,14 +143,17 @@ TEST_P(LongestSheet, FitsOneA4PageWithItsText) {
     printer.endDoc();
     ASSERT_TRUE(QFile::exists(pdf));
     const QString info = run(QStringLiteral("pdfinfo"), {pdf});
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))))
+        << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
-    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    const QString text =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     EXPECT_TRUE(text.contains(QStringLiteral("K = 1.065")));
     EXPECT_TRUE(text.contains(QStringLiteral("9876543.21")));
     // Nothing of the sheet falls off the right edge: the bbox of every
     // word lies inside the page.
-    const QString bbox = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QString bbox =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     QRegularExpression word(QStringLiteral("xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\""));
     int words = 0;
     for (auto m = word.globalMatch(bbox); m.hasNext(); ++words) {

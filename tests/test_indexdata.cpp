@@ -41,14 +41,14 @@ TEST_P(LeadingNumber, ReadsTheLeadingNumber) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Texts, LeadingNumber,
-    ::testing::Values(NumberCase{"2541", 2541}, NumberCase{"12.5", 12.5},
-                      NumberCase{"1 0", 10}, NumberCase{"1\t2\n3", 123}, NumberCase{"", 0},
-                      NumberCase{"abc", 0}, NumberCase{"12abc", 12}, NumberCase{"-3.25", -3.25},
-                      NumberCase{"+7", 7}, NumberCase{".5", 0.5}, NumberCase{"5.", 5},
-                      NumberCase{"1.2.3", 1.2}, NumberCase{"1E3", 1000}, NumberCase{"1e-2", 0.01},
-                      NumberCase{"2D2", 200}, NumberCase{"2d+1", 20}, NumberCase{"3E", 3},
-                      NumberCase{"E5", 0}, NumberCase{"- 4", -4}, NumberCase{"--4", 0},
-                      NumberCase{"1,5", 1}, NumberCase{"\xe0\xb8\x81", 0}));
+    ::testing::Values(NumberCase{"2541", 2541}, NumberCase{"12.5", 12.5}, NumberCase{"1 0", 10},
+                      NumberCase{"1\t2\n3", 123}, NumberCase{"", 0}, NumberCase{"abc", 0},
+                      NumberCase{"12abc", 12}, NumberCase{"-3.25", -3.25}, NumberCase{"+7", 7},
+                      NumberCase{".5", 0.5}, NumberCase{"5.", 5}, NumberCase{"1.2.3", 1.2},
+                      NumberCase{"1E3", 1000}, NumberCase{"1e-2", 0.01}, NumberCase{"2D2", 200},
+                      NumberCase{"2d+1", 20}, NumberCase{"3E", 3}, NumberCase{"E5", 0},
+                      NumberCase{"- 4", -4}, NumberCase{"--4", 0}, NumberCase{"1,5", 1},
+                      NumberCase{"\xe0\xb8\x81", 0}));
 
 TEST(LeadingNumber, CodeZeroIsNotABlank) {
     const QString text = QString(QChar(0)) + QStringLiteral("12");
@@ -89,8 +89,8 @@ TEST(ConvertRecord, ValueBeyondSingleIsInfinite) {
 
 TEST(DecodeRecord, Tis620BytesBecomeThaiLettersAndCodeZeroStays) {
     QByteArray bytes = record({"2541"});
-    bytes[6] = char(0xA1);   // ko kai
-    bytes[7] = char(0xFB);   // last Thai code point
+    bytes[6] = char(0xA1);  // ko kai
+    bytes[7] = char(0xFB);  // last Thai code point
     bytes[8] = char(0x00);
     const IndexRecord rec = recordOf(bytes);
     EXPECT_EQ(rec.fields[1][0], QChar(0x0E01));
@@ -102,15 +102,13 @@ TEST(DecodeRecord, Tis620BytesBecomeThaiLettersAndCodeZeroStays) {
 // ---- month search -----------------------------------------------------------
 
 class MonthSearchTest : public ::testing::Test {
-protected:
+  protected:
     void open(const QByteArray& bytes) {
         folder.table(bytes);
         ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr));
         st.lngRecCount = recordCount(TableFile::length(QStringLiteral("KTABLE.DAT")));
     }
-    bool search(Long month, Long year) {
-        return monthSearch(st, table, ui, st.OData, month, year);
-    }
+    bool search(Long month, Long year) { return monthSearch(st, table, ui, st.OData, month, year); }
     WorkingFolder folder;
     TableFile table;
     CalcState st;
@@ -118,7 +116,8 @@ protected:
 };
 
 TEST_F(MonthSearchTest, FirstMatchWins) {
-    open(record({"2540", "1", "100"}) + record({"2541", "6", "111"}) + record({"2541", "6", "222"}));
+    open(record({"2540", "1", "100"}) + record({"2541", "6", "111"}) +
+         record({"2541", "6", "222"}));
     EXPECT_TRUE(search(6, 2541));
     EXPECT_EQ(st.lngRecNo, 2);
     EXPECT_EQ(st.OData[IndexColumn::M], 111.0f);
@@ -133,7 +132,8 @@ TEST_F(MonthSearchTest, NoMatchLeavesLastRecordAndReportsEvenWithARealYear) {
     EXPECT_EQ(st.lngRecNo, 3);
     EXPECT_EQ(st.OData.year, 2541);
     EXPECT_EQ(st.OData[IndexColumn::M], 222.0f);
-    EXPECT_EQ(ui.events, QStringList({QStringLiteral("beep"), QStringLiteral("msg:") + kNotFoundMessage}));
+    EXPECT_EQ(ui.events,
+              QStringList({QStringLiteral("beep"), QStringLiteral("msg:") + kNotFoundMessage}));
 }
 
 TEST_F(MonthSearchTest, BlankLastRecordReportsAndHoldsZeros) {
@@ -155,11 +155,12 @@ TEST_F(MonthSearchTest, YearZeroMatchOnABlankRecordStillReports) {
 
 TEST_F(MonthSearchTest, ReadPastEndOfFileGivesCodeZeroFields) {
     // 46 trailing bytes count as a record whose last 44 bytes are missing.
-    open(record({"2540", "1", "100"}) + record({"2541", "3", "5", "6", "7", "8", "9", "10"}).left(46));
+    open(record({"2540", "1", "100"}) +
+         record({"2541", "3", "5", "6", "7", "8", "9", "10"}).left(46));
     ASSERT_EQ(st.lngRecCount, 2);
     EXPECT_TRUE(search(3, 2541));
-    EXPECT_EQ(st.OData[IndexColumn::C], 7.0f);        // field 5 lies inside the 46 bytes
-    EXPECT_EQ(st.OData[IndexColumn::F], 0.0f);        // field 8 lies beyond the end
+    EXPECT_EQ(st.OData[IndexColumn::C], 7.0f);  // field 5 lies inside the 46 bytes
+    EXPECT_EQ(st.OData[IndexColumn::F], 0.0f);  // field 8 lies beyond the end
     EXPECT_EQ(st.recIndex.fields[14], QString(6, QChar(0)));
 }
 
@@ -208,10 +209,11 @@ TEST(TableFile, FileNumbersAreLowestFreeFirstAndReleasedOnClose) {
 TEST(TableFile, ReadOnlyFolderAndFileStillOpen) {
     WorkingFolder folder;
     folder.table(record({"2541", "6", "100"}));
-    QFile::setPermissions(folder.path(QStringLiteral("KTABLE.DAT")), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    QFile::setPermissions(folder.path(QString()),
-                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther |
-                              QFile::ReadGroup | QFile::ExeGroup);
+    QFile::setPermissions(folder.path(QStringLiteral("KTABLE.DAT")),
+                          QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(folder.path(QString()), QFile::ReadOwner | QFile::ExeOwner |
+                                                      QFile::ReadOther | QFile::ExeOther |
+                                                      QFile::ReadGroup | QFile::ExeGroup);
     const pid_t pid = fork();
     ASSERT_NE(pid, -1);
     if (pid == 0) {
@@ -226,7 +228,8 @@ TEST(TableFile, ReadOnlyFolderAndFileStillOpen) {
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    QFile::setPermissions(folder.path(QString()), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(folder.path(QString()),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }

@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     }
     QFile in(args[2]);
     if (!in.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "tarvon-table: %s: %s\n", qPrintable(args[2]), qPrintable(in.errorString()));
+        std::fprintf(stderr, "tarvon-table: %s: %s\n", qPrintable(args[2]),
+                     qPrintable(in.errorString()));
         return 1;
     }
     const CsvImport result = importIndexCsv(QString::fromUtf8(in.readAll()));
@@ -28,7 +29,8 @@ int main(int argc, char** argv) {
     QSaveFile out(args[3]);
     if (!out.open(QIODevice::WriteOnly) || out.write(result.table) != result.table.size() ||
         !out.commit()) {
-        std::fprintf(stderr, "tarvon-table: %s: %s\n", qPrintable(args[3]), qPrintable(out.errorString()));
+        std::fprintf(stderr, "tarvon-table: %s: %s\n", qPrintable(args[3]),
+                     qPrintable(out.errorString()));
         return 1;
     }
     std::printf("%d records written to %s\n", result.records, qPrintable(args[3]));
