@@ -78,6 +78,10 @@ Long compensationSatang(Integer excess, Double netAmount) {
     return static_cast<Long>(f);
 }
 
+Double deductionOf(Double amount, Double netAmount) {
+    return checked(amount - netAmount, QStringLiteral("ยอดหักค่าครุภัณฑ์เกินขอบเขต"));
+}
+
 Double refundOf(Integer excess, Double netAmount) {
     const QString what = QStringLiteral("เงินที่ต้องคืนเกินขอบเขตที่คำนวณได้");
     return checked(checked(static_cast<double>(excess) * netAmount, what) / 1000.0, what);

@@ -39,5 +39,7 @@ Integer excessOf(Single k, Band band);
 Single displayedExcess(Integer excess);
 // floor(excess * net / 10) satang, as a Long.
 Long compensationSatang(Integer excess, Double netAmount);
+// amount - net, the equipment deducted, in baht.
+Double deductionOf(Double amount, Double netAmount);
 // excess * net / 1000 baht, not truncated.
 Double refundOf(Integer excess, Double netAmount);

@@ -1,6 +1,5 @@
 #include "escalation/Sheet.h"
 
-#include <cmath>
 #include <functional>
 
 #include "escalation/Arithmetic.h"
@@ -12,14 +11,6 @@ using print::Statement;
 namespace {
 
 QString s(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// Removes blanks (U+0020 only) from both ends; code-0 characters stay.
-QString trimBlanks(const QString& text) {
-    int b = 0, e = text.size();
-    while (b < e && text[b] == QLatin1Char(' ')) ++b;
-    while (e > b && text[e - 1] == QLatin1Char(' ')) --e;
-    return text.mid(b, e - b);
-}
 
 Statement valuesLine(const FormulaDef& def, const IndexValues& v, const char* suffix) {
     Statement st{Col{25}};
@@ -67,8 +58,8 @@ void printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
     p.print({Col{15}, s("เปิดซองประกวดราคาเมื่อวันที่ "), st.lngODay, s(" เดือน"), st.strOMonth,
              s(" พ.ศ. "), st.lngOYear});
     p.print(valuesLine(def, st.OData, "o"));
-    p.print({Col{15}, s("งวดที่ "), trimBlanks(st.strInstallment), s(" ส่งงานวันที่ "), st.lngTDay,
-             s(" เดือน"), st.strTMonth, s(" พ.ศ. "), st.lngTYear});
+    p.print({Col{15}, s("งวดที่ "), trimBlanks(st.strInstallment).toString(), s(" ส่งงานวันที่ "),
+             st.lngTDay, s(" เดือน"), st.strTMonth, s(" พ.ศ. "), st.lngTYear});
     p.print(valuesLine(def, st.TData, "t"));
     p.print(pairsLine(25, lead, def, 0, std::min<size_t>(2, n), quotient));
     if (n > 2) p.print(pairsLine(28, s("+ "), def, 2, n, quotient));
@@ -115,11 +106,7 @@ void printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
             amountLine({i == 0 ? s("หัก ") : s("      "), st.strEquipName[i]}, st.dblEquipPrice[i]));
     }
     if (st.dblNetAmount < st.dblAmount) {
-        const Double deducted = st.dblAmount - st.dblNetAmount;
-        if (!std::isfinite(deducted)) {
-            throw CalcError(CalcError::Kind::Overflow, s("คำนวณค่า K ไม่ได้: ยอดหักค่าครุภัณฑ์เกินขอบเขต"));
-        }
-        p.print(amountLine({s("รวมหักในงวดนี้")}, deducted));
+        p.print(amountLine({s("รวมหักในงวดนี้")}, deductionOf(st.dblAmount, st.dblNetAmount)));
         p.print(amountLine({s("คงเหลือเงินในงวดนี้")}, st.dblNetAmount));
     } else {
         p.print(amountLine({s("เงินที่ใช้คำนวณค่าชดเชย")}, st.dblNetAmount));

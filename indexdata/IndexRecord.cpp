@@ -89,12 +89,7 @@ Long toLongHalfEven(double v) {
     return static_cast<Long>(r);
 }
 
-double fieldValue(const QString& field) {
-    int b = 0, e = field.size();
-    while (b < e && field[b] == QLatin1Char(' ')) ++b;
-    while (e > b && field[e - 1] == QLatin1Char(' ')) --e;
-    return leadingNumber(QStringView(field).mid(b, e - b));
-}
+double fieldValue(const QString& field) { return leadingNumber(trimBlanks(field)); }
 }  // namespace
 
 IndexValues convertRecord(const IndexRecord& rec) {
