@@ -2,8 +2,8 @@
 # make test  installs what is missing, builds, runs every test
 BUILD   ?= build
 RUNDIR  ?= run
-PACKAGES = cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
-           fonts-thai-tlwg xvfb xauth xdotool x11-utils imagemagick poppler-utils \
+PACKAGES = cmake g++ make qt6-base-dev libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev \
+           fonts-thai-tlwg xvfb xauth xdotool x11-utils xclip imagemagick poppler-utils \
            cups cups-client cups-bsd printer-driver-cups-pdf
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -44,24 +44,33 @@ void Tarvon::chooseFormula() {
 }
 
 void Tarvon::printSheet() {
-    Printer* printer = ui_.printer();
+    const QString notPrinted = QStringLiteral("\nจึงไม่ได้พิมพ์รายการคำนวณ");
+    QString why;
+    Printer* printer = ui_.printer(&why);
     if (!printer) {
-        ui_.msgBox(QStringLiteral("ไม่พบเครื่องพิมพ์ที่ตั้งไว้เป็นค่าเริ่มต้น จึงพิมพ์รายการคำนวณไม่ได้"));
+        ui_.msgBox(why + notPrinted);
         return;
     }
     printer->setFontName(QStringLiteral("Browallia New"));
     printer->setFontSize(16);
     if (const FormulaDef* def = formulaDefinition(st_.intFormulaNo)) {
+        // Never another month's indices under the date that was typed.
+        const QString missing = missingIndexMonth(st_);
+        if (!missing.isEmpty()) {
+            ui_.msgBox(missing + notPrinted);
+            return;
+        }
         try {
             ::printSheet(*def, st_, *printer);
         } catch (const CalcError& e) {
             // Nothing of an unfinished sheet reaches paper or a later sheet.
             printer->discardDoc();
-            ui_.msgBox(e.message() + QStringLiteral("\nจึงไม่ได้พิมพ์รายการคำนวณ"));
+            ui_.msgBox(e.message() + notPrinted);
             return;
         }
     }
-    printer->endDoc();
+    QString error;
+    if (!printer->endDoc(&error)) ui_.msgBox(QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error);
 }
 
 void Tarvon::quit() {

@@ -1,8 +1,8 @@
 // The two entry commands: the bid-opening date (day, month, year, then the
 // month search into OData) and the installment (the delivery date into
 // TData, the designation, the amount and the chain of up to ten equipment
-// items, then the net amount). Each value is stored as soon as its reply
-// converts; Cancel at a numeric prompt ends the command at that step.
+// items, then the net amount). A command stores its values only when it
+// runs to its end: Cancel at any prompt leaves the state as it was.
 #pragma once
 
 #include "app/CalcState.h"
@@ -11,6 +11,13 @@
 
 void enterBidOpening(CalcState& st, TableFile& table, Platform& ui);
 void enterInstallment(CalcState& st, TableFile& table, Platform& ui);
+
+// The rules of the equipment chain, shared by every way of entering it.
+// After item n (from 1) got its price: true when the chain stops there
+// (price 0, or item 10), with the items after it blanked and priced 0.
+bool endOfEquipChain(CalcState& st, int n);
+// dblAmount less the prices of the chain, subtracted one by one in order.
+Double netAmount(const CalcState& st);
 
 // Prompt texts of the equipment chain, item n counted from 1.
 QString equipNamePrompt(int n);

@@ -21,3 +21,9 @@ QString monthPrompt(const QString& lead) {
     for (int m = 1; m <= 12; ++m) s += QStringLiteral(" %1.%2").arg(m).arg(kMonths[m - 1]);
     return s;
 }
+
+QString monthAndYear(Long month, Long year) {
+    const QString name = thaiMonthName(month);
+    return (name.isEmpty() ? QStringLiteral("เดือนที่ %1").arg(month) : QStringLiteral("เดือน") + name) +
+           QStringLiteral(" พ.ศ. %1").arg(year);
+}

@@ -10,3 +10,7 @@ QString thaiMonthName(Long month);
 
 // A month prompt: the lead text followed by " 1.<name> 2.<name> ... 12.<name>".
 QString monthPrompt(const QString& lead);
+
+// "มกราคม พ.ศ. 2548" for messages; a number outside 1 to 12 is shown as
+// "เดือนที่ 13 พ.ศ. 2548".
+QString monthAndYear(Long month, Long year);

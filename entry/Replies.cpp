@@ -81,6 +81,9 @@ bool askDouble(Platform& ui, const QString& prompt, Double& out) {
     return askNumber(ui, prompt, out, [](const QString& r) { return replyToDouble(r); });
 }
 
-QString askText50(Platform& ui, const QString& prompt) {
-    return fixedText(ui.inputBox(prompt).value_or(QString()), kTextLength);
+bool askText50(Platform& ui, const QString& prompt, QString& out) {
+    const std::optional<QString> reply = ui.inputBox(prompt);
+    if (!reply) return false;
+    out = fixedText(*reply, kTextLength);
+    return true;
 }

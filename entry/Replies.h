@@ -28,5 +28,5 @@ Conversion replyToWhole(const QString& reply, double min, double max,
 bool askLong(Platform& ui, const QString& prompt, Long& out);
 bool askInteger(Platform& ui, const QString& prompt, Integer& out);
 bool askDouble(Platform& ui, const QString& prompt, Double& out);
-// A fixed text of 50; Cancel counts as an empty reply.
-QString askText50(Platform& ui, const QString& prompt);
+// A fixed text of 50; false, storing nothing, when the user cancels.
+bool askText50(Platform& ui, const QString& prompt, QString& out);

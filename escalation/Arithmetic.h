@@ -14,7 +14,7 @@
 
 class CalcError : public std::runtime_error {
   public:
-    enum class Kind { DivisionByZero, Overflow };
+    enum class Kind { DivisionByZero, Overflow, BadIndex };
     CalcError(Kind kind, const QString& message)
         : std::runtime_error(message.toStdString()), kind_(kind), message_(message) {}
     Kind kind() const { return kind_; }
@@ -25,6 +25,9 @@ class CalcError : public std::runtime_error {
     QString message_;
 };
 
+// An index value that is not a finite number (a table field beyond the
+// Single range) stops the sheet; `name` ("Io") and `month` say which.
+void checkIndexValue(Single v, const QString& name, const QString& month);
 // floor(t * 1000 / o) as an Integer; `symbol` names the index in messages.
 Integer indexRatio(Single t, Single o, const QString& symbol);
 // The Single nearest ratio / 1000, as the ratio line shows it.

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "entry/MonthNames.h"
 #include "escalation/Arithmetic.h"
 
 using print::Col;
@@ -42,7 +43,26 @@ Statement amountLine(const Statement& label, Double amount) {
     return st;
 }
 
+// Whether `v` is the record of the month entered: a search that found
+// nothing leaves another month's values behind, and year 0 is no record.
+QString monthProblem(const IndexValues& v, Long day, Long month, Long year, const QString& which) {
+    if (v.year == year && v.month == month && year != 0) return QString();
+    if (day == 0 && month == 0 && year == 0)
+        return QStringLiteral("ยังไม่ได้ป้อนข้อมูล%1").arg(which);
+    return QStringLiteral("ไม่พบข้อมูลดัชนีราคาของ%1 (%2) ในแฟ้มดัชนีราคา")
+        .arg(which, monthAndYear(month, year));
+}
+
 }  // namespace
+
+QString missingIndexMonth(const CalcState& st) {
+    QString why = monthProblem(st.OData, st.lngODay, st.lngOMonth, st.lngOYear,
+                               QStringLiteral("วันเปิดซอง"));
+    if (why.isEmpty())
+        why = monthProblem(st.TData, st.lngTDay, st.lngTMonth, st.lngTYear,
+                           QStringLiteral("วันส่งงวดงาน"));
+    return why;
+}
 
 void printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
     const size_t n = def.terms.size();
@@ -64,8 +84,12 @@ void printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
     p.print(pairsLine(25, lead, def, 0, std::min<size_t>(2, n), quotient));
     if (n > 2) p.print(pairsLine(28, s("+ "), def, 2, n, quotient));
 
+    const QString oMonth = monthAndYear(st.lngOMonth, st.lngOYear);
+    const QString tMonth = monthAndYear(st.lngTMonth, st.lngTYear);
     for (size_t i = 0; i < n; ++i) {
         const FormulaTerm& t = def.terms[i];
+        checkIndexValue(st.OData[t.column], t.symbol + s("o"), oMonth);
+        checkIndexValue(st.TData[t.column], t.symbol + s("t"), tMonth);
         st.intRatio[i] = indexRatio(st.TData[t.column], st.OData[t.column], t.symbol);
     }
     p.print(pairsLine(25, lead, def, 0, n, [&](size_t i) -> std::vector<Item> {

@@ -9,4 +9,9 @@
 #include "escalation/Formulas.h"
 #include "platform/Platform.h"
 
+// A sheet may only be printed from index values of the months it names:
+// the Thai reason why not (a month never entered, or not in the table), or
+// an empty text when both months' values are those of their own record.
+QString missingIndexMonth(const CalcState& st);
+
 void printSheet(const FormulaDef& def, CalcState& st, Printer& printer);

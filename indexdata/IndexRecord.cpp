@@ -1,5 +1,6 @@
 #include "indexdata/IndexRecord.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -20,6 +21,31 @@ IndexRecord decodeRecord(const RecordBytes& bytes) {
     }
     return rec;
 }
+
+namespace {
+
+// The power of ten of the first non-zero digit of a numeral such as
+// "-000123.45e-7" (here -5), saturated far beyond any Double; the numeral
+// holds at least one non-zero digit.
+long long decimalExponent(const std::string& num) {
+    const size_t e = num.find('e');
+    const std::string mantissa = num.substr(0, e);
+    const size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const size_t first = mantissa.find_first_of("123456789");
+    const long long place = first < point ? static_cast<long long>(point - first) - 1
+                                          : -static_cast<long long>(first - point);
+    long long exp = 0;
+    if (e != std::string::npos) {
+        size_t i = e + 1;
+        const bool negExp = i < num.size() && num[i] == '-';
+        if (i < num.size() && (num[i] == '-' || num[i] == '+')) ++i;
+        for (; i < num.size(); ++i) exp = std::min(exp * 10 + (num[i] - '0'), 1000000000LL);
+        if (negExp) exp = -exp;
+    }
+    return place + exp;
+}
+
+}  // namespace
 
 double leadingNumber(QStringView text) {
     // Collect the accepted characters into a plain numeral, then convert it
@@ -71,10 +97,11 @@ double leadingNumber(QStringView text) {
     // from_chars takes a minus sign but no plus sign, hence only '-' above.
     auto res = std::from_chars(num.data(), num.data() + num.size(), v);
     if (res.ec == std::errc::result_out_of_range) {
-        // Too large for a Double: an infinite value; too small: zero.
+        // Beyond the Double range: an infinite value when the numeral's
+        // leading digit stands at 10^0 or above, zero when below; the
+        // numeral's length does not matter.
         const bool neg = num[0] == '-';
-        const bool big = num.find("e-") == std::string::npos;
-        v = big ? std::numeric_limits<double>::infinity() : 0.0;
+        v = decimalExponent(num) >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
         if (neg) v = -v;
     }
     return v;

@@ -1,6 +1,12 @@
 #include "indexdata/TableFile.h"
 
 #include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -20,8 +26,9 @@ Integer TableFile::nextFreeFileNumber() {
 
 bool TableFile::open(const QString& name, QString* error) {
     close();
-    auto f = std::make_unique<QFile>(name);
-    if (!f->exists()) {
+    const QByteArray path = QFile::encodeName(name);
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0 && errno == ENOENT) {
         // Create it empty, then read it like any other table.
         QFile create(name);
         if (!create.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -30,11 +37,25 @@ bool TableFile::open(const QString& name, QString* error) {
         }
         create.close();
     }
-    if (QFileInfo(name).isDir()) {
-        if (error) *error = QStringLiteral("เป็นโฟลเดอร์ ไม่ใช่แฟ้ม");
+    // Non-blocking, so that a FIFO or a device cannot hang the start-up;
+    // only a regular file (or a link to one) is a table.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    if (!f->open(QIODevice::ReadOnly)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        if (error) {
+            *error = S_ISDIR(info.st_mode) ? QStringLiteral("เป็นโฟลเดอร์ ไม่ใช่แฟ้ม")
+                                           : QStringLiteral("ไม่ใช่แฟ้มธรรมดา (เช่น FIFO อุปกรณ์ หรือซ็อกเก็ต)");
+        }
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    auto f = std::make_unique<QFile>();
+    if (!f->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         if (error) *error = f->errorString();
         return false;
     }

@@ -9,15 +9,16 @@
 
 #include "escalation/PrintModel.h"
 
-// A print document in the making. Nothing reaches paper before endDoc();
-// discardDoc() drops everything printed since the last endDoc().
+// A print document in the making. Nothing reaches paper before endDoc(),
+// which says whether the document reached the printer or file (and why
+// not); discardDoc() drops everything printed since the last endDoc().
 class Printer {
   public:
     virtual ~Printer() = default;
     virtual void setFontName(const QString& name) = 0;
     virtual void setFontSize(double points) = 0;
     virtual void print(const print::Statement& s) = 0;
-    virtual void endDoc() = 0;
+    virtual bool endDoc(QString* error) = 0;
     virtual void discardDoc() = 0;
 };
 
@@ -30,7 +31,8 @@ class Platform {
     virtual void msgBox(const QString& text) = 0;
     virtual void beep() = 0;
     virtual void setCaption(const QString& caption) = 0;
-    // The default printer, or nullptr when there is none.
-    virtual Printer* printer() = 0;
+    // The default printer, or nullptr with the Thai reason in `why` (none
+    // is set, or the print system cannot be reached).
+    virtual Printer* printer(QString* why) = 0;
     virtual void endProgram() = 0;
 };

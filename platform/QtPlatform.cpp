@@ -6,9 +6,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QBuffer>
+#include <QFileInfo>
 
+#include "platform/CupsJob.h"
 #include "platform/Fonts.h"
 
 const QString QtPlatform::kTitle = QStringLiteral("Tarvon");
@@ -35,8 +38,8 @@ void QtPlatform::msgBox(const QString& text) {
 
 void QtPlatform::beep() { QApplication::beep(); }
 
-Printer* QtPlatform::printer() {
-    if (!printer_.toPdf() && QPrinterInfo::defaultPrinter().isNull()) return nullptr;
+Printer* QtPlatform::printer(QString* why) {
+    if (!printer_.toPdf() && cups::defaultPrinter(why).isEmpty()) return nullptr;
     return &printer_;
 }
 
@@ -45,53 +48,67 @@ void QtPlatform::endProgram() {
     QCoreApplication::quit();
 }
 
-void QtPrinter::endDoc() {
-    if (doc_.empty()) return;  // nothing printed: no page, no job
-    QString error;
-    const bool ok = render(&error);
-    doc_.clear();
-    if (!ok) {
-        QMessageBox box(QMessageBox::Warning, QtPlatform::kTitle,
-                        QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error, QMessageBox::Ok,
-                        parent_);
-        box.exec();
+bool QtPrinter::endDoc(QString* error) {
+    if (doc_.empty()) return true;  // nothing printed: no page, no job
+    bool ok = false;
+    if (toPdf()) {
+        ok = writePdfFile(error);
+    } else {
+        QBuffer pdf;
+        pdf.open(QIODevice::WriteOnly);
+        if (render(&pdf)) {
+            ok = cups::printPdf(pdf.data(), QStringLiteral("Tarvon"), error);
+        } else if (error) {
+            *error = QStringLiteral("จัดหน้ารายการคำนวณไม่ได้");
+        }
     }
+    doc_.clear();
+    return ok;
 }
 
-bool QtPrinter::render(QString* error) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Tarvon"));
-    if (toPdf()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdfPath_);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-    } else {
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull()) {
-            *error = QStringLiteral("ไม่พบเครื่องพิมพ์");
-            return false;
-        }
-        printer.setPrinterName(info.printerName());
-    }
-    printer.setPageOrientation(QPageLayout::Portrait);
-
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        *error = toPdf() ? QStringLiteral("เขียนแฟ้ม %1 ไม่ได้").arg(pdfPath_)
-                         : QStringLiteral("เริ่มงานพิมพ์ไม่ได้");
+bool QtPrinter::writePdfFile(QString* error) {
+    // Written beside the old file and renamed into place only when complete,
+    // so a failure or a kill never leaves a truncated PDF where a good one was.
+    const QFileInfo target(pdfPath_);
+    if (target.exists() && !target.isFile()) {
+        if (error) *error = QStringLiteral("%1 ไม่ใช่แฟ้มธรรมดา จึงไม่เขียนทับ").arg(pdfPath_);
         return false;
     }
+    QSaveFile file(pdfPath_);
+    const auto failed = [&] {
+        if (error) {
+            *error = QStringLiteral("เขียนแฟ้ม %1 ไม่ได้: %2").arg(pdfPath_, file.errorString());
+        }
+        file.cancelWriting();
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly)) return failed();
+    if (!render(&file) || file.error() != QFileDevice::NoError) return failed();
+    if (!file.commit()) return failed();
+    return true;
+}
+
+bool QtPrinter::render(QIODevice* out) {
+    QPdfWriter writer(out);
+    writer.setTitle(QStringLiteral("Tarvon"));
+    writer.setCreator(QStringLiteral("Tarvon"));
+    writer.setResolution(1200);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(10, 10, 10, 10), QPageLayout::Point));
+
+    QPainter painter;
+    if (!painter.begin(&writer)) return false;
     const QFont font = thaiFont(fontName_, fontSize_);
     painter.setFont(font);
-    const QFontMetricsF fm(painter.font(), &printer);
+    const QFontMetricsF fm(painter.font(), &writer);
     const double column = fm.averageCharWidth();
     const double lineHeight = fm.lineSpacing();
-    const double pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
+    const double pageHeight = writer.pageLayout().paintRectPixels(writer.resolution()).height();
 
     double y = fm.ascent();
     for (const print::Statement& s : doc_) {
         if (y + fm.descent() > pageHeight) {  // a long sheet goes on a new page
-            printer.newPage();
+            writer.newPage();
             y = fm.ascent();
         }
         double x = 0;

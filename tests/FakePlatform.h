@@ -17,10 +17,13 @@ class FakePrinter : public Printer {
     void setFontName(const QString& name) override { fontName = name; }
     void setFontSize(double points) override { fontSize = points; }
     void print(const print::Statement& s) override { pending.push_back(s); }
-    void endDoc() override {
+    bool endDoc(QString* error) override {
         ++endDocs;
-        if (!pending.empty()) jobs.push_back(pending);
+        const bool ok = failure.isEmpty();
+        if (ok && !pending.empty()) jobs.push_back(pending);
+        if (!ok && error) *error = failure;
         pending.clear();
+        return ok;
     }
     void discardDoc() override {
         ++discards;
@@ -40,6 +43,7 @@ class FakePrinter : public Printer {
     std::vector<std::vector<print::Statement>> jobs;
     int endDocs = 0;
     int discards = 0;
+    QString failure;  // when set, every document fails with this reason
 };
 
 class FakePlatform : public Platform {
@@ -66,7 +70,11 @@ class FakePlatform : public Platform {
         events << QStringLiteral("beep");
     }
     void setCaption(const QString& c) override { caption = c; }
-    Printer* printer() override { return hasPrinter ? &printerDevice : nullptr; }
+    Printer* printer(QString* why) override {
+        if (hasPrinter) return &printerDevice;
+        if (why) *why = QStringLiteral("no printer");
+        return nullptr;
+    }
     void endProgram() override { ended = true; }
 
     // Queues replies; std::nullopt stands for Cancel.

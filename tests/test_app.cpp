@@ -3,6 +3,9 @@
 #include "FakePlatform.h"
 #include "TableFiles.h"
 #include "app/Tarvon.h"
+#include "indexdata/CsvImport.h"
+
+#include <cmath>
 
 TEST(Caption, LabelThenTheSignPositionThenDigits) {
     struct Case {
@@ -120,7 +123,12 @@ TEST_P(MenuMatchesButton, SameEffects) {
         FakePlatform ui;
         Tarvon app(ui);
         EXPECT_TRUE(app.Form_Load(nullptr));
-        app.state().OData[IndexColumn::I] = 120;  // so that print has something to print
+        // Months whose values are held, so that print has something to print.
+        app.state().lngOYear = app.state().OData.year = app.state().lngTYear =
+            app.state().TData.year = 2541;
+        app.state().lngOMonth = app.state().OData.month = app.state().lngTMonth =
+            app.state().TData.month = 6;
+        app.state().OData[IndexColumn::I] = 120;
         app.state().TData[IndexColumn::I] = 126;
         for (IndexColumn c : {IndexColumn::C, IndexColumn::M, IndexColumn::S}) {
             app.state().OData[c] = 100;
@@ -156,14 +164,22 @@ INSTANTIATE_TEST_SUITE_P(Commands, MenuMatchesButton, ::testing::Range(0, 5));
 class PrintCommand : public AppTest {
   protected:
     void SetUp() override { ASSERT_TRUE(app.Form_Load(nullptr)); }
+    // Both months entered and found, with these values in all four columns.
+    void entered(Single o, Single t) {
+        CalcState& st = app.state();
+        st.lngOYear = st.OData.year = st.lngTYear = st.TData.year = 2548;
+        st.lngOMonth = st.OData.month = 1;
+        st.lngTMonth = st.TData.month = 10;
+        for (IndexColumn c : {IndexColumn::I, IndexColumn::C, IndexColumn::M, IndexColumn::S}) {
+            st.OData[c] = o;
+            st.TData[c] = t;
+        }
+    }
     Tarvon app{ui};
 };
 
 TEST_F(PrintCommand, SetsTheFontAndEndsOneDocument) {
-    CalcState& st = app.state();
-    for (IndexColumn c : {IndexColumn::I, IndexColumn::C, IndexColumn::M, IndexColumn::S}) {
-        st.OData[c] = st.TData[c] = 100;
-    }
+    entered(100, 100);
     app.cmdPrint_Click();
     EXPECT_EQ(ui.printerDevice.fontName, QStringLiteral("Browallia New"));
     EXPECT_EQ(ui.printerDevice.fontSize, 16);
@@ -172,8 +188,9 @@ TEST_F(PrintCommand, SetsTheFontAndEndsOneDocument) {
     EXPECT_TRUE(ui.messages.isEmpty());
 }
 
-TEST_F(PrintCommand, ErrorBeforeAnyEntryDiscardsTheDocumentAndSaysWhy) {
-    app.state().TData[IndexColumn::I] = 5;
+TEST_F(PrintCommand, ErrorDiscardsTheDocumentAndSaysWhy) {
+    entered(100, 100);
+    app.state().OData[IndexColumn::I] = 0;
     app.cmdPrint_Click();
     EXPECT_EQ(ui.printerDevice.discards, 1);
     EXPECT_EQ(ui.printerDevice.endDocs, 0);
@@ -181,12 +198,62 @@ TEST_F(PrintCommand, ErrorBeforeAnyEntryDiscardsTheDocumentAndSaysWhy) {
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("Io"))) << ui.messages[0].toStdString();
     // Nothing of it is glued onto the next sheet.
-    for (IndexColumn c : {IndexColumn::I, IndexColumn::C, IndexColumn::M, IndexColumn::S}) {
-        app.state().OData[c] = app.state().TData[c] = 100;
-    }
+    entered(100, 100);
     app.cmdPrint_Click();
     ASSERT_EQ(ui.printerDevice.jobs.size(), 1u);
     EXPECT_EQ(ui.printerDevice.jobs[0].size(), 16u);
+}
+
+// The print command refuses index values that belong to another month than
+// the one typed, and says which month has no record.
+struct Unmatched {
+    const char* name;
+    void (*change)(CalcState&);
+    const char* says;
+};
+void PrintTo(const Unmatched& u, std::ostream* os) { *os << u.name; }
+class PrintRefuses : public PrintCommand, public ::testing::WithParamInterface<Unmatched> {};
+TEST_P(PrintRefuses, WithAMessageNamingTheMonth) {
+    entered(100, 110);
+    GetParam().change(app.state());
+    const CalcState before = app.state();
+    app.cmdPrint_Click();
+    EXPECT_TRUE(ui.printerDevice.jobs.empty());
+    EXPECT_TRUE(ui.printerDevice.pending.empty());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].contains(QString::fromUtf8(GetParam().says)))
+        << ui.messages[0].toStdString();
+    EXPECT_EQ(app.state().sngK, before.sngK);  // nothing computed
+}
+INSTANTIATE_TEST_SUITE_P(
+    Months, PrintRefuses,
+    ::testing::Values(
+        Unmatched{"nothing entered",
+                  [](CalcState& st) {
+                      const Integer formula = st.intFormulaNo;
+                      st = CalcState();
+                      st.intFormulaNo = formula;
+                  },
+                  "ยังไม่ได้ป้อนข้อมูลวันเปิดซอง"},
+        Unmatched{"delivery not in the table",
+                  [](CalcState& st) { st.lngTMonth = 9; },
+                  "ไม่พบข้อมูลดัชนีราคาของวันส่งงวดงาน (เดือนกันยายน พ.ศ. 2548)"},
+        Unmatched{"bid opening not in the table",
+                  [](CalcState& st) { st.lngOYear = 2547; },
+                  "ไม่พบข้อมูลดัชนีราคาของวันเปิดซอง (เดือนมกราคม พ.ศ. 2547)"},
+        Unmatched{"month outside 1 to 12", [](CalcState& st) { st.lngOMonth = 13; },
+                  "(เดือนที่ 13 พ.ศ. 2548)"},
+        Unmatched{"a blank record matched year 0",
+                  [](CalcState& st) { st.lngOYear = st.OData.year = 0; }, "พ.ศ. 0"}),
+    [](const auto& info) { return std::to_string(info.index); });
+
+TEST_F(PrintCommand, FailedPrintSaysWhy) {
+    entered(100, 110);
+    ui.printerDevice.failure = QStringLiteral("queue closed");
+    app.cmdPrint_Click();
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("queue closed")));
+    EXPECT_TRUE(ui.messages[0].startsWith(QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ")));
 }
 
 TEST_F(PrintCommand, FormulaOutsideOneToThirteenPrintsNothing) {
@@ -204,5 +271,70 @@ TEST_F(PrintCommand, NoDefaultPrinterIsAMessageBeforeAnyComputation) {
     app.state().sngK = 7;
     app.cmdPrint_Click();
     EXPECT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("no printer")));
     EXPECT_EQ(app.state().sngK, 7.0f);
+}
+
+// ---- whole runs on the sample table ----------------------------------------------
+
+class SampleRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QFile csv(QStringLiteral(TARVON_SAMPLE_CSV));
+        ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+        folder.table(importIndexCsv(QString::fromUtf8(csv.readAll())).table);
+        ASSERT_TRUE(app.Form_Load(nullptr));
+        ui.reply({"3"});
+        app.cmdFormula_Click();
+        ui.reply({"15", "1", "2548"});
+        app.cmdO_Click();
+        ui.reply({"20", "10", "2548", "first", "1,000,000", "pump", "50,000", "b", "0"});
+        app.cmdT_Click();
+        ASSERT_TRUE(ui.replies.empty());
+    }
+    QStringList printed() {
+        const size_t jobs = ui.printerDevice.jobs.size();
+        app.cmdPrint_Click();
+        EXPECT_EQ(ui.printerDevice.jobs.size(), jobs + 1) << ui.messages.join("\n").toStdString();
+        if (ui.printerDevice.jobs.size() == jobs) return {};
+        return FakePrinter::texts(ui.printerDevice.jobs.back());
+    }
+    WorkingFolder folder;
+    FakePlatform ui;
+    Tarvon app{ui};
+};
+
+TEST_F(SampleRun, CancelledInstallmentLeavesTheSheetAsItWas) {
+    const QStringList before = printed();
+    ASSERT_TRUE(before.join("\n").contains(QStringLiteral("950000")));
+    ui.reply({"21", "10", "2548", "second", "2,000,000", "crane", std::nullopt});
+    app.cmdT_Click();
+    EXPECT_EQ(printed(), before);
+}
+
+TEST_F(SampleRun, CancelledBidOpeningLeavesTheSheetAsItWas) {
+    const QStringList before = printed();
+    ui.reply({"1", "2", std::nullopt});
+    app.cmdO_Click();
+    EXPECT_EQ(printed(), before);
+}
+
+TEST_F(SampleRun, IndexFieldBeyondTheSingleRangeIsRefused) {
+    // Field A of the bid-opening month's record reads "1e39".
+    QFile table(QStringLiteral("KTABLE.DAT"));
+    ASSERT_TRUE(table.open(QIODevice::ReadWrite));
+    const QByteArray all = table.readAll();
+    const qsizetype at = all.indexOf(QByteArray("  2548     1"));
+    ASSERT_EQ(at % 90, 0);
+    table.seek(at + 48);  // field 9: A
+    table.write("  1e39");
+    table.close();
+    ui.reply({"15", "1", "2548"});
+    app.cmdO_Click();
+    ASSERT_TRUE(std::isinf(app.state().OData[IndexColumn::A]));
+    app.cmdPrint_Click();
+    EXPECT_TRUE(ui.printerDevice.jobs.empty());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("Ao"))) << ui.messages[0].toStdString();
+    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("เดือนมกราคม พ.ศ. 2548")));
 }

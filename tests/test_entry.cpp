@@ -134,13 +134,20 @@ TEST_F(EntryTest, UnconvertibleReplyReAsksAndStoresNothing) {
     EXPECT_EQ(st().lngOMonth, 6);
 }
 
-TEST_F(EntryTest, CancelEndsTheCommandAndKeepsEarlierValues) {
-    ui.reply({"15", "6", "2541", "20", std::nullopt});
+TEST_F(EntryTest, CancelLeavesTheWholeBidOpeningAsItWas) {
+    ui.reply({"15", "6", "2541"});
     app.cmdO_Click();
+    const Long recNo = st().lngRecNo;
+    // A new day and month, then Cancel at the year: nothing of it stays.
+    ui.reply({"20", "7", std::nullopt});
     app.cmdO_Click();
-    EXPECT_EQ(st().lngODay, 20);   // stored before the cancel
-    EXPECT_EQ(st().lngOMonth, 6);  // untouched by the cancelled step
-    EXPECT_EQ(ui.prompts.size(), 5);
+    EXPECT_EQ(st().lngODay, 15);
+    EXPECT_EQ(st().lngOMonth, 6);
+    EXPECT_EQ(st().strOMonth, QStringLiteral("มิถุนายน"));
+    EXPECT_EQ(st().lngOYear, 2541);
+    EXPECT_EQ(st().OData[IndexColumn::M], 100.0f);
+    EXPECT_EQ(st().lngRecNo, recNo);
+    EXPECT_EQ(ui.prompts.size(), 6);
 }
 
 TEST_F(EntryTest, InstallmentPromptsInOrderAndItemOneZeroCopiesTheAmount) {
@@ -233,21 +240,43 @@ TEST_F(EntryTest, DesignationIsAFixedTextOfFifty) {
     EXPECT_EQ(st().strInstallment, QString(50, QLatin1Char('z')));
 }
 
-TEST_F(EntryTest, CancelAtDesignationIsBlankAndGoesOn) {
-    ui.reply({"20", "7", "2541", std::nullopt, "100", "x", "0"});
+// A whole installment entry, then a second one cancelled at each prompt in
+// turn: the state afterwards is the first entry's, field for field.
+class CancelledInstallment : public EntryTest, public ::testing::WithParamInterface<int> {};
+TEST_P(CancelledInstallment, LeavesTheFirstEntryWhole) {
+    installmentHead("1000000");
+    ui.reply({"pump", "50000", "b", "0"});
     app.cmdT_Click();
-    EXPECT_EQ(st().strInstallment, QString(50, QLatin1Char(' ')));
-    EXPECT_EQ(st().dblNetAmount, 100.0);
+    const CalcState before = st();
+    const std::vector<Reply> second = {"21", "6",     "2541",  "second", "2000000",
+                                       "crane", "70000", "hoist", "5",     "c", "0"};
+    ui.replies.assign(second.begin(), second.begin() + GetParam());
+    ui.replies.push_back(std::nullopt);
+    app.cmdT_Click();
+    EXPECT_TRUE(ui.replies.empty());
+    const CalcState& after = st();
+    EXPECT_EQ(after.lngTDay, before.lngTDay);
+    EXPECT_EQ(after.lngTMonth, before.lngTMonth);
+    EXPECT_EQ(after.strTMonth, before.strTMonth);
+    EXPECT_EQ(after.lngTYear, before.lngTYear);
+    EXPECT_EQ(after.TData.col, before.TData.col);
+    EXPECT_EQ(after.lngRecNo, before.lngRecNo);
+    EXPECT_EQ(after.recIndex.fields, before.recIndex.fields);
+    EXPECT_EQ(after.strInstallment, before.strInstallment);
+    EXPECT_EQ(after.dblAmount, before.dblAmount);
+    EXPECT_EQ(after.dblNetAmount, before.dblNetAmount);
+    EXPECT_EQ(after.strEquipName, before.strEquipName);
+    EXPECT_EQ(after.dblEquipPrice, before.dblEquipPrice);
 }
+INSTANTIATE_TEST_SUITE_P(AtEveryPrompt, CancelledInstallment, ::testing::Range(0, 11));
 
-TEST_F(EntryTest, CancelMidChainKeepsWhatWasStored) {
-    installmentHead("1000");
-    ui.reply({"a", "10", "b", std::nullopt});
+TEST_F(EntryTest, NetAmountSubtractsThePricesOneByOne) {
+    // 10 - 0.1 - 0.2 and 10 - (0.1 + 0.2) differ in the last bit.
+    installmentHead("10");
+    ui.reply({"a", "0.1", "b", "0.2", "c", "0"});
     app.cmdT_Click();
-    EXPECT_EQ(st().dblEquipPrice[0], 10.0);
-    EXPECT_EQ(st().strEquipName[1], fixedText(QStringLiteral("b"), 50));
-    EXPECT_EQ(st().dblAmount, 1000.0);
-    EXPECT_EQ(st().dblNetAmount, 0.0);  // never reached
+    EXPECT_EQ(st().dblNetAmount, 9.700000000000001);
+    EXPECT_NE(st().dblNetAmount, 10 - (0.1 + 0.2));
 }
 
 TEST_F(EntryTest, InstallmentGoesOnAfterNotFound) {

@@ -105,6 +105,26 @@ TEST(Arithmetic, BandLimitsAreTheNearestSingles) {
     EXPECT_EQ(excessOf(0.94f, Band::Below), 20);
 }
 
+TEST(Arithmetic, ExcessRoundsHalvesToEven) {
+    // 1062.5 - 1040 and 960 - 937.5 are both 22.5: 22, not 23.
+    EXPECT_EQ(excessOf(1.0625f, Band::Above), 22);
+    EXPECT_EQ(excessOf(0.9375f, Band::Below), 22);
+}
+
+TEST(Arithmetic, IndexValueThatIsNotFiniteNamesTheIndexAndMonth) {
+    EXPECT_NO_THROW(checkIndexValue(123.4f, QStringLiteral("Io"), QStringLiteral("m")));
+    for (Single v : {INFINITY, -INFINITY, NAN}) {
+        try {
+            checkIndexValue(v, QStringLiteral("Io"), QStringLiteral("เดือนมกราคม พ.ศ. 2548"));
+            ADD_FAILURE() << "no error for " << v;
+        } catch (const CalcError& e) {
+            EXPECT_EQ(e.kind(), CalcError::Kind::BadIndex);
+            EXPECT_TRUE(e.message().contains(QStringLiteral("Io")));
+            EXPECT_TRUE(e.message().contains(QStringLiteral("เดือนมกราคม พ.ศ. 2548")));
+        }
+    }
+}
+
 TEST(Arithmetic, CompensationIsFlooredToSatangAndRangeChecked) {
     EXPECT_EQ(compensationSatang(25, 1234567.89), 3086419);
     EXPECT_EQ(compensationSatang(25, -1234567.89), -3086420);
@@ -262,6 +282,29 @@ TEST(Formula1, SheetBeforeAnyEntryStopsAfterTheQuotientLines) {
     EXPECT_EQ(r.line(7), dots("เปิดซองประกวดราคาเมื่อวันที่··0··เดือน·พ.ศ.··0·"));
     EXPECT_EQ(r.line(9), QStringLiteral("งวดที่ ") + QString(50, QChar(0)) +
                              dots("·ส่งงานวันที่··0··เดือน·พ.ศ.··0·"));
+}
+
+TEST(Formula2, ConstantIsAddedRightAfterTheFirstTerm) {
+    // Terms -0.05, -0.8, 0.55: (-0.05 + 0.30) - 0.8 + 0.55 and
+    // -0.05 - 0.8 + 0.55 + 0.30 differ in the last bit of K.
+    SheetRun r;
+    r.values({{I, {1000, -500}}, {E, {1000, -2000}}, {F, {1000, 2750}}}).net(1000).run(2);
+    ASSERT_FALSE(r.failed) << r.error.toStdString();
+    EXPECT_EQ(print::formatNumber(r.st.sngK), QStringLiteral("-7.45058E-10 "));
+    EXPECT_TRUE(r.lines().contains(dots("K·=·-7.45058E-10·"))) << r.lines().join("\n").toStdString();
+}
+
+TEST(Formula1, IndexBeyondTheSingleRangeStopsTheSheet) {
+    SheetRun r;
+    r.values(kRise).net(1000000);
+    r.st.OData[C] = INFINITY;  // a field of "1e39"
+    r.st.lngOMonth = 1;
+    r.st.lngOYear = 2548;
+    r.run(1);
+    EXPECT_TRUE(r.failed);
+    EXPECT_TRUE(r.error.contains(QStringLiteral("Co"))) << r.error.toStdString();
+    EXPECT_TRUE(r.error.contains(QStringLiteral("เดือนมกราคม พ.ศ. 2548"))) << r.error.toStdString();
+    EXPECT_EQ(r.lines().size(), 12);  // nothing from the ratio line on
 }
 
 TEST(Formula1, CompensationOutOfRangeStopsAfterTheNetAmountLines) {

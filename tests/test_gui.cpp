@@ -137,10 +137,10 @@ TEST_P(LongestSheet, FitsOneA4PageWithItsText) {
     r.run(1);
     ASSERT_EQ(r.lines().size(), 30);
     const QString pdf = folder.path(QStringLiteral("sheet.pdf"));
-    QWidget parent;
-    QtPrinter printer(&parent, pdf);
+    QtPrinter printer(pdf);
     for (const auto& s : r.printer.pending) printer.print(s);
-    printer.endDoc();
+    QString error;
+    ASSERT_TRUE(printer.endDoc(&error)) << error.toStdString();
     ASSERT_TRUE(QFile::exists(pdf));
     const QString info = run(QStringLiteral("pdfinfo"), {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))))
@@ -167,12 +167,11 @@ TEST_P(LongestSheet, FitsOneA4PageWithItsText) {
 TEST(PdfPrinter, DiscardedOrEmptyDocumentWritesNothing) {
     WorkingFolder folder;
     const QString pdf = folder.path(QStringLiteral("none.pdf"));
-    QWidget parent;
-    QtPrinter printer(&parent, pdf);
-    printer.endDoc();
+    QtPrinter printer(pdf);
+    EXPECT_TRUE(printer.endDoc(nullptr));
     printer.print({print::Col{15}, QStringLiteral("half a sheet")});
     printer.discardDoc();
-    printer.endDoc();
+    EXPECT_TRUE(printer.endDoc(nullptr));
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
