@@ -3,7 +3,7 @@
 BUILD   ?= build
 RUNDIR  ?= run
 PACKAGES = cmake g++ make qt6-base-dev libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev \
-           fonts-thai-tlwg xvfb xauth xdotool x11-utils xclip imagemagick poppler-utils \
+           fonts-thai-tlwg xvfb xauth xdotool x11-utils imagemagick poppler-utils \
            cups cups-client cups-bsd printer-driver-cups-pdf
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

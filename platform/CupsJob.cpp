@@ -29,7 +29,8 @@ QString reason(int status, const QString& printer, const QString& detail) {
         case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
         case IPP_STATUS_ERROR_DEVICE:
         case IPP_STATUS_ERROR_TEMPORARY:
-            return QStringLiteral("ติดต่อระบบการพิมพ์หรือเครื่องพิมพ์%1 ไม่ได้ (%2)").arg(name, detail);
+            if (printer.isEmpty()) return QStringLiteral("ติดต่อระบบการพิมพ์ไม่ได้ (%1)").arg(detail);
+            return QStringLiteral("ติดต่อเครื่องพิมพ์%1 ไม่ได้ (%2)").arg(name, detail);
         case IPP_STATUS_ERROR_FORBIDDEN:
         case IPP_STATUS_ERROR_NOT_AUTHORIZED:
         case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
@@ -42,12 +43,18 @@ QString reason(int status, const QString& printer, const QString& detail) {
 QString defaultPrinter(QString* why) {
     const Dest dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
     if (dest) return QString::fromUtf8(dest->name);
-    // Without a server there is no default either; say which of the two.
-    const ipp_status_t status = cupsLastError();
+    // Without a server there is no default either: say which of the two.
     if (why) {
-        *why = status == IPP_STATUS_OK || status == IPP_STATUS_ERROR_NOT_FOUND
-                   ? reason(IPP_STATUS_ERROR_NOT_FOUND, QString(), QString())
-                   : lastReason(QString());
+        http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC,
+                                    cupsEncryption(), 1, 5000, nullptr);
+        if (http) {
+            httpClose(http);
+            *why = reason(IPP_STATUS_ERROR_NOT_FOUND, QString(), QString());
+        } else {
+            *why = reason(IPP_STATUS_ERROR_SERVICE_UNAVAILABLE, QString(),
+                          QStringLiteral("%1: %2").arg(QString::fromUtf8(cupsServer()),
+                                                       QString::fromUtf8(cupsLastErrorString())));
+        }
     }
     return QString();
 }

@@ -1,16 +1,16 @@
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <QFontMetricsF>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QBuffer>
-#include <QFileInfo>
 
+#include "indexdata/ReplaceFile.h"
 #include "platform/CupsJob.h"
 #include "platform/Fonts.h"
 
@@ -31,6 +31,8 @@ std::optional<QString> QtPlatform::inputBox(const QString& prompt) {
 }
 
 void QtPlatform::msgBox(const QString& text) {
+    // Also on standard error: a terminal or a session log keeps what was said.
+    std::fprintf(stderr, "tarvon: %s\n", text.toUtf8().constData());
     QMessageBox box(QMessageBox::Warning, kTitle, text, QMessageBox::Ok, window_);
     box.setObjectName(QStringLiteral("msgBox"));
     box.exec();
@@ -67,25 +69,13 @@ bool QtPrinter::endDoc(QString* error) {
 }
 
 bool QtPrinter::writePdfFile(QString* error) {
-    // Written beside the old file and renamed into place only when complete,
-    // so a failure or a kill never leaves a truncated PDF where a good one was.
-    const QFileInfo target(pdfPath_);
-    if (target.exists() && !target.isFile()) {
-        if (error) *error = QStringLiteral("%1 ไม่ใช่แฟ้มธรรมดา จึงไม่เขียนทับ").arg(pdfPath_);
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    if (!render(&pdf)) {
+        if (error) *error = QStringLiteral("จัดหน้ารายการคำนวณไม่ได้");
         return false;
     }
-    QSaveFile file(pdfPath_);
-    const auto failed = [&] {
-        if (error) {
-            *error = QStringLiteral("เขียนแฟ้ม %1 ไม่ได้: %2").arg(pdfPath_, file.errorString());
-        }
-        file.cancelWriting();
-        return false;
-    };
-    if (!file.open(QIODevice::WriteOnly)) return failed();
-    if (!render(&file) || file.error() != QFileDevice::NoError) return failed();
-    if (!file.commit()) return failed();
-    return true;
+    return replaceFile(pdfPath_, pdf.data(), error);
 }
 
 bool QtPrinter::render(QIODevice* out) {

@@ -16,7 +16,11 @@
 #include "SheetRun.h"
 #include "TableFiles.h"
 #include "app/frmTarvon.h"
+#include "platform/CupsJob.h"
 #include "platform/Fonts.h"
+
+#include <cups/ipp.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -173,6 +177,43 @@ TEST(PdfPrinter, DiscardedOrEmptyDocumentWritesNothing) {
     printer.discardDoc();
     EXPECT_TRUE(printer.endDoc(nullptr));
     EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST(PdfPrinter, FailureSaysWhyAndKeepsTheOldFile) {
+    WorkingFolder folder;
+    QtPrinter nowhere(folder.path(QStringLiteral("missing/sheet.pdf")));
+    nowhere.print({print::Col{15}, QStringLiteral("x")});
+    QString error;
+    EXPECT_FALSE(nowhere.endDoc(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("missing/sheet.pdf"))) << error.toStdString();
+
+    const QString fifo = folder.path(QStringLiteral("fifo.pdf"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    QtPrinter device(fifo);
+    device.print({print::Col{15}, QStringLiteral("x")});
+    EXPECT_FALSE(device.endDoc(&error));
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+}
+
+// What the print system answers, in the words the user reads.
+TEST(CupsReason, NamesTheCauseAndThePrinter) {
+    struct Case {
+        ipp_status_t status;
+        const char* printer;
+        const char* says;
+    };
+    for (const Case& c : {
+             Case{IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS, "Office", "เครื่องพิมพ์ \"Office\" ไม่รับงานพิมพ์"},
+             Case{IPP_STATUS_ERROR_NOT_FOUND, "", "ไม่พบเครื่องพิมพ์ที่ตั้งไว้เป็นค่าเริ่มต้น"},
+             Case{IPP_STATUS_ERROR_NOT_FOUND, "Office", "ไม่พบเครื่องพิมพ์ \"Office\""},
+             Case{IPP_STATUS_ERROR_SERVICE_UNAVAILABLE, "", "ติดต่อระบบการพิมพ์ไม่ได้ (detail)"},
+             Case{IPP_STATUS_ERROR_SERVICE_UNAVAILABLE, "Office", "ติดต่อเครื่องพิมพ์ \"Office\" ไม่ได้"},
+             Case{IPP_STATUS_ERROR_FORBIDDEN, "Office", "ไม่อนุญาต"},
+             Case{IPP_STATUS_ERROR_INTERNAL, "Office", "(detail)"},
+         }) {
+        const QString r = cups::reason(c.status, QString::fromUtf8(c.printer), QStringLiteral("detail"));
+        EXPECT_TRUE(r.contains(QString::fromUtf8(c.says))) << r.toStdString();
+    }
 }
 
 int main(int argc, char** argv) {

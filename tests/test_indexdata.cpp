@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include "TableFiles.h"
 #include "indexdata/IndexRecord.h"
 #include "indexdata/MonthSearch.h"
+#include "indexdata/ReplaceFile.h"
 
 // ---- record count ---------------------------------------------------------
 
@@ -57,6 +59,32 @@ TEST(LeadingNumber, CodeZeroIsNotABlank) {
 
 TEST(LeadingNumber, ExponentBeyondDoubleIsInfinite) {
     EXPECT_TRUE(std::isinf(leadingNumber(u"9E999")));
+}
+
+// Numerals of any length: what decides infinity or zero beyond the Double
+// range is where the first non-zero digit stands, not the text's length.
+TEST(LeadingNumber, LongNumeralsReadRightWhateverTheirLength) {
+    const QString zeros309(309, QLatin1Char('0')), zeros323(323, QLatin1Char('0'));
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        QString text;
+        double value;
+    };
+    for (const Case& c : {
+             Case{QStringLiteral("1") + zeros309 + QStringLiteral("e-0"), inf},
+             Case{QStringLiteral("-1") + zeros309, -inf},
+             Case{QStringLiteral("0.") + zeros323 + QStringLiteral("1"), 0.0},
+             Case{QStringLiteral("1") + zeros309 + QStringLiteral("e-700"), 0.0},
+             Case{QStringLiteral("0.") + zeros323 + QStringLiteral("1e400"), 1e76},
+             Case{QStringLiteral("1") + zeros309 + QStringLiteral("e-300"), 1e9},
+             Case{QStringLiteral("0.") + zeros309 + QStringLiteral("5e310"), 5.0},
+             Case{QStringLiteral("1e99999999999999999999"), inf},
+             Case{QStringLiteral("-1e-99999999999999999999"), -0.0},
+         }) {
+        const double v = leadingNumber(c.text);
+        EXPECT_EQ(v, c.value) << c.text.left(20).toStdString() << "... (" << c.text.size() << ")";
+        EXPECT_EQ(std::signbit(v), std::signbit(c.value)) << c.text.left(20).toStdString();
+    }
 }
 
 IndexRecord recordOf(const QByteArray& bytes) {
@@ -192,6 +220,25 @@ TEST(TableFile, ADirectoryInTheWayIsAnErrorWithAReason) {
     EXPECT_FALSE(table.isOpen());
 }
 
+// Anything but a regular file is refused at once: opening a FIFO would wait
+// for a writer for ever. A link to a regular file is a table like any other.
+TEST(TableFile, FifoIsRefusedWithoutWaitingAndALinkIsFollowed) {
+    WorkingFolder folder;
+    ASSERT_EQ(mkfifo("KTABLE.DAT", 0644), 0);
+    TableFile table;
+    QString error;
+    EXPECT_FALSE(table.open(QStringLiteral("KTABLE.DAT"), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("FIFO"))) << error.toStdString();
+    EXPECT_FALSE(table.isOpen());
+    EXPECT_FALSE(table.open(QStringLiteral("/dev/null"), &error));
+
+    writeFile(folder.path(QStringLiteral("real.dat")), record({"2541", "6", "100"}));
+    ASSERT_TRUE(QFile::link(folder.path(QStringLiteral("real.dat")),
+                            folder.path(QStringLiteral("link.dat"))));
+    ASSERT_TRUE(table.open(QStringLiteral("link.dat"), &error)) << error.toStdString();
+    EXPECT_EQ(convertRecord(decodeRecord(table.readRecord(1))).year, 2541);
+}
+
 TEST(TableFile, FileNumbersAreLowestFreeFirstAndReleasedOnClose) {
     WorkingFolder folder;
     TableFile a, b;
@@ -232,4 +279,50 @@ TEST(TableFile, ReadOnlyFolderAndFileStillOpen) {
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// ---- replacing a file whole ------------------------------------------------------
+
+TEST(ReplaceFile, WritesBesideAndRenamesKeepingTheMode) {
+    WorkingFolder folder;
+    const QString path = folder.path(QStringLiteral("out.dat"));
+    writeFile(path, "old");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    QString error;
+    ASSERT_TRUE(replaceFile(path, "new content", &error)) << error.toStdString();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("new content"));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(QDir(folder.path(QString())).entryList(QDir::Files), QStringList{"out.dat"});
+}
+
+TEST(ReplaceFile, RefusesWhatIsNotARegularFileAndLeavesItAlone) {
+    WorkingFolder folder;
+    const QString fifo = folder.path(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    QString error;
+    EXPECT_FALSE(replaceFile(fifo, "x", &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("ไม่ใช่แฟ้มธรรมดา"))) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+    EXPECT_FALSE(replaceFile(folder.path(QString()), "x", &error));  // a folder
+    EXPECT_FALSE(replaceFile(folder.path(QStringLiteral("none/out.dat")), "x", &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("ไม่มีโฟลเดอร์นั้น"))) << error.toStdString();
+    EXPECT_EQ(QDir(folder.path(QString())).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{"fifo"});
+}
+
+TEST(ReplaceFile, ALinkKeepsPointingAtItsReplacedTarget) {
+    WorkingFolder folder;
+    const QString real = folder.path(QStringLiteral("real.dat"));
+    const QString link = folder.path(QStringLiteral("link.dat"));
+    writeFile(real, "old");
+    ASSERT_TRUE(QFile::link(real, link));
+    ASSERT_TRUE(replaceFile(link, "new", nullptr));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    QFile f(real);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("new"));
 }

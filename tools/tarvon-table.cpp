@@ -2,11 +2,10 @@
 // from a CSV of monthly indices. OUT is written only when every row fits.
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <cstdio>
 
 #include "indexdata/CsvImport.h"
+#include "indexdata/ReplaceFile.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -27,20 +26,9 @@ int main(int argc, char** argv) {
                      result.error.toUtf8().constData());
         return 1;
     }
-    // Only a regular file is ever replaced: a device, a FIFO or a folder
-    // at OUT is refused, not swapped for a table.
-    const QFileInfo target(args[3]);
-    if (target.exists() && !target.isFile()) {
-        std::fprintf(stderr, "tarvon-table: %s: %s\n", qPrintable(args[3]),
-                     "ไม่ใช่แฟ้มธรรมดา จึงไม่เขียนทับ");
-        return 1;
-    }
-    // Written beside OUT and renamed into place only when complete.
-    QSaveFile out(args[3]);
-    if (!out.open(QIODevice::WriteOnly) || out.write(result.table) != result.table.size() ||
-        !out.commit()) {
-        std::fprintf(stderr, "tarvon-table: %s: %s\n", qPrintable(args[3]),
-                     qPrintable(out.errorString()));
+    QString error;
+    if (!replaceFile(args[3], result.table, &error)) {
+        std::fprintf(stderr, "tarvon-table: %s\n", error.toUtf8().constData());
         return 1;
     }
     std::printf("%d records written to %s\n", result.records, qPrintable(args[3]));

@@ -2,7 +2,8 @@
 # Real printing, end to end: a private CUPS server with a cups-pdf queue as
 # the default printer; the real window prints one sheet to it; exactly one
 # job must complete, with one page and a non-empty PDF. The server is
-# stopped again on exit. Needs root for cupsd (CI runs as root).
+# stopped again on exit. A queue that rejects jobs and a server that is
+# gone must each bring a message that says so. Needs root for cupsd (CI runs as root).
 # Usage: cups.sh TARVON TARVON_TABLE SAMPLE_CSV
 set -euo pipefail
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"; fi
@@ -71,6 +72,7 @@ lpadmin -d TarvonPDF
 STAMP="$CUPS/stamp"; touch "$STAMP"; sleep 1
 
 make_folder
+APP_LOG="$WORK/messages.txt"; : >"$APP_LOG"
 start_app
 enter_formula3_example
 click 3
@@ -78,7 +80,20 @@ wait_for 60 bash -c "[ \$(lpstat -W completed -o TarvonPDF | wc -l) -ge 1 ]" || 
     lpstat -W all -o >&2 || true; tail -20 "$CUPS/log/error_log" >&2 || true
     fail "no completed print job"
 }
+sleep 1
+# A queue that rejects jobs: the program says so, and no job is made.
+cupsreject TarvonPDF
+click 3
+expect_message "ไม่รับงานพิมพ์ (คิวงานพิมพ์ถูกปิดรับงานไว้)"
+cupsaccept TarvonPDF
+# A print server that cannot be reached: said before anything is computed.
+kill "$CUPSD"; wait "$CUPSD" 2>/dev/null || true
+click 3
+expect_message "ติดต่อระบบการพิมพ์ไม่ได้"
 quit_app
+cupsd -f -c "$CUPS/cupsd.conf" -s "$CUPS/cups-files.conf" &
+CUPSD=$!
+wait_for 20 bash -c "lpstat -r | grep -q \"scheduler is running\"" || fail "the private CUPS server did not start again"
 sleep 1
 jobs_done=$(lpstat -W completed -o TarvonPDF | wc -l)
 [ "$jobs_done" = 1 ] || fail "expected exactly one completed job, found $jobs_done"

@@ -38,6 +38,30 @@ answer() {
     wait_for 10 gone "$box" || fail "the prompt box stayed open after '$1'"
 }
 
+# cancel: presses Escape in the open prompt box (its Cancel).
+cancel() {
+    wait_for 10 visible_box || fail "no prompt box to cancel"
+    local box; box=$(visible_box)
+    xdotool mousemove --window "$box" 30 30
+    xdotool key Escape
+    wait_for 10 gone "$box" || fail "the prompt box stayed open after Escape"
+}
+
+# expect_message TEXT: a message box comes up, saying TEXT (the program
+# also writes each message to its standard error, kept in APP_LOG); Enter
+# closes it.
+expect_message() {
+    wait_for 20 visible_box || fail "no message box (expected '$1')"
+    local box; box=$(visible_box)
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+    wait_for 10 gone "$box" || fail "the message box stayed open"
+    local seen=${LOG_SEEN:-0} said
+    said=$(tail -c +$((seen + 1)) "$APP_LOG")
+    LOG_SEEN=$(stat -c %s "$APP_LOG")
+    grep -qF -- "$1" <<<"$said" || fail "expected a message with '$1', got: $said"
+}
+
 # click N: clicks button N (0 = top, cmdO, ... 4 = cmdExit).
 click() {
     xdotool mousemove --window "$WIN" 160 $(( MENU_H + 32 + 40 * $1 )) click 1

@@ -1,0 +1,17 @@
+// Replacing a file's whole content safely: the new content is written to a
+// temporary file beside it, flushed to disk and renamed into place only when
+// every byte is written, so a full disk, an I/O error or a kill never leaves
+// a truncated file where a good one was. Only regular files are replaced: a
+// device, FIFO, socket or folder at the path is refused. A symbolic link to
+// a file is followed and its target replaced.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// False, with a Thai reason naming the file in `error`, when the file was
+// not replaced; the old file is then untouched and no temporary file stays.
+bool replaceFile(const QString& path, const QByteArray& content, QString* error);
+
+// The Thai words for a system error number, with the system's own after.
+QString systemReason(int errnum);
