@@ -1,17 +1,32 @@
-// Timings of the month search over a large table (beside a plain sequential
-// read of the same file, its lower bound), and of one sheet computed and
-// laid out as text or as a PDF. Not a test: run `make bench`.
+// Timings, each beside its lower bound:
+// - the month search for the last record of 1,200, 12,000 and 120,000,
+//   beside reading the same file once and taking the year and month of
+//   every record;
+// - a sheet printed to PDF, warm and as the first print of a fresh process,
+//   beside a bare QPdfWriter that draws the same lines in the same font.
+// The ratios are printed at the end. Not a test: run `make bench`.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
 
 #include "app/CalcState.h"
 #include "escalation/Formulas.h"
 #include "escalation/Sheet.h"
 #include "indexdata/MonthSearch.h"
+#include "platform/Fonts.h"
 #include "platform/QtPlatform.h"
 
 namespace {
@@ -26,63 +41,77 @@ class SilentPlatform : public Platform {
     void endProgram() override {}
 };
 
-class TextPrinter : public Printer {
+class Collect : public Printer {
   public:
     void setFontName(const QString&) override {}
     void setFontSize(double) override {}
-    void print(const print::Statement& s) override { page.print(s); }
+    void print(const print::Statement& s) override { doc.push_back(s); }
     bool endDoc(QString*) override { return true; }
     void discardDoc() override {}
-    print::TextPage page;
+    std::vector<print::Statement> doc;
 };
 
-constexpr int kRecords = 12000;
-
-// 12,000 months, 1000 years' worth, each record a distinct month.
-const QString& bigTable() {
+// `records` months, each record a distinct month, the sought one last.
+const QString& table(int records) {
     static QTemporaryDir dir;
-    static const QString path = [] {
+    static std::map<int, QString> paths;
+    auto& path = paths[records];
+    if (path.isEmpty()) {
         QByteArray bytes;
-        for (int i = 0; i < kRecords; ++i) {
+        for (int i = 0; i < records; ++i) {
             QByteArray r = QByteArray::number(2000 + i / 12).rightJustified(6, ' ') +
                            QByteArray::number(i % 12 + 1).rightJustified(6, ' ');
             for (int c = 0; c < 13; ++c)
                 r += QByteArray::number(100 + c + (i % 50) * 0.1, 'f', 1).rightJustified(6, ' ');
             bytes += r;
         }
-        const QString p = dir.filePath(QStringLiteral("KTABLE.DAT"));
-        QFile f(p);
+        path = dir.filePath(QStringLiteral("KTABLE-%1.DAT").arg(records));
+        QFile f(path);
         f.open(QIODevice::WriteOnly);
         f.write(bytes);
-        return p;
-    }();
+    }
     return path;
 }
 
-void BM_MonthSearchLastRecord(benchmark::State& state) {
-    TableFile table;
-    table.open(bigTable(), nullptr);
+Long searchLast(int records) {
+    TableFile file;
+    file.open(table(records), nullptr);
     CalcState st;
-    st.lngRecCount = recordCount(TableFile::length(bigTable()));
+    st.lngRecCount = recordCount(TableFile::length(table(records)));
     SilentPlatform ui;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            monthSearch(st, table, ui, st.OData, 12, 2000 + kRecords / 12 - 1));
-    }
+    monthSearch(st, file, ui, st.OData, 12, 2000 + records / 12 - 1);
+    return st.lngRecNo;
 }
-BENCHMARK(BM_MonthSearchLastRecord)->Unit(benchmark::kMillisecond);
 
-void BM_ReadTableSequentially(benchmark::State& state) {
-    for (auto _ : state) {
-        QFile f(bigTable());
-        f.open(QIODevice::ReadOnly);
-        benchmark::DoNotOptimize(f.readAll());
+// The lower bound: the file read once, the year and month of every record.
+Long readKeys(int records) {
+    QFile f(table(records));
+    f.open(QIODevice::ReadOnly);
+    const QByteArray all = f.readAll();
+    Long found = 0;
+    for (qsizetype at = 0; at + kRecordLength <= all.size(); at += kRecordLength) {
+        RecordBytes bytes;
+        std::memcpy(bytes.data(), all.constData() + at, kRecordLength);
+        const RecordKey key = recordKey(bytes);
+        if (key.month == 12 && key.year == 2000 + records / 12 - 1) found = Long(at / kRecordLength) + 1;
     }
+    return found;
 }
-BENCHMARK(BM_ReadTableSequentially)->Unit(benchmark::kMillisecond);
+
+void BM_MonthSearchLastRecord(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(searchLast(int(state.range(0))));
+}
+BENCHMARK(BM_MonthSearchLastRecord)->Arg(1200)->Arg(12000)->Arg(120000)->Unit(benchmark::kMillisecond);
+
+void BM_ReadAndTakeKeys(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(readKeys(int(state.range(0))));
+}
+BENCHMARK(BM_ReadAndTakeKeys)->Arg(1200)->Arg(12000)->Arg(120000)->Unit(benchmark::kMillisecond);
 
 CalcState longestSheetState() {
     CalcState st;
+    st.lngOYear = st.OData.year = st.lngTYear = st.TData.year = 2548;
+    st.lngOMonth = st.OData.month = st.lngTMonth = st.TData.month = 1;
     for (IndexColumn c : {IndexColumn::I, IndexColumn::C, IndexColumn::M, IndexColumn::S}) {
         st.OData[c] = 100;
         st.TData[c] = 112.5f;
@@ -97,36 +126,133 @@ CalcState longestSheetState() {
     return st;
 }
 
-void BM_SheetToText(benchmark::State& state) {
-    const CalcState start = longestSheetState();
-    for (auto _ : state) {
-        CalcState st = start;
-        TextPrinter p;
-        printSheet(*formulaDefinition(1), st, p);
-        benchmark::DoNotOptimize(p.page.lines().size());
-    }
+const std::vector<print::Statement>& longestSheet() {
+    static const std::vector<print::Statement> doc = [] {
+        CalcState st = longestSheetState();
+        Collect c;
+        printSheet(*formulaDefinition(1), st, c);
+        return c.doc;
+    }();
+    return doc;
 }
-BENCHMARK(BM_SheetToText)->Unit(benchmark::kMicrosecond);
 
-void BM_SheetToPdf(benchmark::State& state) {
-    QTemporaryDir dir;
-    const CalcState start = longestSheetState();
-    QtPrinter printer(dir.filePath(QStringLiteral("sheet.pdf")));
-    for (auto _ : state) {
-        CalcState st = start;
-        printSheet(*formulaDefinition(1), st, printer);
-        printer.endDoc(nullptr);
-    }
+void sheetToPdf(const QString& path) {
+    QtPrinter printer(path);
+    for (const auto& s : longestSheet()) printer.print(s);
+    printer.endDoc(nullptr);
 }
-BENCHMARK(BM_SheetToPdf)->Unit(benchmark::kMillisecond);
+
+// The same lines in the same font with nothing but QPdfWriter and QPainter:
+// each line's text drawn where the sheet puts it, positions given.
+void barePdf(const QString& path) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(10, 10, 10, 10), QPageLayout::Point));
+        QPainter painter(&writer);
+        painter.setFont(thaiFont(QStringLiteral("Browallia New"), 16));
+        const QFontMetricsF fm(painter.font(), &writer);
+        double y = fm.ascent();
+        for (const auto& s : longestSheet()) {
+            painter.drawText(QPointF(0, y), print::plainText(s));
+            y += fm.lineSpacing();
+        }
+    }
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(buffer.data());
+}
+
+void BM_SheetToPdfWarm(benchmark::State& state) {
+    QTemporaryDir dir;
+    for (auto _ : state) sheetToPdf(dir.filePath(QStringLiteral("sheet.pdf")));
+}
+BENCHMARK(BM_SheetToPdfWarm)->Unit(benchmark::kMillisecond);
+
+void BM_BarePdfWarm(benchmark::State& state) {
+    QTemporaryDir dir;
+    for (auto _ : state) barePdf(dir.filePath(QStringLiteral("bare.pdf")));
+}
+BENCHMARK(BM_BarePdfWarm)->Unit(benchmark::kMillisecond);
+
+// Median seconds of `runs` calls of f.
+template <class F>
+double median(int runs, F f) {
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        f();
+        t.push_back(double(timer.nsecsElapsed()) / 1e9);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// The first print of a fresh process, timed inside a child started for it.
+double firstPrint(const char* mode) {
+    std::vector<double> t;
+    for (int i = 0; i < 9; ++i) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(mode)});
+        child.waitForFinished(60000);
+        t.push_back(child.readAllStandardOutput().trimmed().toDouble());
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+void printRatios() {
+    std::printf("\nRatios (median times, lower bound beside):\n");
+    for (int records : {1200, 12000, 120000}) {
+        const double search = median(15, [&] { searchLast(records); });
+        const double bound = median(15, [&] { readKeys(records); });
+        std::printf("  month search, %6d records: %8.3f ms / %8.3f ms = %.2f (goal <= 3)\n",
+                    records, search * 1e3, bound * 1e3, search / bound);
+    }
+    QTemporaryDir dir;
+    // Taken in turns, so that a slower spell of the machine hits both.
+    double warm = 0, bare = 0;
+    std::vector<double> sheets, bares;
+    for (int i = 0; i < 41; ++i) {
+        sheets.push_back(median(1, [&] { sheetToPdf(dir.filePath(QStringLiteral("s.pdf"))); }));
+        bares.push_back(median(1, [&] { barePdf(dir.filePath(QStringLiteral("b.pdf"))); }));
+    }
+    std::sort(sheets.begin(), sheets.end());
+    std::sort(bares.begin(), bares.end());
+    warm = sheets[sheets.size() / 2];
+    bare = bares[bares.size() / 2];
+    std::printf("  sheet to PDF, warm:           %8.3f ms / %8.3f ms = %.2f (goal <= 1.1)\n",
+                warm * 1e3, bare * 1e3, warm / bare);
+    const double first = firstPrint("--first-sheet"), firstBare = firstPrint("--first-bare");
+    std::printf("  sheet to PDF, first print:    %8.3f ms / %8.3f ms = %.2f (goal <= 1.3)\n",
+                first * 1e3, firstBare * 1e3, first / firstBare);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 2 && (std::strcmp(argv[1], "--first-sheet") == 0 || std::strcmp(argv[1], "--first-bare") == 0)) {
+        const bool sheet = std::strcmp(argv[1], "--first-sheet") == 0;
+        longestSheet();  // the sheet's statements exist before the print starts
+        QTemporaryDir dir;
+        QElapsedTimer timer;
+        timer.start();
+        if (sheet)
+            sheetToPdf(dir.filePath(QStringLiteral("s.pdf")));
+        else
+            barePdf(dir.filePath(QStringLiteral("b.pdf")));
+        std::printf("%.9f\n", double(timer.nsecsElapsed()) / 1e9);
+        return 0;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    printRatios();
     return 0;
 }

@@ -119,6 +119,15 @@ Long toLongHalfEven(double v) {
 double fieldValue(const QString& field) { return leadingNumber(trimBlanks(field)); }
 }  // namespace
 
+RecordKey recordKey(const RecordBytes& bytes) {
+    const auto field = [&](int f) {
+        QChar text[kFieldLength];
+        for (int i = 0; i < kFieldLength; ++i) text[i] = decodeTis620(bytes[f * kFieldLength + i]);
+        return toLongHalfEven(leadingNumber(trimBlanks(QStringView(text, kFieldLength))));
+    };
+    return {field(0), field(1)};
+}
+
 IndexValues convertRecord(const IndexRecord& rec) {
     IndexValues v;
     v.year = toLongHalfEven(fieldValue(rec.fields[0]));

@@ -47,6 +47,14 @@ double leadingNumber(QStringView text);
 // Year and month round halves to even; indices round to the nearest Single.
 IndexValues convertRecord(const IndexRecord& rec);
 
+// The year and month that convertRecord gives for these bytes, read straight
+// from them: what a search compares, without decoding the whole record.
+struct RecordKey {
+    Long year = 0;
+    Long month = 0;
+};
+RecordKey recordKey(const RecordBytes& bytes);
+
 // Records in a file of `bytes` bytes: the quotient rounded halves-to-even,
 // and never less than 1.
 Long recordCount(qint64 bytes, Long recLen = kRecordLength);

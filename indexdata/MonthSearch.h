@@ -1,5 +1,6 @@
-// Reading one record into the "o" or "t" values, and the linear month
-// search that both date entries run: from record 1, first match wins.
+// The linear month search that both date entries run: from record 1, one
+// record after another, first match wins; the record read last ends up in
+// recIndex and in the "o" or "t" values. Nothing of the table is kept.
 #pragma once
 
 #include "app/CalcState.h"
@@ -8,9 +9,6 @@
 
 // The not-found message of every search.
 extern const QString kNotFoundMessage;
-
-// Reads record st.lngRecNo into st.recIndex and converts it into `target`.
-void readRecordInto(CalcState& st, TableFile& table, IndexValues& target);
 
 // Leaves st.lngRecNo at the matching record (or lngRecCount + 1) and the
 // target holding the record read last. Beeps and shows the not-found

@@ -61,7 +61,9 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
         if (n <= 0) return abandon(n < 0 ? errno : EIO);
         done += n;
     }
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) return abandon(errno);
+    // No fsync: a rename over the old file only after the last byte was
+    // written is what keeps a kill or a full disk from losing it.
+    if (::fchmod(fd, mode) != 0) return abandon(errno);
     if (::close(fd) != 0) {
         const int errnum = errno;
         ::unlink(temp.constData());

@@ -1,6 +1,6 @@
 // Replacing a file's whole content safely: the new content is written to a
-// temporary file beside it, flushed to disk and renamed into place only when
-// every byte is written, so a full disk, an I/O error or a kill never leaves
+// temporary file beside it and renamed into place only when every byte is
+// written, so a full disk, an I/O error or a kill never leaves
 // a truncated file where a good one was. Only regular files are replaced: a
 // device, FIFO, socket or folder at the path is refused. A symbolic link to
 // a file is followed and its target replaced.

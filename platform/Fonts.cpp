@@ -2,8 +2,12 @@
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <map>
+#include <utility>
 
-QFont thaiFont(const QString& family, double points) {
+namespace {
+
+QFont lookUp(const QString& family, double points) {
     QFont font(family);
     font.setWeight(QFont::Normal);
     font.setPointSizeF(points);
@@ -16,4 +20,16 @@ QFont thaiFont(const QString& family, double points) {
     const double averageEm = QFontMetricsF(probe).averageCharWidth() / 100.0;
     if (averageEm > 0) font.setPointSizeF(points * kBrowalliaAverageEm / averageEm);
     return font;
+}
+
+}  // namespace
+
+QFont thaiFont(const QString& family, double points) {
+    // Asking fontconfig which font stands in, and measuring it, costs more
+    // than a whole sheet's layout: done once per family and size a run.
+    static std::map<std::pair<QString, double>, QFont> fonts;
+    const auto key = std::make_pair(family, points);
+    auto it = fonts.find(key);
+    if (it == fonts.end()) it = fonts.emplace(key, lookUp(family, points)).first;
+    return it->second;
 }

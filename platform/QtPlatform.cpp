@@ -13,6 +13,7 @@
 #include "indexdata/ReplaceFile.h"
 #include "platform/CupsJob.h"
 #include "platform/Fonts.h"
+#include "platform/PdfText.h"
 
 const QString QtPlatform::kTitle = QStringLiteral("Tarvon");
 
@@ -52,68 +53,73 @@ void QtPlatform::endProgram() {
 
 bool QtPrinter::endDoc(QString* error) {
     if (doc_.empty()) return true;  // nothing printed: no page, no job
+    const std::optional<QByteArray> pdf = render();
     bool ok = false;
-    if (toPdf()) {
-        ok = writePdfFile(error);
+    if (!pdf) {
+        if (error) *error = QStringLiteral("จัดหน้ารายการคำนวณไม่ได้");
+    } else if (toPdf()) {
+        ok = replaceFile(pdfPath_, *pdf, error);
     } else {
-        QBuffer pdf;
-        pdf.open(QIODevice::WriteOnly);
-        if (render(&pdf)) {
-            ok = cups::printPdf(pdf.data(), QStringLiteral("Tarvon"), error);
-        } else if (error) {
-            *error = QStringLiteral("จัดหน้ารายการคำนวณไม่ได้");
-        }
+        ok = cups::printPdf(*pdf, QStringLiteral("Tarvon"), error);
     }
     doc_.clear();
     return ok;
 }
 
-bool QtPrinter::writePdfFile(QString* error) {
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
-    if (!render(&pdf)) {
-        if (error) *error = QStringLiteral("จัดหน้ารายการคำนวณไม่ได้");
-        return false;
-    }
-    return replaceFile(pdfPath_, pdf.data(), error);
-}
+std::optional<QByteArray> QtPrinter::render() const {
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    std::vector<pdftext::Run> runs;
+    {
+        QPdfWriter writer(&out);
+        writer.setTitle(QStringLiteral("Tarvon"));
+        writer.setCreator(QStringLiteral("Tarvon"));
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(10, 10, 10, 10), QPageLayout::Point));
 
-bool QtPrinter::render(QIODevice* out) {
-    QPdfWriter writer(out);
-    writer.setTitle(QStringLiteral("Tarvon"));
-    writer.setCreator(QStringLiteral("Tarvon"));
-    writer.setResolution(1200);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(10, 10, 10, 10), QPageLayout::Point));
+        QPainter painter;
+        if (!painter.begin(&writer)) return std::nullopt;
+        painter.setFont(thaiFont(fontName_, fontSize_));
+        const QFontMetricsF fm(painter.font(), &writer);
+        const double column = fm.averageCharWidth();
+        const double lineHeight = fm.lineSpacing();
+        const double pageHeight =
+            writer.pageLayout().paintRectPixels(writer.resolution()).height();
 
-    QPainter painter;
-    if (!painter.begin(&writer)) return false;
-    const QFont font = thaiFont(fontName_, fontSize_);
-    painter.setFont(font);
-    const QFontMetricsF fm(painter.font(), &writer);
-    const double column = fm.averageCharWidth();
-    const double lineHeight = fm.lineSpacing();
-    const double pageHeight = writer.pageLayout().paintRectPixels(writer.resolution()).height();
-
-    double y = fm.ascent();
-    for (const print::Statement& s : doc_) {
-        if (y + fm.descent() > pageHeight) {  // a long sheet goes on a new page
-            writer.newPage();
-            y = fm.ascent();
-        }
-        double x = 0;
-        for (const print::Item& item : s) {
-            if (const auto* col = std::get_if<print::Col>(&item)) {
-                const double target = (col->n - 1) * column;
-                if (x > target + 1e-6) y += lineHeight;  // beyond it: same column, next line
-                x = target;
-            } else {
-                const QString text = print::itemText(item);
-                painter.drawText(QPointF(x, y), text);
-                x += fm.horizontalAdvance(text);
+        double x = 0, y = fm.ascent();
+        const auto draw = [&](const QString& run) {
+            painter.drawText(QPointF(x, y), run);
+            runs.push_back({run, QPointF(x, y)});
+        };
+        // The texts between two column stops are drawn as one run, and
+        // measured only where a column stop follows that needs to know
+        // where it ended.
+        for (const print::Statement& s : doc_) {
+            if (y + fm.descent() > pageHeight) {  // a long sheet goes on a new page
+                writer.newPage();
+                y = fm.ascent();
             }
+            x = 0;
+            QString run;
+            for (const print::Item& item : s) {
+                if (const auto* col = std::get_if<print::Col>(&item)) {
+                    if (!run.isEmpty()) {
+                        draw(run);
+                        x += fm.horizontalAdvance(run);
+                        run.clear();
+                    }
+                    const double target = (col->n - 1) * column;
+                    if (x > target + 1e-6) y += lineHeight;  // beyond it: same column, next line
+                    x = target;
+                } else {
+                    run += print::itemText(item);
+                }
+            }
+            if (!run.isEmpty()) draw(run);
+            y += lineHeight;
         }
-        y += lineHeight;
+        if (!painter.end()) return std::nullopt;
     }
-    return painter.end();
+    return pdftext::mendText(out.data(), runs);
 }

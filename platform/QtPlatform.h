@@ -5,12 +5,12 @@
 // then to the default printer through the print system (CupsJob).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QWidget>
+#include <optional>
 
 #include "platform/Platform.h"
-
-class QIODevice;
 
 class QtPrinter : public Printer {
   public:
@@ -25,9 +25,8 @@ class QtPrinter : public Printer {
     bool toPdf() const { return !pdfPath_.isEmpty(); }
 
   private:
-    // Lays the document out as a PDF onto `out`; false when it failed.
-    bool render(QIODevice* out);
-    bool writePdfFile(QString* error);
+    // The document laid out as a PDF whose text is the sheet's text.
+    std::optional<QByteArray> render() const;
 
     QString pdfPath_;
     QString fontName_ = QStringLiteral("Browallia New");

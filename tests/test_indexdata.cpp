@@ -127,6 +127,25 @@ TEST(DecodeRecord, Tis620BytesBecomeThaiLettersAndCodeZeroStays) {
     EXPECT_EQ(rec.fields[0], QStringLiteral("  2541"));
 }
 
+// The search compares keys read straight from the bytes: they must be the
+// year and month that converting the whole record gives, for any field.
+class RecordKeyMatchesConversion : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+TEST_P(RecordKeyMatchesConversion, ForEveryKindOfField) {
+    QByteArray bytes = record({GetParam().first, GetParam().second, "100"});
+    RecordBytes raw{};
+    std::copy(bytes.begin(), bytes.begin() + 90, raw.begin());
+    const IndexValues whole = convertRecord(decodeRecord(raw));
+    const RecordKey key = recordKey(raw);
+    EXPECT_EQ(key.year, whole.year);
+    EXPECT_EQ(key.month, whole.month);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Fields, RecordKeyMatchesConversion,
+    ::testing::Values(std::pair{"2541", "6"}, std::pair{"2541  ", "12.5"}, std::pair{"", ""},
+                      std::pair{"  25 4", "11.5"}, std::pair{"1e12", "-3"},
+                      std::pair{"\xa1\xa2", "\t7"}, std::pair{"+2541", "1E1"},
+                      std::pair{"2541\xff", ".5"}, std::pair{"0.5", "2.5"}));
+
 // ---- month search -----------------------------------------------------------
 
 class MonthSearchTest : public ::testing::Test {
