@@ -23,6 +23,8 @@
 #include <map>
 
 #include "app/CalcState.h"
+#include "app/Contract.h"
+#include "indexdata/CsvImport.h"
 #include "escalation/Formulas.h"
 #include "escalation/Sheet.h"
 #include "indexdata/MonthSearch.h"
@@ -177,6 +179,58 @@ void BM_BarePdfWarm(benchmark::State& state) {
     for (auto _ : state) barePdf(dir.filePath(QStringLiteral("bare.pdf")));
 }
 BENCHMARK(BM_BarePdfWarm)->Unit(benchmark::kMillisecond);
+
+// A contract of 1,000 installments on the bundled sample table: the
+// summary alone (goal under 0.2 s) and with every sheet into a PDF (goal
+// under 5 s).
+struct ContractBench {
+    QTemporaryDir dir;
+    QString csv;
+    TableFile table;
+    Long records = 0;
+    ContractBench() {
+        QFile sample(QStringLiteral(TARVON_SAMPLE_CSV));
+        sample.open(QIODevice::ReadOnly);
+        const QString path = dir.filePath(QStringLiteral("KTABLE.DAT"));
+        QFile out(path);
+        out.open(QIODevice::WriteOnly);
+        out.write(importIndexCsv(QString::fromUtf8(sample.readAll())).table);
+        out.close();
+        table.open(path, nullptr, false);
+        records = recordCount(TableFile::length(path));
+        csv = QStringLiteral("formula,bid_day,bid_month,bid_year,day,month,year,installment,amount,item1,price1\n");
+        for (int i = 0; i < 1000; ++i) {
+            csv += QStringLiteral("3,15,1,2548,28,%1,2548,งวดที่ %2,\"1,%3,000\",ปั๊มน้ำ,\"25,000\"\n")
+                       .arg(2 + i % 11)
+                       .arg(i + 1)
+                       .arg(100 + i % 900);
+        }
+    }
+};
+
+void BM_Contract1000Summary(benchmark::State& state) {
+    ContractBench c;
+    for (auto _ : state) {
+        const Contract contract = runContract(c.csv, c.table, c.records);
+        benchmark::DoNotOptimize(contractSummary(contract.rows).size());
+    }
+}
+BENCHMARK(BM_Contract1000Summary)->Unit(benchmark::kMillisecond);
+
+void BM_Contract1000Pdf(benchmark::State& state) {
+    ContractBench c;
+    for (auto _ : state) {
+        const Contract contract = runContract(c.csv, c.table, c.records);
+        benchmark::DoNotOptimize(contractSummary(contract.rows).size());
+        QtPrinter printer(c.dir.filePath(QStringLiteral("contract.pdf")));
+        for (const ContractRow& r : contract.rows) {
+            printer.pageBreak();
+            for (const auto& s : r.sheet) printer.print(s);
+        }
+        printer.endDoc(nullptr);
+    }
+}
+BENCHMARK(BM_Contract1000Pdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Median seconds of `runs` calls of f.
 template <class F>

@@ -64,7 +64,7 @@ QString missingIndexMonth(const CalcState& st) {
     return why;
 }
 
-void printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
+SheetResult printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
     const size_t n = def.terms.size();
     const QString lead = s("K = ") + def.a0Text + s(" + ");
     auto quotient = [&](size_t i) -> std::vector<Item> {
@@ -110,13 +110,15 @@ void printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
     st.sngK = static_cast<Single>(sum);
     p.print({Col{25}, s("K = "), st.sngK});
 
-    const Band band = bandOf(st.sngK);
+    SheetResult result;
+    result.k = st.sngK;
+    const Band band = result.band = bandOf(st.sngK);
     if (band == Band::Inside) {
         p.print({Col{25}, s("ค่า K เปลี่ยนแปลงไม่เกิน 4 % เพราะฉะนั้นไม่ได้เงินชดเชย")});
-        return;
+        return result;
     }
     st.intExcess = excessOf(st.sngK, band);
-    const Single shown = displayedExcess(st.intExcess);
+    const Single shown = result.excess = displayedExcess(st.intExcess);
     if (band == Band::Below) {
         p.print({Col{25}, s("ค่า K ต่ำกว่า 0.96 = "), shown, s(" ต้องคืนเงินให้แก่ราชการ")});
     } else {
@@ -137,11 +139,12 @@ void printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
     }
 
     if (band == Band::Below) {
-        const Double refund = refundOf(st.intExcess, st.dblNetAmount);
+        const Double refund = result.refund = refundOf(st.intExcess, st.dblNetAmount);
         p.print(amountLine({s("ต้องคืนเงินให้ราชการ = "), shown, s(" x "), st.dblNetAmount}, refund));
     } else {
         st.lngCompensation = compensationSatang(st.intExcess, st.dblNetAmount);
-        const Double baht = static_cast<Double>(st.lngCompensation) / 100.0;
+        const Double baht = result.compensation = static_cast<Double>(st.lngCompensation) / 100.0;
         p.print(amountLine({s("จะได้รับเงินชดเชย = "), shown, s(" x "), st.dblNetAmount}, baht));
     }
+    return result;
 }

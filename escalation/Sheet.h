@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/CalcState.h"
+#include "escalation/Arithmetic.h"
 #include "escalation/Formulas.h"
 #include "platform/Platform.h"
 
@@ -14,4 +15,13 @@
 // an empty text when both months' values are those of their own record.
 QString missingIndexMonth(const CalcState& st);
 
-void printSheet(const FormulaDef& def, CalcState& st, Printer& printer);
+// What a finished sheet concluded, for summaries of many sheets.
+struct SheetResult {
+    Single k = 0;
+    Band band = Band::Inside;
+    Single excess = 0;        // displayed; outside the band only
+    Double compensation = 0;  // baht; above the band only
+    Double refund = 0;        // baht; below the band only
+};
+
+SheetResult printSheet(const FormulaDef& def, CalcState& st, Printer& printer);

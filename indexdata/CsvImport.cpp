@@ -1,19 +1,22 @@
 #include "indexdata/CsvImport.h"
 
-#include <QRegularExpression>
-#include <QStringList>
-
+#include "indexdata/CsvText.h"
 #include "indexdata/IndexRecord.h"
 
+const QStringList kTableCsvHeader = {
+    QStringLiteral("year_be"), QStringLiteral("month"), QStringLiteral("M"),
+    QStringLiteral("S"),       QStringLiteral("C"),     QStringLiteral("G"),
+    QStringLiteral("I"),       QStringLiteral("F"),     QStringLiteral("A"),
+    QStringLiteral("E"),       QStringLiteral("GIP"),   QStringLiteral("AC"),
+    QStringLiteral("PVC"),     QStringLiteral("W"),     QStringLiteral("PE")};
+
 CsvImport importIndexCsv(const QString& csv) {
-    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
     CsvImport out;
-    const QStringList lines = csv.split(QLatin1Char('\n'));
-    for (int row = 1; row <= lines.size(); ++row) {
-        const QString line = lines[row - 1].trimmed();
-        if (line.isEmpty()) continue;
-        if (row == 1 && line.startsWith(QLatin1String("year"))) continue;  // header
-        const QStringList cells = line.split(QLatin1Char(','));
+    const std::vector<CsvRow> rows = parseCsv(csv);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int row = rows[i].line;
+        const QStringList& cells = rows[i].cells;
+        if (i == 0 && cells.value(0).trimmed().startsWith(QLatin1String("year"))) continue;
         if (cells.size() != kFieldCount) {
             out.error = QStringLiteral("แถวที่ %1: ต้องมี %2 ช่อง แต่พบ %3 ช่อง")
                             .arg(row)
@@ -28,7 +31,7 @@ CsvImport importIndexCsv(const QString& csv) {
                 out.error = QStringLiteral("แถวที่ %1: ไม่มีปีหรือเดือน").arg(row);
                 return out;
             }
-            if (!v.isEmpty() && !number.match(v).hasMatch()) {
+            if (!v.isEmpty() && !isPlainNumber(v)) {
                 out.error =
                     QStringLiteral("แถวที่ %1 ช่องที่ %2: \"%3\" ไม่ใช่ตัวเลข").arg(row).arg(f + 1).arg(v);
                 return out;

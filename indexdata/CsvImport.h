@@ -8,6 +8,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+
+// The columns of an index CSV, as import reads them and export writes them.
+extern const QStringList kTableCsvHeader;
 
 struct CsvImport {
     bool ok = false;

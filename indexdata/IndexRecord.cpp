@@ -119,6 +119,22 @@ Long toLongHalfEven(double v) {
 double fieldValue(const QString& field) { return leadingNumber(trimBlanks(field)); }
 }  // namespace
 
+bool isPlainNumber(QStringView text) {
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+    int digits = 0, points = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= u'0' && text[i] <= u'9') {
+            ++digits;
+        } else if (text[i] == u'.' && points == 0) {
+            ++points;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0;
+}
+
 RecordKey recordKey(const RecordBytes& bytes) {
     const auto field = [&](int f) {
         QChar text[kFieldLength];

@@ -44,6 +44,10 @@ IndexRecord decodeRecord(const RecordBytes& bytes);
 // exponent. Reading stops at the first misfit; no digit gives 0.
 double leadingNumber(QStringView text);
 
+// A plain number as a table field should hold one: optional sign, digits
+// with at most one full stop, nothing else (no blanks inside, no exponent).
+bool isPlainNumber(QStringView text);
+
 // Year and month round halves to even; indices round to the nearest Single.
 IndexValues convertRecord(const IndexRecord& rec);
 

@@ -24,18 +24,18 @@ Integer TableFile::nextFreeFileNumber() {
     return n;
 }
 
-bool TableFile::open(const QString& name, QString* error) {
+bool TableFile::open(const QString& name, QString* error, bool create) {
     close();
     const QByteArray path = QFile::encodeName(name);
     struct stat info {};
-    if (::stat(path.constData(), &info) != 0 && errno == ENOENT) {
+    if (create && ::stat(path.constData(), &info) != 0 && errno == ENOENT) {
         // Create it empty, then read it like any other table.
-        QFile create(name);
-        if (!create.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (error) *error = create.errorString();
+        QFile empty(name);
+        if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (error) *error = empty.errorString();
             return false;
         }
-        create.close();
+        empty.close();
     }
     // Non-blocking, so that a FIFO or a device cannot hang the start-up;
     // only a regular file (or a link to one) is a table.

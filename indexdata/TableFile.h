@@ -13,9 +13,10 @@
 class TableFile {
   public:
     ~TableFile();
-    // Opens the file under the next free file number. On failure returns
-    // false and sets `error` to the system's reason.
-    bool open(const QString& name, QString* error);
+    // Opens the file under the next free file number, creating it empty
+    // when it is missing and `create` is set. On failure returns false and
+    // sets `error` to the system's reason.
+    bool open(const QString& name, QString* error, bool create = true);
     bool isOpen() const { return file_ != nullptr; }
     Integer fileNo() const { return fileNo_; }
     // Record n counts from 1.

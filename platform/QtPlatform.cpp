@@ -62,7 +62,7 @@ bool QtPrinter::endDoc(QString* error) {
     } else {
         ok = cups::printPdf(*pdf, QStringLiteral("Tarvon"), error);
     }
-    doc_.clear();
+    discardDoc();
     return ok;
 }
 
@@ -95,8 +95,12 @@ std::optional<QByteArray> QtPrinter::render() const {
         // The texts between two column stops are drawn as one run, and
         // measured only where a column stop follows that needs to know
         // where it ended.
-        for (const print::Statement& s : doc_) {
-            if (y + fm.descent() > pageHeight) {  // a long sheet goes on a new page
+        size_t nextPage = 0;
+        for (size_t i = 0; i < doc_.size(); ++i) {
+            const print::Statement& s = doc_[i];
+            const bool breakHere = nextPage < pageStarts_.size() && pageStarts_[nextPage] == i;
+            if (breakHere) ++nextPage;
+            if (breakHere || y + fm.descent() > pageHeight) {  // a long sheet goes on a new page
                 writer.newPage();
                 y = fm.ascent();
             }

@@ -20,7 +20,14 @@ class QtPrinter : public Printer {
     void setFontSize(double points) override { fontSize_ = points; }
     void print(const print::Statement& s) override { doc_.push_back(s); }
     bool endDoc(QString* error) override;
-    void discardDoc() override { doc_.clear(); }
+    void discardDoc() override {
+        doc_.clear();
+        pageStarts_.clear();
+    }
+    // What is printed next begins a new page (a sheet of its own).
+    void pageBreak() {
+        if (!doc_.empty()) pageStarts_.push_back(doc_.size());
+    }
 
     bool toPdf() const { return !pdfPath_.isEmpty(); }
 
@@ -32,6 +39,7 @@ class QtPrinter : public Printer {
     QString fontName_ = QStringLiteral("Browallia New");
     double fontSize_ = 16;
     std::vector<print::Statement> doc_;
+    std::vector<size_t> pageStarts_;  // statements that begin a page
 };
 
 class QtPlatform : public Platform {

@@ -11,6 +11,8 @@
 #include "indexdata/IndexRecord.h"
 #include "indexdata/MonthSearch.h"
 #include "indexdata/ReplaceFile.h"
+#include "indexdata/TableTools.h"
+#include "indexdata/CsvImport.h"
 
 // ---- record count ---------------------------------------------------------
 
@@ -344,4 +346,86 @@ TEST(ReplaceFile, ALinkKeepsPointingAtItsReplacedTarget) {
     QFile f(real);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("new"));
+}
+
+// ---- looking after a table: list, export, check -------------------------------------
+
+TEST(TableTools, ExportThenImportGivesTheSameBytesForAnImportedTable) {
+    QFile csv(QStringLiteral(TARVON_SAMPLE_CSV));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const CsvImport first = importIndexCsv(QString::fromUtf8(csv.readAll()));
+    ASSERT_TRUE(first.ok);
+    const CsvImport again = importIndexCsv(exportTable(tableRecords(first.table)));
+    ASSERT_TRUE(again.ok) << again.error.toStdString();
+    EXPECT_EQ(again.table, first.table);
+}
+
+TEST(TableTools, AHandKeptTableIsListedAndExportedAsItStands) {
+    // Out of order, a blank field, blanks around a value, an odd field, and
+    // a trailing part of 50 bytes (counted: 46 to 89 bytes are).
+    const QByteArray table = record({"2549", "2", "", "  12.5", "1 0"}) + record({"2548", "12", "100"}) +
+                             record({"2550", "1", "7"}).left(50);
+    const std::vector<TableRecord> records = tableRecords(table);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[2].bytes, 50);
+    EXPECT_TRUE(records[2].counted);
+    const QStringList csv = exportTable(records).split(QLatin1Char('\n'));
+    EXPECT_EQ(csv[0], kTableCsvHeader.join(QLatin1Char(',')));
+    EXPECT_EQ(csv[1], QStringLiteral("2549,2,,12.5,1 0,,,,,,,,,,"));
+    EXPECT_EQ(csv[2], QStringLiteral("2548,12,100,,,,,,,,,,,,"));
+    EXPECT_EQ(csv[3], QStringLiteral("2550,1,7,,,,,,,,,,,,"));
+    const QStringList list = listTable(records).split(QLatin1Char('\n'));
+    EXPECT_TRUE(list[1].contains(QStringLiteral(" 12.5 ")));
+    EXPECT_TRUE(list[1].contains(QStringLiteral(" 10 ")));  // "1 0" reads as 10
+    EXPECT_TRUE(list[3].contains(QStringLiteral("ส่วนท้าย 50 ไบต์ นับเป็นระเบียน"))) << list[3].toStdString();
+    EXPECT_TRUE(tableRecords(QByteArray()).empty());
+    EXPECT_TRUE(tableRecords(QByteArray(30, ' ')).front().counted);  // the count is never below 1
+    EXPECT_FALSE(tableRecords(record({"2548"}) + QByteArray(30, ' ')).back().counted);
+}
+
+struct CheckCase {
+    const char* name;
+    QByteArray table;
+    Long record;
+    const char* says;
+};
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
+class TableCheck : public ::testing::TestWithParam<CheckCase> {};
+TEST_P(TableCheck, ReportsByRecordNumber) {
+    const std::vector<TableFinding> found = checkTable(GetParam().table);
+    QStringList all;
+    bool hit = false;
+    for (const TableFinding& f : found) {
+        all << QStringLiteral("%1: %2").arg(f.record).arg(f.text);
+        hit = hit || (f.record == GetParam().record && f.text.contains(QString::fromUtf8(GetParam().says)));
+    }
+    EXPECT_TRUE(hit) << all.join("\n").toStdString();
+}
+const QByteArray kGood = record({"2548", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1"});
+INSTANTIATE_TEST_SUITE_P(
+    Findings, TableCheck,
+    ::testing::Values(
+        CheckCase{"same month twice", kGood + kGood, 2, "ซ้ำกับระเบียนที่ 1"},
+        CheckCase{"year 0", kGood + record({"", "2"}), 2, "ปีอ่านได้ 0"},
+        CheckCase{"month 13", record({"2548", "13"}), 1, "เดือนอ่านได้ 13"},
+        CheckCase{"not a plain number", record({"2548", "1", "12abc"}), 1,
+                  "ช่อง M \"12abc\" ไม่ใช่ตัวเลขล้วน โปรแกรมอ่านได้เป็น 12"},
+        CheckCase{"zero divisor", record({"2548", "1", "1", "1", "1", "1", "0"}), 1,
+                  "ค่า I เป็น 0: สูตร 1, 2, 6, 7, 8, 9, 10, 11, 12, 13"},
+        CheckCase{"blank divisor", record({"2548", "1"}), 1, "ค่า PVC เป็น 0 (ช่องว่าง): สูตร 10, 11, 12"},
+        CheckCase{"negative divisor", record({"2548", "1", "-5"}), 1, "ค่า M ติดลบ (-5)"},
+        CheckCase{"beyond the Single range", record({"2548", "1", "1e39"}), 1, "ค่า M ใหญ่เกิน"},
+        CheckCase{"trailing part not counted", kGood + QByteArray(10, ' '), 2, "ไม่นับเป็นระเบียน"},
+        CheckCase{"trailing part counted", kGood + kGood.left(60), 2, "แต่นับเป็นระเบียน"},
+        CheckCase{"byte outside the code page", kGood.left(20) + "\xFF" + kGood.mid(21), 1, "0xff"},
+        CheckCase{"saved with line breaks", kGood + "\n" + kGood + "\n", 0, "tr -d"}),
+    [](const auto& info) { return std::to_string(info.index); });
+
+TEST(TableCheck, AFullTableOfGoodRecordsIsClean) {
+    QByteArray table;
+    for (int m = 1; m <= 12; ++m) {
+        table += record({"2548", QByteArray::number(m).constData(), "1", "1", "1", "1", "1", "1", "1", "1",
+                         "1", "1", "1"});
+    }
+    EXPECT_TRUE(checkTable(table).empty());
 }

@@ -1,36 +1,80 @@
-// tarvon-table import CSV OUT: builds an index table file (90-byte records)
-// from a CSV of monthly indices. OUT is written only when every row fits.
+// tarvon-table: builds, lists, exports and checks the index table
+// "KTABLE.DAT". Only import writes, and only its OUT.
 #include <QCoreApplication>
-#include <QFile>
-#include <cstdio>
+#include <QStringList>
 
 #include "indexdata/CsvImport.h"
+#include "indexdata/CsvText.h"
 #include "indexdata/ReplaceFile.h"
+#include "indexdata/TableTools.h"
+#include "tools/Cli.h"
+
+namespace {
+
+const char* const kName = "tarvon-table";
+
+const char* const kUsage =
+    "usage: tarvon-table import CSV OUT   build the table OUT from a CSV of monthly indices\n"
+    "       tarvon-table list TABLE       every record as the program reads it\n"
+    "       tarvon-table export TABLE CSV the table as a CSV that import reads back\n"
+    "       tarvon-table check TABLE      what would make a sheet wrong or fail\n"
+    "       tarvon-table --help | --version\n"
+    "Exit status: 0 done (check: nothing found), 1 refused or something found,\n"
+    "2 usage error or a file that cannot be read.\n";
+
+int import(const QString& csvPath, const QString& outPath) {
+    QString error;
+    const auto bytes = cli::readFile(csvPath, &error);
+    if (!bytes) return cli::fail(kName, error, 2);
+    const CsvImport result = importIndexCsv(decodeCsvBytes(*bytes));
+    if (!result.ok) return cli::fail(kName, csvPath + QStringLiteral(": ") + result.error, 1);
+    // Written beside OUT and renamed into place only when complete; a
+    // device, FIFO or folder at OUT is refused.
+    if (!replaceFile(outPath, result.table, &error)) return cli::fail(kName, error, 1);
+    cli::out(QStringLiteral("%1 records written to %2\n").arg(result.records).arg(outPath));
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 4 || args[1] != QLatin1String("import")) {
-        std::fprintf(stderr, "usage: tarvon-table import CSV OUT\n");
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QLatin1String("--help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args.value(0) == QLatin1String("--version")) {
+        cli::version(kName);
+        return 0;
+    }
+    const QString command = args.value(0);
+    const qsizetype wanted = command == QLatin1String("import") || command == QLatin1String("export") ? 3
+                             : command == QLatin1String("list") || command == QLatin1String("check") ? 2
+                                                                                                      : -1;
+    if (wanted < 0 || args.size() != wanted) {
+        std::fputs(kUsage, stderr);
         return 2;
     }
-    QFile in(args[2]);
-    if (!in.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "tarvon-table: %s: %s\n", qPrintable(args[2]),
-                     qPrintable(in.errorString()));
-        return 1;
-    }
-    const CsvImport result = importIndexCsv(QString::fromUtf8(in.readAll()));
-    if (!result.ok) {
-        std::fprintf(stderr, "tarvon-table: %s: %s\n", qPrintable(args[2]),
-                     result.error.toUtf8().constData());
-        return 1;
-    }
+    if (command == QLatin1String("import")) return import(args[1], args[2]);
+
     QString error;
-    if (!replaceFile(args[3], result.table, &error)) {
-        std::fprintf(stderr, "tarvon-table: %s\n", error.toUtf8().constData());
-        return 1;
+    const auto table = cli::readFile(args[1], &error);
+    if (!table) return cli::fail(kName, error, 2);
+    if (command == QLatin1String("list")) {
+        cli::out(listTable(tableRecords(*table)));
+        return 0;
     }
-    std::printf("%d records written to %s\n", result.records, qPrintable(args[3]));
-    return 0;
+    if (command == QLatin1String("export")) {
+        if (!replaceFile(args[2], exportTable(tableRecords(*table)).toUtf8(), &error))
+            return cli::fail(kName, error, 1);
+        return 0;
+    }
+    const std::vector<TableFinding> found = checkTable(*table);
+    for (const TableFinding& f : found) {
+        cli::out(f.record ? QStringLiteral("ระเบียนที่ %1: %2\n").arg(f.record).arg(f.text)
+                          : QStringLiteral("ทั้งแฟ้ม: %1\n").arg(f.text));
+    }
+    if (found.empty()) cli::out(QStringLiteral("%1: ไม่พบสิ่งที่จะทำให้รายการคำนวณผิดหรือคำนวณไม่ได้\n").arg(args[1]));
+    return found.empty() ? 0 : 1;
 }

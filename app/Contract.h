@@ -1,0 +1,48 @@
+// A whole contract in one run: each row of a contract CSV is one
+// installment, entered and printed exactly as the window's bid-opening,
+// installment and print commands do it. The row's cells answer the very
+// prompts of those commands (through a scripted stand-in for the prompt
+// box), so the month search, the month names, the designation as a fixed
+// text, the equipment chain, the net amount and the sheet are the window's
+// own. A row that cannot be computed is refused with the reason; the others
+// go on. Nothing is written to the table.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "escalation/PrintModel.h"
+#include "escalation/Sheet.h"
+#include "indexdata/TableFile.h"
+
+struct ContractRow {
+    int line = 0;          // the row's line in the file (the header is line 1)
+    QString installment;   // the designation as printed (blanks trimmed)
+    QString formula;       // as written in the file
+    Long bidYear = 0, bidMonth = 0, year = 0, month = 0;
+    Double netAmount = 0;
+    QString error;         // Thai; empty when the row was computed
+    std::vector<print::Statement> sheet;
+    SheetResult result;
+    bool computed() const { return error.isEmpty(); }
+};
+
+struct Contract {
+    QString error;  // Thai: the file cannot be used at all (no header, a missing column)
+    std::vector<ContractRow> rows;
+};
+
+// The columns, by header name; item1..item10 and price1..price10 may be left out.
+extern const QStringList kContractColumns;
+
+// Runs every row of `csv` (already decoded) against the open table of
+// `records` records. Numbers are read in one fixed format: full stop for
+// the decimal point, commas allowed between thousands.
+Contract runContract(const QString& csv, TableFile& table, Long records);
+
+// The summary: an aligned Thai table, one line a row, then the totals.
+QString contractSummary(const std::vector<ContractRow>& rows);
+// The same as CSV with the columns
+// row,installment,formula,bid_year,bid_month,year,month,k,band,excess,
+// net_amount,compensation,refund,error.
+QString contractSummaryCsv(const std::vector<ContractRow>& rows);

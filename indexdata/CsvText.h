@@ -1,0 +1,30 @@
+// Reading and writing the CSV files people exchange with spreadsheets:
+// the encoding is detected (UTF-8 with or without a byte-order mark,
+// otherwise Windows-874, the Thai code page a Thai spreadsheet saves in,
+// which TIS-620 is part of), fields are split by commas with double quotes
+// around fields that hold commas, quotes or line breaks. It knows nothing of
+// what the columns mean.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// Text of a file's bytes in whichever of the two encodings it is in.
+QString decodeCsvBytes(const QByteArray& bytes);
+
+// One Windows-874 byte as its character (TIS-620 plus the euro sign,
+// typographic quotes, dashes, ellipsis, bullet and no-break space).
+QChar decodeWindows874(unsigned char b);
+
+struct CsvRow {
+    int line = 0;  // the line the row starts on, from 1
+    QStringList cells;
+};
+
+// Rows in order; blank lines are skipped. Cells keep their blanks.
+std::vector<CsvRow> parseCsv(const QString& text);
+
+// A cell as written into a CSV: quoted when it must be.
+QString csvCell(const QString& value);

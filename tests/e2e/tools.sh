@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The command-line tools as a user runs them: tarvon-table (import, list,
+# export, check) and tarvon-batch (summary, CSV, PDF), their exit statuses,
+# and that neither ever writes to the table or the contract it reads.
+# Usage: tools.sh TARVON_TABLE TARVON_BATCH SAMPLE_CSV CONTRACT_CSV VERSION
+set -euo pipefail
+TABLE_TOOL=$(realpath "$1") BATCH=$(realpath "$2") SAMPLE_CSV=$(realpath "$3") CONTRACT=$(realpath "$4")
+VERSION=$5
+fail() { echo "FAIL: $*" >&2; exit 1; }
+status() { local s=0; "$@" >/dev/null 2>&1 || s=$?; echo "$s"; }
+WORK=$(mktemp -d); trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+
+for tool in "$TABLE_TOOL" "$BATCH"; do
+    "$tool" --help >help.txt && grep -q '^usage:' help.txt || fail "$tool --help"
+    [ "$("$tool" --version)" = "$(basename "$tool") $VERSION" ] || fail "$tool --version: $("$tool" --version)"
+    [ "$(status "$tool" --no-such-option)" = 2 ] || fail "$tool: a usage error must exit 2"
+done
+
+# import, list, export, and import of the export gives the same bytes.
+"$TABLE_TOOL" import "$SAMPLE_CSV" KTABLE.DAT >/dev/null
+"$TABLE_TOOL" list KTABLE.DAT >list.txt
+[ "$(wc -l <list.txt)" = 29 ] || fail "list: not one line a record under a heading"
+grep -q '^ *10 2548 *10 *233 ' list.txt || fail "list: record 10 is not 10/2548"
+"$TABLE_TOOL" export KTABLE.DAT again.csv
+"$TABLE_TOOL" import again.csv AGAIN.DAT >/dev/null
+cmp -s KTABLE.DAT AGAIN.DAT || fail "import of an export is not the same table"
+[ "$(status "$TABLE_TOOL" list missing.dat)" = 2 ] || fail "list of a missing table must exit 2"
+
+# check: the sample's unpublished PVC months are reported (exit 1); a
+# table of full months is clean (exit 0).
+[ "$(status "$TABLE_TOOL" check KTABLE.DAT)" = 1 ] || fail "check of the sample must report its blank PVC months"
+"$TABLE_TOOL" check KTABLE.DAT >check.txt || true
+grep -q 'ระเบียนที่ 9: ค่า PVC เป็น 0 (ช่องว่าง)' check.txt || fail "check does not name record 9"
+head -9 "$SAMPLE_CSV" >full.csv
+"$TABLE_TOOL" import full.csv FULL.DAT >/dev/null
+[ "$(status "$TABLE_TOOL" check FULL.DAT)" = 0 ] || fail "check of full months must be clean: $("$TABLE_TOOL" check FULL.DAT)"
+tr -d '\n' <FULL.DAT | fold -w 90 >LINES.DAT
+"$TABLE_TOOL" check LINES.DAT >lines.txt || true
+grep -q "tr -d" lines.txt || fail "check does not say how to repair a table with line breaks"
+
+# import never replaces what is not a regular file.
+mkfifo fifo.dat
+[ "$(status "$TABLE_TOOL" import "$SAMPLE_CSV" fifo.dat)" = 1 ] || fail "import into a FIFO must be refused"
+[ -p fifo.dat ] || fail "import replaced the FIFO"
+[ -z "$(ls | grep 'fifo.dat.')" ] || fail "import left a temporary file"
+
+# tarvon-batch on the sample contract: all rows computed.
+sum_before=$(md5sum KTABLE.DAT "$CONTRACT")
+"$BATCH" "$CONTRACT" >summary.txt || fail "the sample contract did not compute: $(cat summary.txt)"
+grep -q 'รวมเงินชดเชย 247974.95 บาท' summary.txt || fail "summary totals: $(cat summary.txt)"
+"$BATCH" "$CONTRACT" --csv >summary.csv
+[ "$(head -1 summary.csv)" = "row,installment,formula,bid_year,bid_month,year,month,k,band,excess,net_amount,compensation,refund,error" ] \
+    || fail "CSV heading: $(head -1 summary.csv)"
+grep -qx '5,งวดที่ 4 งานผิวทาง,3,2548,1,2548,10,1.159,above,0.119,950000,113050,,' summary.csv || fail "CSV row 5: $(cat summary.csv)"
+"$BATCH" "$CONTRACT" --pdf sheets.pdf >/dev/null
+[ "$(pdfinfo sheets.pdf | awk '/^Pages:/ {print $2}')" = 6 ] || fail "not one page a computed row"
+pdftotext -raw sheets.pdf sheets.txt
+grep -qx 'คงเหลือเงินในงวดนี้ =  950000   บาท' sheets.txt || fail "the PDF lacks row 5's net amount"
+[ "$(md5sum KTABLE.DAT "$CONTRACT")" = "$sum_before" ] || fail "the table or the contract was written"
+
+# A refused row: named on standard error, the others go on, exit 1.
+cp "$CONTRACT" bad.csv
+echo '3,15,1,2548,20,3,2549,งวดที่ 9,1000,,,,' >>bad.csv
+s=0; "$BATCH" bad.csv --csv >bad.out 2>bad.err || s=$?
+[ "$s" = 1 ] || fail "a refused row must exit 1, not $s"
+grep -q 'bad.csv แถวที่ 8: ไม่พบข้อมูลดัชนีราคาของวันส่งงวดงาน' bad.err || fail "stderr: $(cat bad.err)"
+[ "$(grep -c ',above,\|,inside,\|,below,' bad.out)" = 6 ] || fail "the other rows did not go on"
+
+# No table, an unreadable contract, both --pdf and --print: exit 2, and
+# the missing table is not created.
+mkdir empty && cd empty
+[ "$(status "$BATCH" "$CONTRACT")" = 2 ] || fail "a missing table must exit 2"
+[ ! -e KTABLE.DAT ] || fail "tarvon-batch created KTABLE.DAT"
+[ "$(status "$BATCH" nowhere.csv --table ../KTABLE.DAT)" = 2 ] || fail "a missing contract must exit 2"
+[ "$(status "$BATCH" "$CONTRACT" --table ../KTABLE.DAT --pdf x.pdf --print)" = 2 ] || fail "--pdf with --print must exit 2"
+echo "1 passed, 0 failed"

@@ -1,0 +1,203 @@
+// A contract run row by row must give the very sheets the window gives for
+// the same entries, and refuse, with the window's own reason, what the
+// window would not print.
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "FakePlatform.h"
+#include "TableFiles.h"
+#include "app/Contract.h"
+#include "app/Tarvon.h"
+#include "indexdata/CsvImport.h"
+#include "indexdata/CsvText.h"
+
+namespace {
+
+const char* const kHeader =
+    "formula,bid_day,bid_month,bid_year,day,month,year,installment,amount,item1,price1,item2,price2\n";
+
+class ContractTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QFile csv(QStringLiteral(TARVON_SAMPLE_CSV));
+        ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+        folder.table(importIndexCsv(QString::fromUtf8(csv.readAll())).table);
+        ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr, false));
+        records = recordCount(TableFile::length(QStringLiteral("KTABLE.DAT")));
+    }
+    Contract run(const QString& rows) { return runContract(QString::fromUtf8(kHeader) + rows, table, records); }
+
+    // The same row through the window: formula, bid-opening and installment
+    // commands answered with the row's cells, then the print command.
+    struct Window {
+        QStringList sheet, messages;
+    };
+    Window window(const QStringList& cells) {
+        FakePlatform ui;
+        Tarvon app(ui);
+        EXPECT_TRUE(app.Form_Load(nullptr));
+        ui.reply({cells[0]});
+        app.cmdFormula_Click();
+        ui.reply({cells[1], cells[2], cells[3]});
+        app.cmdO_Click();
+        ui.reply({cells[4], cells[5], cells[6], cells[7], cells[8]});
+        // As in a contract file, an empty price ends the chain like 0.
+        for (int i = 9; i + 1 < cells.size(); i += 2) {
+            const QString price = cells[i + 1].isEmpty() ? QStringLiteral("0") : cells[i + 1];
+            ui.reply({cells[i], price});
+            if (price == QLatin1String("0")) break;
+        }
+        app.cmdT_Click();
+        EXPECT_TRUE(ui.replies.empty());
+        ui.messages.clear();
+        app.cmdPrint_Click();
+        Window w;
+        if (!ui.printerDevice.jobs.empty()) w.sheet = FakePrinter::texts(ui.printerDevice.jobs.back());
+        w.messages = ui.messages;
+        return w;
+    }
+    static QStringList texts(const ContractRow& r) { return FakePrinter::texts(r.sheet); }
+
+    WorkingFolder folder;
+    TableFile table;
+    Long records = 0;
+};
+
+QStringList cellsOf(const QString& row) { return parseCsv(row).front().cells; }
+
+}  // namespace
+
+class EveryFormulaInAContract : public ContractTest, public ::testing::WithParamInterface<int> {};
+INSTANTIATE_TEST_SUITE_P(Formulas, EveryFormulaInAContract, ::testing::Range(1, 14));
+TEST_P(EveryFormulaInAContract, GivesTheWindowsSheetLineForLine) {
+    const QString row = QStringLiteral("%1,15,1,2548,31,8,2548,งวดที่ %1 ส่งมอบงาน,\"1,234,567.89\","
+                                       "ปั๊มน้ำ,\"50,000\",เครื่องปั่นไฟ,0\n")
+                            .arg(GetParam());
+    const Contract c = run(row);
+    ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
+    ASSERT_EQ(c.rows.size(), 1u);
+    ASSERT_TRUE(c.rows[0].computed()) << c.rows[0].error.toStdString();
+    QStringList cells = cellsOf(row);
+    const Window w = window(cells);
+    EXPECT_TRUE(w.messages.isEmpty()) << w.messages.join("\n").toStdString();
+    EXPECT_EQ(texts(c.rows[0]), w.sheet);
+    EXPECT_GE(w.sheet.size(), 15);  // two-term formulas have one quotient line
+}
+
+// Rows the window would not print are refused with the window's reason.
+struct Refusal {
+    const char* name;
+    const char* row;
+    const char* says;  // in the batch's error
+};
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
+class RefusedRow : public ContractTest, public ::testing::WithParamInterface<Refusal> {};
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedRow,
+    ::testing::Values(
+        Refusal{"delivery month not in the table", "1,15,1,2548,20,3,2549,x,1000,,,,\n",
+                "ไม่พบข้อมูลดัชนีราคาของวันส่งงวดงาน (เดือนมีนาคม พ.ศ. 2549)"},
+        Refusal{"bid month not in the table", "1,15,13,2548,20,3,2548,x,1000,,,,\n",
+                "ไม่พบข้อมูลดัชนีราคาของวันเปิดซอง (เดือนที่ 13 พ.ศ. 2548)"},
+        Refusal{"zero index of the bid month", "10,1,9,2548,20,9,2561,x,1000,,,,\n",
+                "คำนวณค่า K ไม่ได้: ค่าดัชนี PVCo"},
+        Refusal{"formula outside 1 to 13", "14,15,1,2548,20,3,2548,x,1000,,,,\n",
+                "ไม่มีสูตรหมายเลข 14"}),
+    [](const auto& info) { return std::to_string(info.index); });
+TEST_P(RefusedRow, WithTheWindowsReason) {
+    const QString row = QString::fromUtf8(GetParam().row);
+    const Contract c = run(row);
+    ASSERT_EQ(c.rows.size(), 1u);
+    const ContractRow& r = c.rows[0];
+    EXPECT_FALSE(r.computed());
+    EXPECT_TRUE(r.sheet.empty());
+    EXPECT_TRUE(r.error.contains(QString::fromUtf8(GetParam().says))) << r.error.toStdString();
+    const Window w = window(cellsOf(row));
+    EXPECT_TRUE(w.sheet.isEmpty());
+    // The window says the same (formula 14 it simply does not print).
+    if (!w.messages.isEmpty()) {
+        EXPECT_TRUE(w.messages.last().startsWith(r.error)) << w.messages.last().toStdString();
+    }
+}
+
+TEST_F(ContractTest, ValuesThatAreNotNumbersNameRowAndColumnAndTheOthersGoOn) {
+    const Contract c = run(QStringLiteral(
+        "3,15,1,2548,20,10,2548,a,abc,,,,\n"
+        "3,15,1,2548,20,10,2548,b,1000,pump,x,,\n"
+        "3,15,1,2548,20,10,2548,c,\"1,000\",,,,\n"
+        ",15,1,2548,20,10,2548,d,1000,,,,\n"));
+    ASSERT_EQ(c.rows.size(), 4u);
+    EXPECT_EQ(c.rows[0].line, 2);
+    EXPECT_TRUE(c.rows[0].error.startsWith(QStringLiteral("ช่อง amount: \"abc\""))) << c.rows[0].error.toStdString();
+    EXPECT_TRUE(c.rows[1].error.startsWith(QStringLiteral("ช่อง price1: \"x\""))) << c.rows[1].error.toStdString();
+    EXPECT_TRUE(c.rows[2].computed());
+    EXPECT_EQ(c.rows[2].netAmount, 1000.0);
+    EXPECT_TRUE(c.rows[3].error.startsWith(QStringLiteral("ช่อง formula:"))) << c.rows[3].error.toStdString();
+}
+
+TEST_F(ContractTest, OneFixedNumberFormatWhateverTheDesktop) {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const Contract c = run(QStringLiteral("3,2.5,1,2548,3.5,10,2548,x,\"1,500,000.5\",,,,\n"));
+    QLocale::setDefault(QLocale(QLocale::Thai, QLocale::Thailand));
+    ASSERT_EQ(c.rows.size(), 1u);
+    ASSERT_TRUE(c.rows[0].computed()) << c.rows[0].error.toStdString();
+    EXPECT_EQ(c.rows[0].netAmount, 1500000.5);
+    EXPECT_TRUE(texts(c.rows[0]).join("\n").contains(QStringLiteral("วันที่  2  เดือนมกราคม")));  // halves to even
+    EXPECT_TRUE(texts(c.rows[0]).join("\n").contains(QStringLiteral("วันที่  4  เดือนตุลาคม")));
+    EXPECT_EQ(QLocale().language(), QLocale::Thai);  // the desktop's format is back
+}
+
+TEST_F(ContractTest, AFileWithoutItsColumnsIsRefusedWhole) {
+    EXPECT_FALSE(runContract(QString(), table, records).error.isEmpty());
+    const Contract c = runContract(QStringLiteral("formula,bid_day,bid_month,bid_year,day,month,year,amount\n"),
+                                   table, records);
+    EXPECT_TRUE(c.error.contains(QStringLiteral("installment"))) << c.error.toStdString();
+}
+
+TEST_F(ContractTest, SummaryCsvHasTheFixedColumnsAndTheRowsAsTheSheetPrints) {
+    const Contract c = run(QStringLiteral(
+        "3,15,1,2548,20,10,2548,งวดที่ 4,\"1,000,000\",ปั๊มน้ำ P-1,\"50,000\",,\n"
+        "3,15,1,2548,20,3,2549,\"งวดที่ 5, งวดสุดท้าย\",1000,,,,\n"
+        "3,15,1,2548,28,2,2548,งวดที่ 1,500000,,,,\n"));
+    const QStringList lines = contractSummaryCsv(c.rows).split(QLatin1Char('\n'));
+    EXPECT_EQ(lines[0], QStringLiteral("row,installment,formula,bid_year,bid_month,year,month,k,band,excess,"
+                                       "net_amount,compensation,refund,error"));
+    EXPECT_EQ(lines[1], QStringLiteral("2,งวดที่ 4,3,2548,1,2548,10,1.159,above,0.119,950000,113050,,"));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("3,\"งวดที่ 5, งวดสุดท้าย\",3,,,,,,,,,,,ไม่พบข้อมูลดัชนีราคา")))
+        << lines[2].toStdString();
+    EXPECT_EQ(lines[3], QStringLiteral("4,งวดที่ 1,3,2548,1,2548,2,1.002,inside,,500000,,,"));
+    const QString table = contractSummary(c.rows);
+    EXPECT_TRUE(table.contains(QStringLiteral("รวมเงินชดเชย 113050 บาท"))) << table.toStdString();
+    EXPECT_TRUE(table.contains(QStringLiteral("คำนวณได้ 2 แถว ไม่ได้คำนวณ 1 แถว")));
+}
+
+// ---- reading CSV as spreadsheets save it ------------------------------------------
+
+TEST(CsvText, Utf8WithOrWithoutMarkAndWindows874AllReadTheSame) {
+    const QString text = QStringLiteral("ก,\"1,500\",ปั๊มน้ำ “A”\n");
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray cp874;
+    for (QChar c : text) {
+        if (c.unicode() >= 0x0E01 && c.unicode() <= 0x0E5B) cp874 += char(0xA1 + c.unicode() - 0x0E01);
+        else if (c.unicode() == 0x201C) cp874 += char(0x93);
+        else if (c.unicode() == 0x201D) cp874 += char(0x94);
+        else cp874 += char(c.unicode());
+    }
+    EXPECT_EQ(decodeCsvBytes(utf8), text);
+    EXPECT_EQ(decodeCsvBytes("\xEF\xBB\xBF" + utf8), text);
+    EXPECT_EQ(decodeCsvBytes(cp874), text);
+}
+
+TEST(CsvText, QuotesLineBreaksAndBlankLines) {
+    const std::vector<CsvRow> rows =
+        parseCsv(QStringLiteral("a,\"b,c\",\"say \"\"hi\"\"\"\r\n\r\n\"two\nlines\",x\n,\n"));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].cells, QStringList({"a", "b,c", "say \"hi\""}));
+    EXPECT_EQ(rows[1].line, 3);
+    EXPECT_EQ(rows[1].cells, QStringList({"two\nlines", "x"}));
+    EXPECT_EQ(rows[2].line, 5);
+    EXPECT_EQ(rows[2].cells, QStringList({"", ""}));
+    EXPECT_EQ(csvCell(QStringLiteral("say \"hi\", ok")), QStringLiteral("\"say \"\"hi\"\", ok\""));
+    EXPECT_EQ(csvCell(QStringLiteral("plain")), QStringLiteral("plain"));
+}

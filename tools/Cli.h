@@ -1,0 +1,42 @@
+// What every command-line tool of the project does alike: errors on
+// standard error behind the command's name, UTF-8 output, --help and
+// --version, and reading a whole file that must be a regular one.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace cli {
+
+inline void out(const QString& text) { std::fputs(text.toUtf8().constData(), stdout); }
+
+// "command: message" on standard error; returns `status` for main to return.
+inline int fail(const char* command, const QString& message, int status) {
+    std::fprintf(stderr, "%s: %s\n", command, message.toUtf8().constData());
+    return status;
+}
+
+inline void version(const char* command) { std::printf("%s %s\n", command, TARVON_VERSION); }
+
+// The file's bytes, or nullopt with the Thai reason in `error`. A FIFO or a
+// device is refused rather than read (it could block for ever).
+inline std::optional<QByteArray> readFile(const QString& path, QString* error) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        *error = QStringLiteral("%1: ไม่ใช่แฟ้มธรรมดา").arg(path);
+        return std::nullopt;
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1: เปิดอ่านไม่ได้ (%2)").arg(path, f.errorString());
+        return std::nullopt;
+    }
+    return f.readAll();
+}
+
+}  // namespace cli

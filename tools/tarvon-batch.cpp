@@ -1,0 +1,109 @@
+// tarvon-batch: every installment of a contract in one run, each computed
+// as the window computes it; a summary on standard output, the sheets into
+// a PDF or to the default printer.
+#include <QGuiApplication>
+#include <QStringList>
+
+#include "app/Contract.h"
+#include "indexdata/CsvText.h"
+#include "platform/QtPlatform.h"
+#include "tools/Cli.h"
+
+namespace {
+
+const char* const kName = "tarvon-batch";
+
+const char* const kUsage =
+    "usage: tarvon-batch CONTRACT.csv [--table FILE] [--pdf FILE | --print] [--csv]\n"
+    "  --table FILE  the index table (default: KTABLE.DAT in the current folder)\n"
+    "  --pdf FILE    write every computed sheet into FILE, one page each\n"
+    "  --print       send every computed sheet to the default printer, as one job\n"
+    "  --csv         the summary as CSV instead of a table\n"
+    "Exit status: 0 every row computed, 1 some rows refused, 2 usage error or a file\n"
+    "that cannot be read, 3 the sheets could not be written or printed.\n";
+
+struct Options {
+    QString contract, table = QStringLiteral("KTABLE.DAT"), pdf;
+    bool print = false, csv = false;
+};
+
+std::optional<Options> parse(const QStringList& args) {
+    Options o;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--table") && i + 1 < args.size()) {
+            o.table = args[++i];
+        } else if (a == QLatin1String("--pdf") && i + 1 < args.size() && o.pdf.isEmpty()) {
+            o.pdf = args[++i];
+        } else if (a == QLatin1String("--print")) {
+            o.print = true;
+        } else if (a == QLatin1String("--csv")) {
+            o.csv = true;
+        } else if (!a.startsWith(QLatin1Char('-')) && o.contract.isEmpty()) {
+            o.contract = a;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (o.contract.isEmpty() || (o.print && !o.pdf.isEmpty())) return std::nullopt;
+    return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            cli::version(kName);
+            return 0;
+        }
+    }
+    // Sheets are laid out with the same fonts as on paper, but no window is
+    // ever shown: no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const std::optional<Options> o = parse(app.arguments().mid(1));
+    if (!o) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+
+    QString error;
+    const auto bytes = cli::readFile(o->contract, &error);
+    if (!bytes) return cli::fail(kName, error, 2);
+    TableFile table;
+    if (!table.open(o->table, &error, /*create=*/false))
+        return cli::fail(kName, QStringLiteral("%1: เปิดแฟ้มดัชนีราคาไม่ได้ (%2)").arg(o->table, error), 2);
+    const Contract contract =
+        runContract(decodeCsvBytes(*bytes), table, recordCount(TableFile::length(o->table)));
+    if (!contract.error.isEmpty()) return cli::fail(kName, o->contract + QStringLiteral(": ") + contract.error, 2);
+
+    int refused = 0;
+    for (const ContractRow& r : contract.rows) {
+        if (r.computed()) continue;
+        ++refused;
+        cli::fail(kName, QStringLiteral("%1 แถวที่ %2: %3").arg(o->contract).arg(r.line).arg(r.error), 1);
+    }
+    cli::out(o->csv ? contractSummaryCsv(contract.rows) : contractSummary(contract.rows));
+
+    if (!o->pdf.isEmpty() || o->print) {
+        QtPrinter printer(o->pdf);
+        printer.setFontName(QStringLiteral("Browallia New"));
+        printer.setFontSize(16);
+        for (const ContractRow& r : contract.rows) {
+            if (!r.computed()) continue;
+            printer.pageBreak();
+            for (const print::Statement& s : r.sheet) printer.print(s);
+        }
+        if (contract.rows.size() == size_t(refused)) {
+            cli::fail(kName, QStringLiteral("ไม่มีรายการคำนวณให้พิมพ์"), 3);
+        } else if (!printer.endDoc(&error)) {
+            return cli::fail(kName, QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error, 3);
+        }
+    }
+    return refused ? 1 : 0;
+}
