@@ -209,11 +209,12 @@ QString contractSummary(const std::vector<ContractRow>& rows) {
     for (const QStringList& l : lines) {
         QString text;
         for (int c = 0; c < l.size(); ++c) {
-            const bool last = c + 1 == l.size();
-            const int pad = last ? 0 : width[size_t(c)] - print::cellWidth(l[c]);
+            // A refused row's reason runs on past the columns.
+            const bool runsOn = l.size() < columns && c + 1 == l.size();
+            const int pad = runsOn ? 0 : width[size_t(c)] - print::cellWidth(l[c]);
             const bool right = c == 0 || c == 2 || c >= 5;  // numbers to the right
-            text += right && !last ? QString(pad, QLatin1Char(' ')) + l[c] : l[c] + QString(pad, QLatin1Char(' '));
-            if (!last) text += QStringLiteral("  ");
+            text += right ? QString(pad, QLatin1Char(' ')) + l[c] : l[c] + QString(pad, QLatin1Char(' '));
+            if (c + 1 < l.size()) text += QStringLiteral("  ");
         }
         out += text + QLatin1Char('\n');
     }
