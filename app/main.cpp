@@ -3,6 +3,7 @@
 //   tarvon --pdf FILE   write each printed sheet to FILE as a PDF instead
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <cstdio>
 
 #include "app/frmTarvon.h"
@@ -26,7 +27,9 @@ int main(int argc, char** argv) {
     QString error;
     if (!window.Form_Load(&error)) {
         std::fprintf(stderr, "tarvon: %s\n", error.toUtf8().constData());
-        QMessageBox::critical(nullptr, QtPlatform::kTitle, error);
+        QMessageBox box(QMessageBox::Critical, QtPlatform::kTitle, error, QMessageBox::Ok);
+        box.button(QMessageBox::Ok)->setText(QtPlatform::kOk);
+        box.exec();
         return 1;
     }
     window.show();

@@ -31,7 +31,11 @@ bool askNumber(Platform& ui, const QString& prompt, double& out,
 }  // namespace
 
 Conversion replyToDouble(const QString& reply, const QLocale& locale) {
-    const QString t = reply.trimmed();
+    // Thai digits, as official documents write numbers, are the same digits.
+    QString t = reply.trimmed();
+    for (QChar& c : t) {
+        if (c.unicode() >= 0x0E50 && c.unicode() <= 0x0E59) c = QChar(u'0' + (c.unicode() - 0x0E50));
+    }
     if (t.isEmpty()) return {false, 0, kEmpty};
     bool ok = false;
     const double v = locale.toDouble(t, &ok);

@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QBuffer>
@@ -16,6 +17,7 @@
 #include "platform/PdfText.h"
 
 const QString QtPlatform::kTitle = QStringLiteral("Tarvon");
+const QString QtPlatform::kOk = QStringLiteral("ตกลง");
 
 std::optional<QString> QtPlatform::inputBox(const QString& prompt) {
     QInputDialog dlg(window_);
@@ -24,6 +26,9 @@ std::optional<QString> QtPlatform::inputBox(const QString& prompt) {
     dlg.setInputMode(QInputDialog::TextInput);
     dlg.setLabelText(prompt);
     dlg.setTextValue(QString());
+    // Qt has no Thai for its own buttons; every other word here is Thai.
+    dlg.setOkButtonText(kOk);
+    dlg.setCancelButtonText(QStringLiteral("ยกเลิก"));
     // The long month and formula lists wrap instead of widening the box.
     for (QLabel* label : dlg.findChildren<QLabel*>()) label->setWordWrap(true);
     dlg.setMinimumWidth(420);
@@ -36,6 +41,7 @@ void QtPlatform::msgBox(const QString& text) {
     std::fprintf(stderr, "tarvon: %s\n", text.toUtf8().constData());
     QMessageBox box(QMessageBox::Warning, kTitle, text, QMessageBox::Ok, window_);
     box.setObjectName(QStringLiteral("msgBox"));
+    box.button(QMessageBox::Ok)->setText(kOk);
     box.exec();
 }
 

@@ -45,6 +45,7 @@ class QtPrinter : public Printer {
 class QtPlatform : public Platform {
   public:
     static const QString kTitle;  // "Tarvon"
+    static const QString kOk;     // "ตกลง", the OK button of every box
 
     QtPlatform(QWidget* window, const QString& pdfPath) : window_(window), printer_(pdfPath) {}
     std::optional<QString> inputBox(const QString& prompt) override;

@@ -148,6 +148,15 @@ TEST_F(ContractTest, OneFixedNumberFormatWhateverTheDesktop) {
     EXPECT_EQ(QLocale().language(), QLocale::Thai);  // the desktop's format is back
 }
 
+TEST_F(ContractTest, ThaiDigitsReadAsTheSameNumbers) {
+    const Contract c = run(QStringLiteral("๓,๑๕,๑,๒๕๔๘,๒๐,๑๐,๒๕๔๘,x,\"๑,๐๐๐,๐๐๐\",ปั๊ม,\"๕๐,๐๐๐\",,\n"
+                                          "3,15,1,2548,20,10,2548,x,\"1,000,000\",ปั๊ม,\"50,000\",,\n"));
+    ASSERT_EQ(c.rows.size(), 2u);
+    ASSERT_TRUE(c.rows[0].computed()) << c.rows[0].error.toStdString();
+    EXPECT_EQ(texts(c.rows[0]), texts(c.rows[1]));
+    EXPECT_EQ(c.rows[0].netAmount, 950000.0);
+}
+
 TEST_F(ContractTest, AFileWithoutItsColumnsIsRefusedWhole) {
     EXPECT_FALSE(runContract(QString(), table, records).error.isEmpty());
     const Contract c = runContract(QStringLiteral("formula,bid_day,bid_month,bid_year,day,month,year,amount\n"),

@@ -35,7 +35,10 @@ INSTANTIATE_TEST_SUITE_P(
                       WholeCase{"en_US", "1,000,000", 1000000},
                       WholeCase{"de_DE", "1.000.000", 1000000}, WholeCase{"de_DE", "2,5", 2},
                       WholeCase{"de_DE", "3,5", 4}, WholeCase{"th_TH", "2147483647", 2147483647},
-                      WholeCase{"th_TH", "-2147483648", -2147483648.0}));
+                      WholeCase{"th_TH", "-2147483648", -2147483648.0},
+                      WholeCase{"th_TH", "๑,๐๐๐,๐๐๐", 1000000}, WholeCase{"th_TH", "๒๕๔๘", 2548},
+                      WholeCase{"en_US", "๒.๕", 2}, WholeCase{"de_DE", "๓,๕", 4},
+                      WholeCase{"th_TH", " ๑๒๓๔๕๖๗๘๙๐ ", 1234567890}));
 
 struct BadCase {
     const char* reply;

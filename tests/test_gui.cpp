@@ -1,7 +1,9 @@
 // The real window and the Qt side of the seam, on the offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <functional>
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -91,6 +93,40 @@ TEST_F(WindowTest, MenuItemAndButtonAskTheFormulaAndTheCaptionFollows) {
     w.findChild<QPushButton*>(QStringLiteral("cmdFormula"))->click();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("สูตรหมายเลข -3"));
     EXPECT_EQ(prompts, QStringList({Tarvon::kFormulaPrompt, Tarvon::kFormulaPrompt}));
+}
+
+// Both boxes speak Thai on their buttons too, and a number typed in Thai
+// digits is the same number. Answers "abc" (refused with a message box),
+// then "๑๒".
+TEST_F(WindowTest, ThaiButtonsOnBothBoxesAndThaiDigitsInReplies) {
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    QStringList buttons;
+    int step = 0;
+    std::function<void()> answer = [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            QTimer::singleShot(0, answer);
+            return;
+        }
+        QStringList texts;
+        for (QAbstractButton* b : modal->findChildren<QAbstractButton*>()) texts << b->text();
+        texts.sort();
+        buttons << modal->metaObject()->className() + QStringLiteral(": ") + texts.join(QLatin1Char(' '));
+        if (auto* dlg = qobject_cast<QInputDialog*>(modal)) {
+            dlg->setTextValue(step++ == 0 ? QStringLiteral("abc") : QStringLiteral("๑๒"));
+            dlg->accept();
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            box->accept();
+        }
+        if (step < 2 || buttons.size() < 3) QTimer::singleShot(0, answer);
+    };
+    QTimer::singleShot(0, answer);
+    w.findChild<QAction*>(QStringLiteral("mnuFormula"))->trigger();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("สูตรหมายเลข  12"));
+    EXPECT_EQ(buttons, QStringList({QStringLiteral("QInputDialog: ตกลง ยกเลิก"),
+                                    QStringLiteral("QMessageBox: ตกลง"),
+                                    QStringLiteral("QInputDialog: ตกลง ยกเลิก")}));
 }
 
 TEST_F(WindowTest, QuitClosesTheTable) {
