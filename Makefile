@@ -4,10 +4,11 @@ BUILD   ?= build
 RUNDIR  ?= run
 PACKAGES = cmake g++ make qt6-base-dev libcups2-dev libqpdf-dev pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
            fonts-thai-tlwg xvfb xauth xdotool x11-utils imagemagick poppler-utils \
-           cups cups-client cups-bsd printer-driver-cups-pdf
+           cups cups-client cups-bsd printer-driver-cups-pdf \
+           dpkg-dev lintian desktop-file-utils appstream man-db
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test bench docs clean
+.PHONY: deps build run test bench docs clean package
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -33,6 +34,10 @@ run: build $(RUNDIR)/KTABLE.DAT
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
+
+# The Debian package, tarvon_<version>_amd64.deb, in $(BUILD).
+package: build
+	cd $(BUILD) && cpack
 
 bench: build
 	$(BUILD)/bench/tarvon_bench

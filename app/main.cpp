@@ -1,37 +1,75 @@
-// tarvon: works in the current folder, on its "KTABLE.DAT".
-//   tarvon              print sheets on the default printer
-//   tarvon --pdf FILE   write each printed sheet to FILE as a PDF instead
+// tarvon: the window. Works in the current folder, on its "KTABLE.DAT",
+// or with --user-folder in the user's data folder (the menu entry's way).
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
+#include <cstring>
 
+#include "app/UserFolder.h"
 #include "app/frmTarvon.h"
 
+namespace {
+
+const char* const kUsage =
+    "usage: tarvon [--user-folder] [--pdf FILE]\n"
+    "  --user-folder  work in $XDG_DATA_HOME/tarvon (~/.local/share/tarvon), seeded\n"
+    "                 with the sample index table when it holds no KTABLE.DAT\n"
+    "  --pdf FILE     print each sheet into FILE as a PDF instead of the printer\n"
+    "Without --user-folder, KTABLE.DAT is opened in the current folder.\n"
+    "Exit status: 0 after เลิกงาน, 1 when the table cannot be used, 2 usage error.\n";
+
+int fatal(const QString& error) {
+    std::fprintf(stderr, "tarvon: %s\n", error.toUtf8().constData());
+    QMessageBox box(QMessageBox::Critical, QtPlatform::kTitle, error, QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QtPlatform::kOk);
+    box.exec();
+    return 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Answered before any window system is needed.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tarvon %s\n", TARVON_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Tarvon"));
+    app.setDesktopFileName(QStringLiteral("org.tarvon.Tarvon"));
 
     QString pdfPath;
+    bool inUserFolder = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--pdf") && i + 1 < args.size()) {
-            pdfPath = args[++i];
+            pdfPath = QDir(QDir::currentPath()).absoluteFilePath(args[++i]);
+        } else if (args[i] == QLatin1String("--user-folder")) {
+            inUserFolder = true;
         } else {
-            std::fprintf(stderr, "usage: tarvon [--pdf FILE]\n");
+            std::fputs(kUsage, stderr);
             return 2;
         }
+    }
+    if (inUserFolder) {
+        const QString folder = userFolder(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
+        QString error;
+        if (!prepareUserFolder(folder, installedSample(QCoreApplication::applicationDirPath()), &error))
+            return fatal(error);
+        QDir::setCurrent(folder);
     }
 
     frmTarvon window(pdfPath);
     QString error;
-    if (!window.Form_Load(&error)) {
-        std::fprintf(stderr, "tarvon: %s\n", error.toUtf8().constData());
-        QMessageBox box(QMessageBox::Critical, QtPlatform::kTitle, error, QMessageBox::Ok);
-        box.button(QMessageBox::Ok)->setText(QtPlatform::kOk);
-        box.exec();
-        return 1;
-    }
+    if (!window.Form_Load(&error)) return fatal(error);
     window.show();
     return app.exec();
 }

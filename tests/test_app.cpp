@@ -4,6 +4,9 @@
 #include "TableFiles.h"
 #include "app/Tarvon.h"
 #include "indexdata/CsvImport.h"
+#include "app/UserFolder.h"
+
+#include <QFileInfo>
 
 #include <cmath>
 
@@ -337,4 +340,45 @@ TEST_F(SampleRun, IndexFieldBeyondTheSingleRangeIsRefused) {
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("Ao"))) << ui.messages[0].toStdString();
     EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("เดือนมกราคม พ.ศ. 2548")));
+}
+
+// ---- the user's data folder (started from the menu) --------------------------------
+
+TEST(UserFolder, FollowsXdgDataHomeWhenItIsAbsolute) {
+    EXPECT_EQ(userFolder(QStringLiteral("/data/me"), QStringLiteral("/home/me")), QStringLiteral("/data/me/tarvon"));
+    EXPECT_EQ(userFolder(QString(), QStringLiteral("/home/me")), QStringLiteral("/home/me/.local/share/tarvon"));
+    EXPECT_EQ(userFolder(QStringLiteral("rel"), QStringLiteral("/home/me")),
+              QStringLiteral("/home/me/.local/share/tarvon"));
+    EXPECT_EQ(installedSample(QStringLiteral("/opt/x/usr/bin")), QStringLiteral("/opt/x/usr/share/tarvon/KTABLE.DAT"));
+}
+
+TEST(UserFolder, CreatedAndSeededOnceThenNeverTouched) {
+    WorkingFolder folder;
+    const QString sample = folder.path(QStringLiteral("sample.dat"));
+    writeFile(sample, record({"2548", "1", "100"}));
+    const QString data = folder.path(QStringLiteral("data/tarvon"));
+    QString error;
+    ASSERT_TRUE(prepareUserFolder(data, sample, &error)) << error.toStdString();
+    QFile seeded(data + QStringLiteral("/KTABLE.DAT"));
+    ASSERT_TRUE(seeded.open(QIODevice::ReadOnly));
+    EXPECT_EQ(seeded.readAll(), record({"2548", "1", "100"}));
+    seeded.close();
+    // The user's own table stays as it is, even when the sample changes.
+    writeFile(data + QStringLiteral("/KTABLE.DAT"), record({"2561", "9", "7"}));
+    writeFile(sample, record({"2549", "2", "5"}));
+    ASSERT_TRUE(prepareUserFolder(data, sample, &error));
+    ASSERT_TRUE(seeded.open(QIODevice::ReadOnly));
+    EXPECT_EQ(seeded.readAll(), record({"2561", "9", "7"}));
+}
+
+TEST(UserFolder, WithoutASampleTheFolderIsStillMadeAndLeftEmpty) {
+    WorkingFolder folder;
+    const QString data = folder.path(QStringLiteral("a/b/tarvon"));
+    ASSERT_TRUE(prepareUserFolder(data, folder.path(QStringLiteral("none.dat")), nullptr));
+    EXPECT_TRUE(QFileInfo(data).isDir());
+    EXPECT_FALSE(QFile::exists(data + QStringLiteral("/KTABLE.DAT")));
+    writeFile(folder.path(QStringLiteral("file")), "x");
+    QString error;
+    EXPECT_FALSE(prepareUserFolder(folder.path(QStringLiteral("file/tarvon")), QString(), &error));
+    EXPECT_FALSE(error.isEmpty());
 }

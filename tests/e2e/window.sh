@@ -33,7 +33,7 @@ quit_app
 rm -rf "$WORK/KTABLE.DAT" && mkdir "$WORK/KTABLE.DAT"
 "$TARVON" 2>"$WORK/err.txt" &
 APP_PID=$!
-wait_for 20 visible_box || fail "no message for an unusable KTABLE.DAT"
+wait_for 20 visible_box || fail "no message for an unusable KTABLE.DAT: $(cat "$WORK/err.txt")"
 xdotool windowfocus --sync "$(visible_box)"
 xdotool key Return
 status=0; wait "$APP_PID" || status=$?

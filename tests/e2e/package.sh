@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: built with CPack, its desktop entry,
+# metainfo and the package itself checked by Debian's own tools, then
+# unpacked into a temporary root and started as the menu starts it, with an
+# empty XDG_DATA_HOME: the window opens, the sample table is seeded and its
+# months are found; a table changed in between is kept at the next start.
+# Usage: package.sh BUILD_DIR VERSION
+set -euo pipefail
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"; fi
+BUILD=$(realpath "$1") VERSION=$2
+. "$(dirname "$0")/drive.sh"
+WORK=$(mktemp -d)
+cleanup() { [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true; rm -rf "$WORK"; }
+trap cleanup EXIT
+
+# Each test run packs into its own folder, so it never races another.
+(cd "$BUILD" && cpack -B "$WORK/pack" >"$WORK/cpack.log" 2>&1) || { cat "$WORK/cpack.log" >&2; fail "cpack failed"; }
+DEB="$WORK/pack/tarvon_${VERSION}_amd64.deb"
+[ -f "$DEB" ] || fail "no $DEB: $(ls "$WORK/pack")"
+dpkg-deb -f "$DEB" Depends | grep -q 'fonts-thai-tlwg' || fail "the package does not depend on the Thai fonts"
+dpkg-deb -f "$DEB" Depends | grep -q 'libqt6widgets6' || fail "no library dependencies were computed"
+
+ROOT="$WORK/root"
+dpkg-deb -x "$DEB" "$ROOT"
+ID=org.tarvon.Tarvon
+desktop-file-validate "$ROOT/usr/share/applications/$ID.desktop" || fail "desktop-file-validate"
+grep -qx 'Name\[th\]=คำนวณค่า K' "$ROOT/usr/share/applications/$ID.desktop" || fail "no Thai name in the menu entry"
+appstreamcli validate --no-net "$ROOT/usr/share/metainfo/$ID.metainfo.xml" >"$WORK/as.log" 2>&1 \
+    || { cat "$WORK/as.log" >&2; fail "appstreamcli validate"; }
+[ -f "$ROOT/usr/share/icons/hicolor/scalable/apps/$ID.svg" ] || fail "no icon"
+lintian --no-tag-display-limit "$DEB" >"$WORK/lintian.log" 2>&1 || true
+if grep -q '^E: ' "$WORK/lintian.log"; then cat "$WORK/lintian.log" >&2; fail "lintian reports errors"; fi
+for cmd in tarvon tarvon-table tarvon-batch; do
+    [ "$("$ROOT/usr/bin/$cmd" --version)" = "$cmd $VERSION" ] || fail "$cmd --version"
+    [ -z "$(man -l -Tutf8 "$ROOT/usr/share/man/man1/$cmd.1.gz" 2>&1 >/dev/null)" ] || fail "the manual page of $cmd has errors"
+done
+
+# Started as the menu starts it, with nothing in the user's data folder.
+export XDG_DATA_HOME="$WORK/data"
+APP_LOG="$WORK/messages.txt"; : >"$APP_LOG"
+TARVON="$ROOT/usr/bin/tarvon"
+cd "$WORK"
+start_app --user-folder
+TABLE="$XDG_DATA_HOME/tarvon/KTABLE.DAT"
+cmp -s "$TABLE" "$ROOT/usr/share/tarvon/KTABLE.DAT" || fail "the user's table was not seeded with the sample"
+click 0; answer 15; answer 1; answer 2548
+sleep 1
+[ -z "$(visible_box)" ] && ! grep -q "^tarvon:" "$APP_LOG" || fail "a month of the sample table was not found: $(cat "$APP_LOG")"
+click 0; answer 15; answer 9; answer 2541
+expect_message "ไม่พบข้อมูลดัชนีราคา"
+quit_app
+
+# A table changed in between is the user's: the next start keeps it.
+printf '%6s%6s%78s' 2541 9 '' >>"$TABLE"
+cp "$TABLE" "$WORK/changed.dat"
+start_app --user-folder
+click 0; answer 15; answer 9; answer 2541
+sleep 1
+[ -z "$(visible_box)" ] || fail "the changed table's own month was not found: $(cat "$APP_LOG")"
+quit_app
+cmp -s "$TABLE" "$WORK/changed.dat" || fail "the second start replaced the user's table"
+echo "1 passed, 0 failed"
