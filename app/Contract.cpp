@@ -10,9 +10,9 @@
 #include "indexdata/MonthSearch.h"
 
 const QStringList kContractColumns = {
-    QStringLiteral("formula"), QStringLiteral("bid_day"), QStringLiteral("bid_month"),
-    QStringLiteral("bid_year"), QStringLiteral("day"),     QStringLiteral("month"),
-    QStringLiteral("year"),    QStringLiteral("installment"), QStringLiteral("amount")};
+    QStringLiteral("formula"),  QStringLiteral("bid_day"),     QStringLiteral("bid_month"),
+    QStringLiteral("bid_year"), QStringLiteral("day"),         QStringLiteral("month"),
+    QStringLiteral("year"),     QStringLiteral("installment"), QStringLiteral("amount")};
 
 namespace {
 
@@ -49,16 +49,6 @@ class RowAnswers : public Platform {
     QString column_;
 };
 
-class Collect : public Printer {
-  public:
-    void setFontName(const QString&) override {}
-    void setFontSize(double) override {}
-    void print(const print::Statement& s) override { doc.push_back(s); }
-    bool endDoc(QString*) override { return true; }
-    void discardDoc() override { doc.clear(); }
-    std::vector<print::Statement> doc;
-};
-
 QString number(Single v) { return print::formatNumber(v).trimmed(); }
 QString number(Double v) { return print::formatNumber(v).trimmed(); }
 
@@ -77,7 +67,8 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
     st.lngRecCount = records;
     RowAnswers ui;
     const auto answer = [&](std::initializer_list<const char*> columns) {
-        for (const char* c : columns) ui.answers.push_back({QString::fromLatin1(c), cell(QString::fromLatin1(c))});
+        for (const char* c : columns)
+            ui.answers.push_back({QString::fromLatin1(c), cell(QString::fromLatin1(c))});
     };
     answer({"formula"});
     askInteger(ui, Tarvon::kFormulaPrompt, st.intFormulaNo);
@@ -89,7 +80,8 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
                           row.cells.value(header.indexOf(QStringLiteral("installment")))});
     answer({"amount"});
     for (int n = 1; n <= kEquipItems; ++n) {
-        const QString item = QStringLiteral("item%1").arg(n), price = QStringLiteral("price%1").arg(n);
+        const QString item = QStringLiteral("item%1").arg(n),
+                      price = QStringLiteral("price%1").arg(n);
         ui.answers.push_back({item, row.cells.value(header.indexOf(item))});
         // A price left empty ends the chain, as a price of 0 does.
         const QString p = cell(price);
@@ -117,7 +109,7 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
         out.error = missing;
         return out;
     }
-    Collect sheet;
+    CollectingPrinter sheet;
     try {
         out.result = printSheet(*def, st, sheet);
     } catch (const CalcError& e) {
@@ -149,7 +141,8 @@ Contract runContract(const QString& csv, TableFile& table, Long records) {
     // same everywhere.
     const QLocale desktop;
     QLocale::setDefault(QLocale::c());
-    for (size_t i = 1; i < rows.size(); ++i) contract.rows.push_back(runRow(rows[i], header, table, records));
+    for (size_t i = 1; i < rows.size(); ++i)
+        contract.rows.push_back(runRow(rows[i], header, table, records));
     QLocale::setDefault(desktop);
     return contract;
 }
@@ -158,20 +151,23 @@ namespace {
 
 QString bandWord(Band b) {
     switch (b) {
-        case Band::Below: return QStringLiteral("ต่ำกว่า");
-        case Band::Above: return QStringLiteral("สูงกว่า");
-        default: return QStringLiteral("ภายใน");
+        case Band::Below:
+            return QStringLiteral("ต่ำกว่า");
+        case Band::Above:
+            return QStringLiteral("สูงกว่า");
+        default:
+            return QStringLiteral("ภายใน");
     }
 }
 
 }  // namespace
 
 QString contractSummary(const std::vector<ContractRow>& rows) {
-    std::vector<QStringList> lines = {{QStringLiteral("แถว"), QStringLiteral("งวด"), QStringLiteral("สูตร"),
-                                       QStringLiteral("เปิดซอง"), QStringLiteral("ส่งงาน"), QStringLiteral("K"),
-                                       QStringLiteral("ช่วง 0.96-1.04"), QStringLiteral("ส่วนเกิน"),
-                                       QStringLiteral("เงินที่ใช้คำนวณ"),
-                                       QStringLiteral("ชดเชย(+)/คืน(-) บาท")}};
+    std::vector<QStringList> lines = {
+        {QStringLiteral("แถว"), QStringLiteral("งวด"), QStringLiteral("สูตร"),
+         QStringLiteral("เปิดซอง"), QStringLiteral("ส่งงาน"), QStringLiteral("K"),
+         QStringLiteral("ช่วง 0.96-1.04"), QStringLiteral("ส่วนเกิน"), QStringLiteral("เงินที่ใช้คำนวณ"),
+         QStringLiteral("ชดเชย(+)/คืน(-) บาท")}};
     long long satang = 0;
     Double refunds = 0;
     int refused = 0;
@@ -186,7 +182,8 @@ QString contractSummary(const std::vector<ContractRow>& rows) {
         l << QStringLiteral("%1/%2").arg(r.bidMonth).arg(r.bidYear)
           << QStringLiteral("%1/%2").arg(r.month).arg(r.year) << number(r.result.k)
           << bandWord(r.result.band)
-          << (r.result.band == Band::Inside ? QString() : number(r.result.excess)) << number(r.netAmount);
+          << (r.result.band == Band::Inside ? QString() : number(r.result.excess))
+          << number(r.netAmount);
         if (r.result.band == Band::Above) {
             l << number(r.result.compensation);
             satang += std::llround(r.result.compensation * 100);
@@ -203,7 +200,8 @@ QString contractSummary(const std::vector<ContractRow>& rows) {
     std::vector<int> width(size_t(columns), 0);
     for (const QStringList& l : lines) {
         if (l.size() < columns) continue;
-        for (int c = 0; c < columns; ++c) width[size_t(c)] = std::max(width[size_t(c)], print::cellWidth(l[c]));
+        for (int c = 0; c < columns; ++c)
+            width[size_t(c)] = std::max(width[size_t(c)], print::cellWidth(l[c]));
     }
     QString out;
     for (const QStringList& l : lines) {
@@ -213,32 +211,37 @@ QString contractSummary(const std::vector<ContractRow>& rows) {
             const bool runsOn = l.size() < columns && c + 1 == l.size();
             const int pad = runsOn ? 0 : width[size_t(c)] - print::cellWidth(l[c]);
             const bool right = c == 0 || c == 2 || c >= 5;  // numbers to the right
-            text += right ? QString(pad, QLatin1Char(' ')) + l[c] : l[c] + QString(pad, QLatin1Char(' '));
+            text += right ? QString(pad, QLatin1Char(' ')) + l[c]
+                          : l[c] + QString(pad, QLatin1Char(' '));
             if (c + 1 < l.size()) text += QStringLiteral("  ");
         }
         out += text + QLatin1Char('\n');
     }
     out += QStringLiteral("รวมเงินชดเชย %1 บาท\n").arg(number(Double(satang) / 100.0));
     out += QStringLiteral("รวมเงินที่ต้องคืนให้ราชการ %1 บาท\n").arg(number(refunds));
-    out += QStringLiteral("คำนวณได้ %1 แถว ไม่ได้คำนวณ %2 แถว\n").arg(int(rows.size()) - refused).arg(refused);
+    out += QStringLiteral("คำนวณได้ %1 แถว ไม่ได้คำนวณ %2 แถว\n")
+               .arg(int(rows.size()) - refused)
+               .arg(refused);
     return out;
 }
 
 QString contractSummaryCsv(const std::vector<ContractRow>& rows) {
     QString out = QStringLiteral(
-        "row,installment,formula,bid_year,bid_month,year,month,k,band,excess,net_amount,compensation,"
+        "row,installment,formula,bid_year,bid_month,year,month,k,band,excess,net_amount,"
+        "compensation,"
         "refund,error\n");
     for (const ContractRow& r : rows) {
         QStringList c = {QString::number(r.line), r.installment, r.formula};
         if (!r.computed()) {
-            c << QString() << QString() << QString() << QString() << QString() << QString() << QString()
-              << QString() << QString() << QString() << r.error;
+            c << QString() << QString() << QString() << QString() << QString() << QString()
+              << QString() << QString() << QString() << QString() << r.error;
         } else {
             const Band b = r.result.band;
-            c << QString::number(r.bidYear) << QString::number(r.bidMonth) << QString::number(r.year)
-              << QString::number(r.month) << number(r.result.k)
-              << (b == Band::Below ? QStringLiteral("below") : b == Band::Above ? QStringLiteral("above")
-                                                                                : QStringLiteral("inside"))
+            c << QString::number(r.bidYear) << QString::number(r.bidMonth)
+              << QString::number(r.year) << QString::number(r.month) << number(r.result.k)
+              << (b == Band::Below   ? QStringLiteral("below")
+                  : b == Band::Above ? QStringLiteral("above")
+                                     : QStringLiteral("inside"))
               << (b == Band::Inside ? QString() : number(r.result.excess)) << number(r.netAmount)
               << (b == Band::Above ? number(r.result.compensation) : QString())
               << (b == Band::Below ? number(r.result.refund) : QString()) << QString();

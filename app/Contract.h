@@ -16,12 +16,12 @@
 #include "indexdata/TableFile.h"
 
 struct ContractRow {
-    int line = 0;          // the row's line in the file (the header is line 1)
-    QString installment;   // the designation as printed (blanks trimmed)
-    QString formula;       // as written in the file
+    int line = 0;         // the row's line in the file (the header is line 1)
+    QString installment;  // the designation as printed (blanks trimmed)
+    QString formula;      // as written in the file
     Long bidYear = 0, bidMonth = 0, year = 0, month = 0;
     Double netAmount = 0;
-    QString error;         // Thai; empty when the row was computed
+    QString error;  // Thai; empty when the row was computed
     std::vector<print::Statement> sheet;
     SheetResult result;
     bool computed() const { return error.isEmpty(); }

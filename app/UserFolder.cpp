@@ -14,7 +14,8 @@ QString userFolder(const QString& xdgDataHome, const QString& home) {
 }
 
 QString installedSample(const QString& programFolder) {
-    return QDir::cleanPath(programFolder + QStringLiteral("/../share/tarvon/") + Tarvon::kTableName);
+    return QDir::cleanPath(programFolder + QStringLiteral("/../share/tarvon/") +
+                           Tarvon::kTableName);
 }
 
 bool prepareUserFolder(const QString& folder, const QString& sample, QString* error) {
@@ -31,7 +32,9 @@ bool prepareUserFolder(const QString& folder, const QString& sample, QString* er
     const QByteArray bytes = from.readAll();
     if (!to.open(QIODevice::WriteOnly | QIODevice::NewOnly) || to.write(bytes) != bytes.size() ||
         !to.flush()) {
-        if (error) *error = QStringLiteral("คัดลอกตารางดัชนีตัวอย่างไป %1 ไม่ได้: %2").arg(table, to.errorString());
+        if (error)
+            *error =
+                QStringLiteral("คัดลอกตารางดัชนีตัวอย่างไป %1 ไม่ได้: %2").arg(table, to.errorString());
         to.remove();
         return false;
     }

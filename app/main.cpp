@@ -5,10 +5,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
-#include <cstring>
 
 #include "app/UserFolder.h"
 #include "app/frmTarvon.h"
+#include "tools/Cli.h"
 
 namespace {
 
@@ -32,16 +32,7 @@ int fatal(const QString& error) {
 
 int main(int argc, char** argv) {
     // Answered before any window system is needed.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("tarvon %s\n", TARVON_VERSION);
-            return 0;
-        }
-    }
+    if (const int status = cli::helpOrVersion(argc, argv, "tarvon", kUsage); status >= 0) return status;
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Tarvon"));
     app.setDesktopFileName(QStringLiteral("org.tarvon.Tarvon"));
@@ -62,7 +53,8 @@ int main(int argc, char** argv) {
     if (inUserFolder) {
         const QString folder = userFolder(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
         QString error;
-        if (!prepareUserFolder(folder, installedSample(QCoreApplication::applicationDirPath()), &error))
+        if (!prepareUserFolder(folder, installedSample(QCoreApplication::applicationDirPath()),
+                               &error))
             return fatal(error);
         QDir::setCurrent(folder);
     }

@@ -24,9 +24,9 @@
 
 #include "app/CalcState.h"
 #include "app/Contract.h"
-#include "indexdata/CsvImport.h"
 #include "escalation/Formulas.h"
 #include "escalation/Sheet.h"
+#include "indexdata/CsvImport.h"
 #include "indexdata/MonthSearch.h"
 #include "platform/Fonts.h"
 #include "platform/QtPlatform.h"
@@ -41,16 +41,6 @@ class SilentPlatform : public Platform {
     void setCaption(const QString&) override {}
     Printer* printer(QString*) override { return nullptr; }
     void endProgram() override {}
-};
-
-class Collect : public Printer {
-  public:
-    void setFontName(const QString&) override {}
-    void setFontSize(double) override {}
-    void print(const print::Statement& s) override { doc.push_back(s); }
-    bool endDoc(QString*) override { return true; }
-    void discardDoc() override {}
-    std::vector<print::Statement> doc;
 };
 
 // `records` months, each record a distinct month, the sought one last.
@@ -95,7 +85,8 @@ Long readKeys(int records) {
         RecordBytes bytes;
         std::memcpy(bytes.data(), all.constData() + at, kRecordLength);
         const RecordKey key = recordKey(bytes);
-        if (key.month == 12 && key.year == 2000 + records / 12 - 1) found = Long(at / kRecordLength) + 1;
+        if (key.month == 12 && key.year == 2000 + records / 12 - 1)
+            found = Long(at / kRecordLength) + 1;
     }
     return found;
 }
@@ -103,7 +94,11 @@ Long readKeys(int records) {
 void BM_MonthSearchLastRecord(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(searchLast(int(state.range(0))));
 }
-BENCHMARK(BM_MonthSearchLastRecord)->Arg(1200)->Arg(12000)->Arg(120000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MonthSearchLastRecord)
+    ->Arg(1200)
+    ->Arg(12000)
+    ->Arg(120000)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ReadAndTakeKeys(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(readKeys(int(state.range(0))));
@@ -131,7 +126,7 @@ CalcState longestSheetState() {
 const std::vector<print::Statement>& longestSheet() {
     static const std::vector<print::Statement> doc = [] {
         CalcState st = longestSheetState();
-        Collect c;
+        CollectingPrinter c;
         printSheet(*formulaDefinition(1), st, c);
         return c.doc;
     }();
@@ -198,7 +193,8 @@ struct ContractBench {
         out.close();
         table.open(path, nullptr, false);
         records = recordCount(TableFile::length(path));
-        csv = QStringLiteral("formula,bid_day,bid_month,bid_year,day,month,year,installment,amount,item1,price1\n");
+        csv = QStringLiteral(
+            "formula,bid_day,bid_month,bid_year,day,month,year,installment,amount,item1,price1\n");
         for (int i = 0; i < 1000; ++i) {
             csv += QStringLiteral("3,15,1,2548,28,%1,2548,งวดที่ %2,\"1,%3,000\",ปั๊มน้ำ,\"25,000\"\n")
                        .arg(2 + i % 11)
@@ -291,7 +287,8 @@ void printRatios() {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc == 2 && (std::strcmp(argv[1], "--first-sheet") == 0 || std::strcmp(argv[1], "--first-bare") == 0)) {
+    if (argc == 2 &&
+        (std::strcmp(argv[1], "--first-sheet") == 0 || std::strcmp(argv[1], "--first-bare") == 0)) {
         const bool sheet = std::strcmp(argv[1], "--first-sheet") == 0;
         longestSheet();  // the sheet's statements exist before the print starts
         QTemporaryDir dir;

@@ -71,7 +71,8 @@ Double netAmount(const CalcState& st) {
     // Item by item, in item order: the sum of the prices taken off at once
     // can differ in the last bit. Prices past the end of the chain are 0.
     Double net = st.dblAmount;
-    for (int i = 0; i < kEquipItems && st.dblEquipPrice[i] != 0; ++i) net = net - st.dblEquipPrice[i];
+    for (int i = 0; i < kEquipItems && st.dblEquipPrice[i] != 0; ++i)
+        net = net - st.dblEquipPrice[i];
     return net;
 }
 

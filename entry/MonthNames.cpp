@@ -24,6 +24,7 @@ QString monthPrompt(const QString& lead) {
 
 QString monthAndYear(Long month, Long year) {
     const QString name = thaiMonthName(month);
-    return (name.isEmpty() ? QStringLiteral("เดือนที่ %1").arg(month) : QStringLiteral("เดือน") + name) +
+    return (name.isEmpty() ? QStringLiteral("เดือนที่ %1").arg(month)
+                           : QStringLiteral("เดือน") + name) +
            QStringLiteral(" พ.ศ. %1").arg(year);
 }

@@ -34,7 +34,8 @@ Conversion replyToDouble(const QString& reply, const QLocale& locale) {
     // Thai digits, as official documents write numbers, are the same digits.
     QString t = reply.trimmed();
     for (QChar& c : t) {
-        if (c.unicode() >= 0x0E50 && c.unicode() <= 0x0E59) c = QChar(u'0' + (c.unicode() - 0x0E50));
+        if (c.unicode() >= 0x0E50 && c.unicode() <= 0x0E59)
+            c = QChar(u'0' + (c.unicode() - 0x0E50));
     }
     if (t.isEmpty()) return {false, 0, kEmpty};
     bool ok = false;

@@ -1,8 +1,8 @@
 // Turning prompt replies into the state's kinds. Numbers are read in the
 // user's locale (QLocale's default: its decimal point and digit grouping),
-// in Arabic or Thai digits (๐ to ๙), blanks around the reply ignored; whole numbers take the nearest integer,
-// halves to even. A reply that does not convert yields a Thai message that
-// says what is expected, and nothing is stored from it.
+// in Arabic or Thai digits (๐ to ๙), blanks around the reply ignored; whole numbers take the
+// nearest integer, halves to even. A reply that does not convert yields a Thai message that says
+// what is expected, and nothing is stored from it.
 #pragma once
 
 #include <QLocale>

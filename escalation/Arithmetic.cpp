@@ -20,11 +20,12 @@ double checked(double v, const QString& what) {
 
 void checkIndexValue(Single v, const QString& name, const QString& month) {
     if (std::isfinite(v)) return;
-    throw CalcError(CalcError::Kind::BadIndex,
-                    kPrefix + QStringLiteral("ค่าดัชนี %1 ของ%2 ไม่ใช่ตัวเลขที่ใช้ได้ (%3) "
-                                             "กรุณาตรวจแฟ้มดัชนีราคา")
-                                  .arg(name, month, std::isnan(v) ? QStringLiteral("NaN")
-                                                                  : QStringLiteral("INF")));
+    throw CalcError(
+        CalcError::Kind::BadIndex,
+        kPrefix +
+            QStringLiteral("ค่าดัชนี %1 ของ%2 ไม่ใช่ตัวเลขที่ใช้ได้ (%3) "
+                           "กรุณาตรวจแฟ้มดัชนีราคา")
+                .arg(name, month, std::isnan(v) ? QStringLiteral("NaN") : QStringLiteral("INF")));
 }
 
 Integer indexRatio(Single t, Single o, const QString& symbol) {

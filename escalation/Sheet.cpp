@@ -47,8 +47,7 @@ Statement amountLine(const Statement& label, Double amount) {
 // nothing leaves another month's values behind, and year 0 is no record.
 QString monthProblem(const IndexValues& v, Long day, Long month, Long year, const QString& which) {
     if (v.year == year && v.month == month && year != 0) return QString();
-    if (day == 0 && month == 0 && year == 0)
-        return QStringLiteral("ยังไม่ได้ป้อนข้อมูล%1").arg(which);
+    if (day == 0 && month == 0 && year == 0) return QStringLiteral("ยังไม่ได้ป้อนข้อมูล%1").arg(which);
     return QStringLiteral("ไม่พบข้อมูลดัชนีราคาของ%1 (%2) ในแฟ้มดัชนีราคา")
         .arg(which, monthAndYear(month, year));
 }
@@ -56,8 +55,8 @@ QString monthProblem(const IndexValues& v, Long day, Long month, Long year, cons
 }  // namespace
 
 QString missingIndexMonth(const CalcState& st) {
-    QString why = monthProblem(st.OData, st.lngODay, st.lngOMonth, st.lngOYear,
-                               QStringLiteral("วันเปิดซอง"));
+    QString why =
+        monthProblem(st.OData, st.lngODay, st.lngOMonth, st.lngOYear, QStringLiteral("วันเปิดซอง"));
     if (why.isEmpty())
         why = monthProblem(st.TData, st.lngTDay, st.lngTMonth, st.lngTYear,
                            QStringLiteral("วันส่งงวดงาน"));

@@ -4,10 +4,9 @@
 #include "indexdata/IndexRecord.h"
 
 const QStringList kTableCsvHeader = {
-    QStringLiteral("year_be"), QStringLiteral("month"), QStringLiteral("M"),
-    QStringLiteral("S"),       QStringLiteral("C"),     QStringLiteral("G"),
-    QStringLiteral("I"),       QStringLiteral("F"),     QStringLiteral("A"),
-    QStringLiteral("E"),       QStringLiteral("GIP"),   QStringLiteral("AC"),
+    QStringLiteral("year_be"), QStringLiteral("month"), QStringLiteral("M"),   QStringLiteral("S"),
+    QStringLiteral("C"),       QStringLiteral("G"),     QStringLiteral("I"),   QStringLiteral("F"),
+    QStringLiteral("A"),       QStringLiteral("E"),     QStringLiteral("GIP"), QStringLiteral("AC"),
     QStringLiteral("PVC"),     QStringLiteral("W"),     QStringLiteral("PE")};
 
 CsvImport importIndexCsv(const QString& csv) {

@@ -1,11 +1,11 @@
 #include "indexdata/ReplaceFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,15 +13,29 @@
 QString systemReason(int errnum) {
     QString thai;
     switch (errnum) {
-        case ENOSPC: thai = QStringLiteral("พื้นที่บนดิสก์เต็ม"); break;
-        case EDQUOT: thai = QStringLiteral("ใช้พื้นที่เกินโควตาที่ได้รับ"); break;
-        case EIO: thai = QStringLiteral("อ่านหรือเขียนอุปกรณ์เก็บข้อมูลไม่ได้"); break;
+        case ENOSPC:
+            thai = QStringLiteral("พื้นที่บนดิสก์เต็ม");
+            break;
+        case EDQUOT:
+            thai = QStringLiteral("ใช้พื้นที่เกินโควตาที่ได้รับ");
+            break;
+        case EIO:
+            thai = QStringLiteral("อ่านหรือเขียนอุปกรณ์เก็บข้อมูลไม่ได้");
+            break;
         case EACCES:
-        case EPERM: thai = QStringLiteral("ไม่มีสิทธิ์เขียนที่นั่น"); break;
-        case EROFS: thai = QStringLiteral("ที่เก็บนั้นเขียนไม่ได้ (อ่านได้อย่างเดียว)"); break;
+        case EPERM:
+            thai = QStringLiteral("ไม่มีสิทธิ์เขียนที่นั่น");
+            break;
+        case EROFS:
+            thai = QStringLiteral("ที่เก็บนั้นเขียนไม่ได้ (อ่านได้อย่างเดียว)");
+            break;
         case ENOENT:
-        case ENOTDIR: thai = QStringLiteral("ไม่มีโฟลเดอร์นั้น"); break;
-        default: thai = QStringLiteral("ระบบแจ้งข้อผิดพลาด"); break;
+        case ENOTDIR:
+            thai = QStringLiteral("ไม่มีโฟลเดอร์นั้น");
+            break;
+        default:
+            thai = QStringLiteral("ระบบแจ้งข้อผิดพลาด");
+            break;
     }
     return thai + QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(errnum)));
 }
@@ -55,8 +69,8 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
         return fail(systemReason(errnum));
     };
     for (qsizetype done = 0; done < content.size();) {
-        const ssize_t n = ::write(fd, content.constData() + done,
-                                  static_cast<size_t>(content.size() - done));
+        const ssize_t n =
+            ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return abandon(n < 0 ? errno : EIO);
         done += n;

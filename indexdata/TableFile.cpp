@@ -1,10 +1,10 @@
 #include "indexdata/TableFile.h"
 
-#include <QFileInfo>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -47,8 +47,9 @@ bool TableFile::open(const QString& name, QString* error, bool create) {
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         if (error) {
-            *error = S_ISDIR(info.st_mode) ? QStringLiteral("เป็นโฟลเดอร์ ไม่ใช่แฟ้ม")
-                                           : QStringLiteral("ไม่ใช่แฟ้มธรรมดา (เช่น FIFO อุปกรณ์ หรือซ็อกเก็ต)");
+            *error = S_ISDIR(info.st_mode)
+                         ? QStringLiteral("เป็นโฟลเดอร์ ไม่ใช่แฟ้ม")
+                         : QStringLiteral("ไม่ใช่แฟ้มธรรมดา (เช่น FIFO อุปกรณ์ หรือซ็อกเก็ต)");
         }
         return false;
     }

@@ -70,7 +70,8 @@ QString listTable(const std::vector<TableRecord>& records) {
     std::vector<int> width(heading.size(), 0);
     for (int c = 0; c < heading.size(); ++c) width[c] = print::cellWidth(heading[c]);
     for (const QStringList& row : rows)
-        for (int c = 0; c < heading.size(); ++c) width[c] = std::max(width[c], print::cellWidth(row[c]));
+        for (int c = 0; c < heading.size(); ++c)
+            width[c] = std::max(width[c], print::cellWidth(row[c]));
     const auto line = [&](const QStringList& cells) {
         QString out;
         for (int c = 0; c < cells.size(); ++c) {
@@ -100,8 +101,9 @@ std::vector<TableFinding> checkTable(const QByteArray& table) {
     std::vector<TableFinding> found;
     const auto say = [&](Long record, const QString& text) { found.push_back({record, text}); };
 
-    const qsizetype lineBreak = std::min(table.indexOf('\n') < 0 ? table.size() : table.indexOf('\n'),
-                                         table.indexOf('\r') < 0 ? table.size() : table.indexOf('\r'));
+    const qsizetype lineBreak =
+        std::min(table.indexOf('\n') < 0 ? table.size() : table.indexOf('\n'),
+                 table.indexOf('\r') < 0 ? table.size() : table.indexOf('\r'));
     if (lineBreak < table.size()) {
         say(0, QStringLiteral(
                    "แฟ้มมีตัวขึ้นบรรทัดใหม่ (ไบต์ที่ %1 นับจาก 1): น่าจะบันทึกจากโปรแกรมแก้ไขข้อความ "
@@ -123,12 +125,13 @@ std::vector<TableFinding> checkTable(const QByteArray& table) {
     std::map<std::pair<Long, Long>, Long> firstOfMonth;
     for (const TableRecord& r : tableRecords(table)) {
         if (r.bytes < kRecordLength) {
-            say(r.number, r.counted ? QStringLiteral("ส่วนท้ายของแฟ้มมีเพียง %1 ไบต์ (ไม่ครบ 90) แต่นับเป็นระเบียน: "
-                                                     "ไบต์ที่ขาดอ่านเป็นรหัส 0 ช่องที่ขาดจึงอ่านได้ 0")
-                                          .arg(r.bytes)
-                                    : QStringLiteral("ส่วนท้ายของแฟ้มมีเพียง %1 ไบต์ (ไม่ครบ 90) และไม่นับเป็นระเบียน: "
-                                                     "โปรแกรมไม่อ่านส่วนนี้เลย")
-                                          .arg(r.bytes));
+            say(r.number,
+                r.counted ? QStringLiteral("ส่วนท้ายของแฟ้มมีเพียง %1 ไบต์ (ไม่ครบ 90) แต่นับเป็นระเบียน: "
+                                           "ไบต์ที่ขาดอ่านเป็นรหัส 0 ช่องที่ขาดจึงอ่านได้ 0")
+                                .arg(r.bytes)
+                          : QStringLiteral("ส่วนท้ายของแฟ้มมีเพียง %1 ไบต์ (ไม่ครบ 90) และไม่นับเป็นระเบียน: "
+                                           "โปรแกรมไม่อ่านส่วนนี้เลย")
+                                .arg(r.bytes));
             if (!r.counted) continue;
         }
         for (int f = 0; f < kFieldCount; ++f) {
@@ -137,17 +140,19 @@ std::vector<TableFinding> checkTable(const QByteArray& table) {
             if (!text.isEmpty() && !isPlainNumber(text)) {
                 const QString name = kTableCsvHeader[f];
                 const double read = leadingNumber(trimBlanks(r.raw.fields[f]));
-                say(r.number, QStringLiteral("ช่อง %1 \"%2\" ไม่ใช่ตัวเลขล้วน โปรแกรมอ่านได้เป็น %3")
-                                  .arg(name, fieldText(r.raw.fields[f]),
-                                       f < 2 ? QString::number(f == 0 ? r.values.year : r.values.month)
-                                             : valueText(Single(read))));
+                say(r.number,
+                    QStringLiteral("ช่อง %1 \"%2\" ไม่ใช่ตัวเลขล้วน โปรแกรมอ่านได้เป็น %3")
+                        .arg(name, fieldText(r.raw.fields[f]),
+                             f < 2 ? QString::number(f == 0 ? r.values.year : r.values.month)
+                                   : valueText(Single(read))));
             }
         }
         if (r.values.year == 0)
             say(r.number, QStringLiteral("ปีอ่านได้ 0: การค้นหาเดือนไม่มีวันพบระเบียนนี้"));
         if (r.values.month < 1 || r.values.month > 12) {
-            say(r.number, QStringLiteral("เดือนอ่านได้ %1 ซึ่งไม่อยู่ระหว่าง 1 ถึง 12: การค้นหาเดือนไม่มีวันพบระเบียนนี้")
-                              .arg(r.values.month));
+            say(r.number,
+                QStringLiteral("เดือนอ่านได้ %1 ซึ่งไม่อยู่ระหว่าง 1 ถึง 12: การค้นหาเดือนไม่มีวันพบระเบียนนี้")
+                    .arg(r.values.month));
         }
         const auto key = std::make_pair(r.values.year, r.values.month);
         if (r.values.year != 0) {
@@ -166,14 +171,17 @@ std::vector<TableFinding> checkTable(const QByteArray& table) {
             if (formulas.isEmpty()) continue;
             const QString name = kTableCsvHeader[2 + c];
             if (!std::isfinite(v)) {
-                say(r.number, QStringLiteral("ค่า %1 ใหญ่เกินกว่าจะเป็นตัวเลขได้: สูตร %2 คำนวณไม่ได้").arg(name, formulas));
+                say(r.number, QStringLiteral("ค่า %1 ใหญ่เกินกว่าจะเป็นตัวเลขได้: สูตร %2 คำนวณไม่ได้")
+                                  .arg(name, formulas));
             } else if (v == 0) {
-                say(r.number, QStringLiteral("ค่า %1 เป็น 0%2: สูตร %3 หารด้วยค่านี้ เดือนนี้จึงใช้เป็นเดือนเปิดซองของสูตรเหล่านี้ไม่ได้")
-                                  .arg(name,
-                                       fieldText(r.raw.fields[size_t(2 + c)]).isEmpty()
-                                           ? QStringLiteral(" (ช่องว่าง)")
-                                           : QString(),
-                                       formulas));
+                say(r.number,
+                    QStringLiteral(
+                        "ค่า %1 เป็น 0%2: สูตร %3 หารด้วยค่านี้ เดือนนี้จึงใช้เป็นเดือนเปิดซองของสูตรเหล่านี้ไม่ได้")
+                        .arg(name,
+                             fieldText(r.raw.fields[size_t(2 + c)]).isEmpty()
+                                 ? QStringLiteral(" (ช่องว่าง)")
+                                 : QString(),
+                             formulas));
             } else if (v < 0) {
                 say(r.number, QStringLiteral("ค่า %1 ติดลบ (%2): สูตร %3 หารด้วยค่านี้ได้ค่า K ที่ผิด")
                                   .arg(name, valueText(v), formulas));

@@ -45,8 +45,8 @@ QString defaultPrinter(QString* why) {
     if (dest) return QString::fromUtf8(dest->name);
     // Without a server there is no default either: say which of the two.
     if (why) {
-        http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC,
-                                    cupsEncryption(), 1, 5000, nullptr);
+        http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
+                                    1, 5000, nullptr);
         if (http) {
             httpClose(http);
             *why = reason(IPP_STATUS_ERROR_NOT_FOUND, QString(), QString());

@@ -1,14 +1,13 @@
 #include "platform/PdfText.h"
 
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
-
 #include <array>
-#include <map>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <map>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
 #include <string>
 
 namespace pdftext {
@@ -161,7 +160,8 @@ QByteArray mendText(const QByteArray& pdf, const std::vector<Run>& runs) {
         out += "xref\n";
         char entry[24];
         for (const auto& [id, offset] : offsets) {
-            std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(offset));
+            std::snprintf(entry, sizeof entry, "%010lld 00000 n \n",
+                          static_cast<long long>(offset));
             out += QByteArray::number(id) + " 1\n" + entry;
         }
         QPDFObjectHandle trailer = doc.getTrailer();

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "escalation/PrintModel.h"
 
@@ -20,6 +21,18 @@ class Printer {
     virtual void print(const print::Statement& s) = 0;
     virtual bool endDoc(QString* error) = 0;
     virtual void discardDoc() = 0;
+};
+
+// A printer that only keeps what is printed, for sheets computed to be
+// looked at rather than printed at once.
+class CollectingPrinter : public Printer {
+  public:
+    void setFontName(const QString&) override {}
+    void setFontSize(double) override {}
+    void print(const print::Statement& s) override { doc.push_back(s); }
+    bool endDoc(QString*) override { return true; }
+    void discardDoc() override { doc.clear(); }
+    std::vector<print::Statement> doc;
 };
 
 class Platform {

@@ -1,15 +1,15 @@
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
-#include <cstdio>
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QBuffer>
+#include <QPushButton>
+#include <cstdio>
 
 #include "indexdata/ReplaceFile.h"
 #include "platform/CupsJob.h"
@@ -90,8 +90,7 @@ std::optional<QByteArray> QtPrinter::render() const {
         const QFontMetricsF fm(painter.font(), &writer);
         const double column = fm.averageCharWidth();
         const double lineHeight = fm.lineSpacing();
-        const double pageHeight =
-            writer.pageLayout().paintRectPixels(writer.resolution()).height();
+        const double pageHeight = writer.pageLayout().paintRectPixels(writer.resolution()).height();
 
         double x = 0, y = fm.ascent();
         const auto draw = [&](const QString& run) {

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+#include <cmath>
+
 #include "FakePlatform.h"
 #include "TableFiles.h"
 #include "app/Tarvon.h"
-#include "indexdata/CsvImport.h"
 #include "app/UserFolder.h"
-
-#include <QFileInfo>
-
-#include <cmath>
+#include "indexdata/CsvImport.h"
 
 TEST(Caption, LabelThenTheSignPositionThenDigits) {
     struct Case {
@@ -230,24 +229,23 @@ TEST_P(PrintRefuses, WithAMessageNamingTheMonth) {
 }
 INSTANTIATE_TEST_SUITE_P(
     Months, PrintRefuses,
-    ::testing::Values(
-        Unmatched{"nothing entered",
-                  [](CalcState& st) {
-                      const Integer formula = st.intFormulaNo;
-                      st = CalcState();
-                      st.intFormulaNo = formula;
-                  },
-                  "ยังไม่ได้ป้อนข้อมูลวันเปิดซอง"},
-        Unmatched{"delivery not in the table",
-                  [](CalcState& st) { st.lngTMonth = 9; },
-                  "ไม่พบข้อมูลดัชนีราคาของวันส่งงวดงาน (เดือนกันยายน พ.ศ. 2548)"},
-        Unmatched{"bid opening not in the table",
-                  [](CalcState& st) { st.lngOYear = 2547; },
-                  "ไม่พบข้อมูลดัชนีราคาของวันเปิดซอง (เดือนมกราคม พ.ศ. 2547)"},
-        Unmatched{"month outside 1 to 12", [](CalcState& st) { st.lngOMonth = 13; },
-                  "(เดือนที่ 13 พ.ศ. 2548)"},
-        Unmatched{"a blank record matched year 0",
-                  [](CalcState& st) { st.lngOYear = st.OData.year = 0; }, "พ.ศ. 0"}),
+    ::testing::Values(Unmatched{"nothing entered",
+                                [](CalcState& st) {
+                                    const Integer formula = st.intFormulaNo;
+                                    st = CalcState();
+                                    st.intFormulaNo = formula;
+                                },
+                                "ยังไม่ได้ป้อนข้อมูลวันเปิดซอง"},
+                      Unmatched{"delivery not in the table",
+                                [](CalcState& st) { st.lngTMonth = 9; },
+                                "ไม่พบข้อมูลดัชนีราคาของวันส่งงวดงาน (เดือนกันยายน พ.ศ. 2548)"},
+                      Unmatched{"bid opening not in the table",
+                                [](CalcState& st) { st.lngOYear = 2547; },
+                                "ไม่พบข้อมูลดัชนีราคาของวันเปิดซอง (เดือนมกราคม พ.ศ. 2547)"},
+                      Unmatched{"month outside 1 to 12", [](CalcState& st) { st.lngOMonth = 13; },
+                                "(เดือนที่ 13 พ.ศ. 2548)"},
+                      Unmatched{"a blank record matched year 0",
+                                [](CalcState& st) { st.lngOYear = st.OData.year = 0; }, "พ.ศ. 0"}),
     [](const auto& info) { return std::to_string(info.index); });
 
 TEST_F(PrintCommand, FailedPrintSaysWhy) {
@@ -345,11 +343,14 @@ TEST_F(SampleRun, IndexFieldBeyondTheSingleRangeIsRefused) {
 // ---- the user's data folder (started from the menu) --------------------------------
 
 TEST(UserFolder, FollowsXdgDataHomeWhenItIsAbsolute) {
-    EXPECT_EQ(userFolder(QStringLiteral("/data/me"), QStringLiteral("/home/me")), QStringLiteral("/data/me/tarvon"));
-    EXPECT_EQ(userFolder(QString(), QStringLiteral("/home/me")), QStringLiteral("/home/me/.local/share/tarvon"));
+    EXPECT_EQ(userFolder(QStringLiteral("/data/me"), QStringLiteral("/home/me")),
+              QStringLiteral("/data/me/tarvon"));
+    EXPECT_EQ(userFolder(QString(), QStringLiteral("/home/me")),
+              QStringLiteral("/home/me/.local/share/tarvon"));
     EXPECT_EQ(userFolder(QStringLiteral("rel"), QStringLiteral("/home/me")),
               QStringLiteral("/home/me/.local/share/tarvon"));
-    EXPECT_EQ(installedSample(QStringLiteral("/opt/x/usr/bin")), QStringLiteral("/opt/x/usr/share/tarvon/KTABLE.DAT"));
+    EXPECT_EQ(installedSample(QStringLiteral("/opt/x/usr/bin")),
+              QStringLiteral("/opt/x/usr/share/tarvon/KTABLE.DAT"));
 }
 
 TEST(UserFolder, CreatedAndSeededOnceThenNeverTouched) {

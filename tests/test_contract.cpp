@@ -15,7 +15,8 @@
 namespace {
 
 const char* const kHeader =
-    "formula,bid_day,bid_month,bid_year,day,month,year,installment,amount,item1,price1,item2,price2\n";
+    "formula,bid_day,bid_month,bid_year,day,month,year,installment,amount,item1,price1,item2,"
+    "price2\n";
 
 class ContractTest : public ::testing::Test {
   protected:
@@ -26,7 +27,9 @@ class ContractTest : public ::testing::Test {
         ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr, false));
         records = recordCount(TableFile::length(QStringLiteral("KTABLE.DAT")));
     }
-    Contract run(const QString& rows) { return runContract(QString::fromUtf8(kHeader) + rows, table, records); }
+    Contract run(const QString& rows) {
+        return runContract(QString::fromUtf8(kHeader) + rows, table, records);
+    }
 
     // The same row through the window: formula, bid-opening and installment
     // commands answered with the row's cells, then the print command.
@@ -53,7 +56,8 @@ class ContractTest : public ::testing::Test {
         ui.messages.clear();
         app.cmdPrint_Click();
         Window w;
-        if (!ui.printerDevice.jobs.empty()) w.sheet = FakePrinter::texts(ui.printerDevice.jobs.back());
+        if (!ui.printerDevice.jobs.empty())
+            w.sheet = FakePrinter::texts(ui.printerDevice.jobs.back());
         w.messages = ui.messages;
         return w;
     }
@@ -71,8 +75,9 @@ QStringList cellsOf(const QString& row) { return parseCsv(row).front().cells; }
 class EveryFormulaInAContract : public ContractTest, public ::testing::WithParamInterface<int> {};
 INSTANTIATE_TEST_SUITE_P(Formulas, EveryFormulaInAContract, ::testing::Range(1, 14));
 TEST_P(EveryFormulaInAContract, GivesTheWindowsSheetLineForLine) {
-    const QString row = QStringLiteral("%1,15,1,2548,31,8,2548,งวดที่ %1 ส่งมอบงาน,\"1,234,567.89\","
-                                       "ปั๊มน้ำ,\"50,000\",เครื่องปั่นไฟ,0\n")
+    const QString row = QStringLiteral(
+                            "%1,15,1,2548,31,8,2548,งวดที่ %1 ส่งมอบงาน,\"1,234,567.89\","
+                            "ปั๊มน้ำ,\"50,000\",เครื่องปั่นไฟ,0\n")
                             .arg(GetParam());
     const Contract c = run(row);
     ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
@@ -95,15 +100,15 @@ void PrintTo(const Refusal& r, std::ostream* os) { *os << r.name; }
 class RefusedRow : public ContractTest, public ::testing::WithParamInterface<Refusal> {};
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedRow,
-    ::testing::Values(
-        Refusal{"delivery month not in the table", "1,15,1,2548,20,3,2549,x,1000,,,,\n",
-                "ไม่พบข้อมูลดัชนีราคาของวันส่งงวดงาน (เดือนมีนาคม พ.ศ. 2549)"},
-        Refusal{"bid month not in the table", "1,15,13,2548,20,3,2548,x,1000,,,,\n",
-                "ไม่พบข้อมูลดัชนีราคาของวันเปิดซอง (เดือนที่ 13 พ.ศ. 2548)"},
-        Refusal{"zero index of the bid month", "10,1,9,2548,20,9,2561,x,1000,,,,\n",
-                "คำนวณค่า K ไม่ได้: ค่าดัชนี PVCo"},
-        Refusal{"formula outside 1 to 13", "14,15,1,2548,20,3,2548,x,1000,,,,\n",
-                "ไม่มีสูตรหมายเลข 14"}),
+    ::testing::Values(Refusal{"delivery month not in the table",
+                              "1,15,1,2548,20,3,2549,x,1000,,,,\n",
+                              "ไม่พบข้อมูลดัชนีราคาของวันส่งงวดงาน (เดือนมีนาคม พ.ศ. 2549)"},
+                      Refusal{"bid month not in the table", "1,15,13,2548,20,3,2548,x,1000,,,,\n",
+                              "ไม่พบข้อมูลดัชนีราคาของวันเปิดซอง (เดือนที่ 13 พ.ศ. 2548)"},
+                      Refusal{"zero index of the bid month", "10,1,9,2548,20,9,2561,x,1000,,,,\n",
+                              "คำนวณค่า K ไม่ได้: ค่าดัชนี PVCo"},
+                      Refusal{"formula outside 1 to 13", "14,15,1,2548,20,3,2548,x,1000,,,,\n",
+                              "ไม่มีสูตรหมายเลข 14"}),
     [](const auto& info) { return std::to_string(info.index); });
 TEST_P(RefusedRow, WithTheWindowsReason) {
     const QString row = QString::fromUtf8(GetParam().row);
@@ -122,18 +127,21 @@ TEST_P(RefusedRow, WithTheWindowsReason) {
 }
 
 TEST_F(ContractTest, ValuesThatAreNotNumbersNameRowAndColumnAndTheOthersGoOn) {
-    const Contract c = run(QStringLiteral(
-        "3,15,1,2548,20,10,2548,a,abc,,,,\n"
-        "3,15,1,2548,20,10,2548,b,1000,pump,x,,\n"
-        "3,15,1,2548,20,10,2548,c,\"1,000\",,,,\n"
-        ",15,1,2548,20,10,2548,d,1000,,,,\n"));
+    const Contract c =
+        run(QStringLiteral("3,15,1,2548,20,10,2548,a,abc,,,,\n"
+                           "3,15,1,2548,20,10,2548,b,1000,pump,x,,\n"
+                           "3,15,1,2548,20,10,2548,c,\"1,000\",,,,\n"
+                           ",15,1,2548,20,10,2548,d,1000,,,,\n"));
     ASSERT_EQ(c.rows.size(), 4u);
     EXPECT_EQ(c.rows[0].line, 2);
-    EXPECT_TRUE(c.rows[0].error.startsWith(QStringLiteral("ช่อง amount: \"abc\""))) << c.rows[0].error.toStdString();
-    EXPECT_TRUE(c.rows[1].error.startsWith(QStringLiteral("ช่อง price1: \"x\""))) << c.rows[1].error.toStdString();
+    EXPECT_TRUE(c.rows[0].error.startsWith(QStringLiteral("ช่อง amount: \"abc\"")))
+        << c.rows[0].error.toStdString();
+    EXPECT_TRUE(c.rows[1].error.startsWith(QStringLiteral("ช่อง price1: \"x\"")))
+        << c.rows[1].error.toStdString();
     EXPECT_TRUE(c.rows[2].computed());
     EXPECT_EQ(c.rows[2].netAmount, 1000.0);
-    EXPECT_TRUE(c.rows[3].error.startsWith(QStringLiteral("ช่อง formula:"))) << c.rows[3].error.toStdString();
+    EXPECT_TRUE(c.rows[3].error.startsWith(QStringLiteral("ช่อง formula:")))
+        << c.rows[3].error.toStdString();
 }
 
 TEST_F(ContractTest, OneFixedNumberFormatWhateverTheDesktop) {
@@ -143,14 +151,16 @@ TEST_F(ContractTest, OneFixedNumberFormatWhateverTheDesktop) {
     ASSERT_EQ(c.rows.size(), 1u);
     ASSERT_TRUE(c.rows[0].computed()) << c.rows[0].error.toStdString();
     EXPECT_EQ(c.rows[0].netAmount, 1500000.5);
-    EXPECT_TRUE(texts(c.rows[0]).join("\n").contains(QStringLiteral("วันที่  2  เดือนมกราคม")));  // halves to even
+    EXPECT_TRUE(texts(c.rows[0]).join("\n").contains(
+        QStringLiteral("วันที่  2  เดือนมกราคม")));  // halves to even
     EXPECT_TRUE(texts(c.rows[0]).join("\n").contains(QStringLiteral("วันที่  4  เดือนตุลาคม")));
     EXPECT_EQ(QLocale().language(), QLocale::Thai);  // the desktop's format is back
 }
 
 TEST_F(ContractTest, ThaiDigitsReadAsTheSameNumbers) {
-    const Contract c = run(QStringLiteral("๓,๑๕,๑,๒๕๔๘,๒๐,๑๐,๒๕๔๘,x,\"๑,๐๐๐,๐๐๐\",ปั๊ม,\"๕๐,๐๐๐\",,\n"
-                                          "3,15,1,2548,20,10,2548,x,\"1,000,000\",ปั๊ม,\"50,000\",,\n"));
+    const Contract c =
+        run(QStringLiteral("๓,๑๕,๑,๒๕๔๘,๒๐,๑๐,๒๕๔๘,x,\"๑,๐๐๐,๐๐๐\",ปั๊ม,\"๕๐,๐๐๐\",,\n"
+                           "3,15,1,2548,20,10,2548,x,\"1,000,000\",ปั๊ม,\"50,000\",,\n"));
     ASSERT_EQ(c.rows.size(), 2u);
     ASSERT_TRUE(c.rows[0].computed()) << c.rows[0].error.toStdString();
     EXPECT_EQ(texts(c.rows[0]), texts(c.rows[1]));
@@ -159,21 +169,25 @@ TEST_F(ContractTest, ThaiDigitsReadAsTheSameNumbers) {
 
 TEST_F(ContractTest, AFileWithoutItsColumnsIsRefusedWhole) {
     EXPECT_FALSE(runContract(QString(), table, records).error.isEmpty());
-    const Contract c = runContract(QStringLiteral("formula,bid_day,bid_month,bid_year,day,month,year,amount\n"),
-                                   table, records);
+    const Contract c =
+        runContract(QStringLiteral("formula,bid_day,bid_month,bid_year,day,month,year,amount\n"),
+                    table, records);
     EXPECT_TRUE(c.error.contains(QStringLiteral("installment"))) << c.error.toStdString();
 }
 
 TEST_F(ContractTest, SummaryCsvHasTheFixedColumnsAndTheRowsAsTheSheetPrints) {
-    const Contract c = run(QStringLiteral(
-        "3,15,1,2548,20,10,2548,งวดที่ 4,\"1,000,000\",ปั๊มน้ำ P-1,\"50,000\",,\n"
-        "3,15,1,2548,20,3,2549,\"งวดที่ 5, งวดสุดท้าย\",1000,,,,\n"
-        "3,15,1,2548,28,2,2548,งวดที่ 1,500000,,,,\n"));
+    const Contract c =
+        run(QStringLiteral("3,15,1,2548,20,10,2548,งวดที่ 4,\"1,000,000\",ปั๊มน้ำ P-1,\"50,000\",,\n"
+                           "3,15,1,2548,20,3,2549,\"งวดที่ 5, งวดสุดท้าย\",1000,,,,\n"
+                           "3,15,1,2548,28,2,2548,งวดที่ 1,500000,,,,\n"));
     const QStringList lines = contractSummaryCsv(c.rows).split(QLatin1Char('\n'));
-    EXPECT_EQ(lines[0], QStringLiteral("row,installment,formula,bid_year,bid_month,year,month,k,band,excess,"
-                                       "net_amount,compensation,refund,error"));
-    EXPECT_EQ(lines[1], QStringLiteral("2,งวดที่ 4,3,2548,1,2548,10,1.159,above,0.119,950000,113050,,"));
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("3,\"งวดที่ 5, งวดสุดท้าย\",3,,,,,,,,,,,ไม่พบข้อมูลดัชนีราคา")))
+    EXPECT_EQ(lines[0],
+              QStringLiteral("row,installment,formula,bid_year,bid_month,year,month,k,band,excess,"
+                             "net_amount,compensation,refund,error"));
+    EXPECT_EQ(lines[1],
+              QStringLiteral("2,งวดที่ 4,3,2548,1,2548,10,1.159,above,0.119,950000,113050,,"));
+    EXPECT_TRUE(
+        lines[2].startsWith(QStringLiteral("3,\"งวดที่ 5, งวดสุดท้าย\",3,,,,,,,,,,,ไม่พบข้อมูลดัชนีราคา")))
         << lines[2].toStdString();
     EXPECT_EQ(lines[3], QStringLiteral("4,งวดที่ 1,3,2548,1,2548,2,1.002,inside,,500000,,,"));
     const QString table = contractSummary(c.rows);
@@ -188,10 +202,14 @@ TEST(CsvText, Utf8WithOrWithoutMarkAndWindows874AllReadTheSame) {
     const QByteArray utf8 = text.toUtf8();
     QByteArray cp874;
     for (QChar c : text) {
-        if (c.unicode() >= 0x0E01 && c.unicode() <= 0x0E5B) cp874 += char(0xA1 + c.unicode() - 0x0E01);
-        else if (c.unicode() == 0x201C) cp874 += char(0x93);
-        else if (c.unicode() == 0x201D) cp874 += char(0x94);
-        else cp874 += char(c.unicode());
+        if (c.unicode() >= 0x0E01 && c.unicode() <= 0x0E5B)
+            cp874 += char(0xA1 + c.unicode() - 0x0E01);
+        else if (c.unicode() == 0x201C)
+            cp874 += char(0x93);
+        else if (c.unicode() == 0x201D)
+            cp874 += char(0x94);
+        else
+            cp874 += char(c.unicode());
     }
     EXPECT_EQ(decodeCsvBytes(utf8), text);
     EXPECT_EQ(decodeCsvBytes("\xEF\xBB\xBF" + utf8), text);

@@ -251,8 +251,8 @@ TEST_P(CancelledInstallment, LeavesTheFirstEntryWhole) {
     ui.reply({"pump", "50000", "b", "0"});
     app.cmdT_Click();
     const CalcState before = st();
-    const std::vector<Reply> second = {"21", "6",     "2541",  "second", "2000000",
-                                       "crane", "70000", "hoist", "5",     "c", "0"};
+    const std::vector<Reply> second = {"21",    "6",     "2541", "second", "2000000", "crane",
+                                       "70000", "hoist", "5",    "c",      "0"};
     ui.replies.assign(second.begin(), second.begin() + GetParam());
     ui.replies.push_back(std::nullopt);
     app.cmdT_Click();

@@ -291,7 +291,8 @@ TEST(Formula2, ConstantIsAddedRightAfterTheFirstTerm) {
     r.values({{I, {1000, -500}}, {E, {1000, -2000}}, {F, {1000, 2750}}}).net(1000).run(2);
     ASSERT_FALSE(r.failed) << r.error.toStdString();
     EXPECT_EQ(print::formatNumber(r.st.sngK), QStringLiteral("-7.45058E-10 "));
-    EXPECT_TRUE(r.lines().contains(dots("K·=·-7.45058E-10·"))) << r.lines().join("\n").toStdString();
+    EXPECT_TRUE(r.lines().contains(dots("K·=·-7.45058E-10·")))
+        << r.lines().join("\n").toStdString();
 }
 
 TEST(Formula1, IndexBeyondTheSingleRangeStopsTheSheet) {

@@ -1,9 +1,10 @@
 // The real window and the Qt side of the seam, on the offscreen platform.
+#include <cups/ipp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QAction>
-#include <functional>
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -14,17 +15,15 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <functional>
 
 #include "SheetRun.h"
 #include "TableFiles.h"
 #include "app/frmTarvon.h"
+#include "escalation/Formulas.h"
 #include "platform/CupsJob.h"
 #include "platform/Fonts.h"
 #include "platform/PdfText.h"
-#include "escalation/Formulas.h"
-
-#include <cups/ipp.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -112,7 +111,8 @@ TEST_F(WindowTest, ThaiButtonsOnBothBoxesAndThaiDigitsInReplies) {
         QStringList texts;
         for (QAbstractButton* b : modal->findChildren<QAbstractButton*>()) texts << b->text();
         texts.sort();
-        buttons << modal->metaObject()->className() + QStringLiteral(": ") + texts.join(QLatin1Char(' '));
+        buttons << modal->metaObject()->className() + QStringLiteral(": ") +
+                       texts.join(QLatin1Char(' '));
         if (auto* dlg = qobject_cast<QInputDialog*>(modal)) {
             dlg->setTextValue(step++ == 0 ? QStringLiteral("abc") : QStringLiteral("๑๒"));
             dlg->accept();
@@ -276,7 +276,8 @@ TEST_P(PdfTextIsTheSheet, ForEveryLiteralAndTypedName) {
     ASSERT_TRUE(printer.endDoc(&error)) << error.toStdString();
     const QString text =
         run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
-    for (QChar c : text) EXPECT_FALSE(c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF) << int(c.unicode());
+    for (QChar c : text)
+        EXPECT_FALSE(c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF) << int(c.unicode());
     const auto squeeze = [](QString t) {
         t.remove(QRegularExpression(QStringLiteral("\\s")));
         return t;
@@ -292,10 +293,10 @@ TEST(PdfText, PrivateUseShapedFormsStandForTheirThaiCharacters) {
     struct Case {
         char16_t pua, thai;
     };
-    for (const Case& c : {Case{0xF700, 0x0E10}, Case{0xF70A, 0x0E48}, Case{0xF70E, 0x0E4C},
-                          Case{0xF70F, 0x0E0D}, Case{0xF710, 0x0E31}, Case{0xF713, 0x0E48},
-                          Case{0xF718, 0x0E38}, Case{0xF71A, 0x0E3A}, Case{0xF71B, 0},
-                          Case{0xF6FF, 0}, Case{0x0E48, 0}}) {
+    for (const Case& c :
+         {Case{0xF700, 0x0E10}, Case{0xF70A, 0x0E48}, Case{0xF70E, 0x0E4C}, Case{0xF70F, 0x0E0D},
+          Case{0xF710, 0x0E31}, Case{0xF713, 0x0E48}, Case{0xF718, 0x0E38}, Case{0xF71A, 0x0E3A},
+          Case{0xF71B, 0}, Case{0xF6FF, 0}, Case{0x0E48, 0}}) {
         EXPECT_EQ(pdftext::standardThai(c.pua), c.thai) << std::hex << int(c.pua);
     }
 }
@@ -321,7 +322,8 @@ TEST(CupsReason, NamesTheCauseAndThePrinter) {
              Case{IPP_STATUS_ERROR_FORBIDDEN, "Office", "ไม่อนุญาต"},
              Case{IPP_STATUS_ERROR_INTERNAL, "Office", "(detail)"},
          }) {
-        const QString r = cups::reason(c.status, QString::fromUtf8(c.printer), QStringLiteral("detail"));
+        const QString r =
+            cups::reason(c.status, QString::fromUtf8(c.printer), QStringLiteral("detail"));
         EXPECT_TRUE(r.contains(QString::fromUtf8(c.says))) << r.toStdString();
     }
 }

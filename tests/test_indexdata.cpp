@@ -8,11 +8,11 @@
 
 #include "FakePlatform.h"
 #include "TableFiles.h"
+#include "indexdata/CsvImport.h"
 #include "indexdata/IndexRecord.h"
 #include "indexdata/MonthSearch.h"
 #include "indexdata/ReplaceFile.h"
 #include "indexdata/TableTools.h"
-#include "indexdata/CsvImport.h"
 
 // ---- record count ---------------------------------------------------------
 
@@ -131,7 +131,8 @@ TEST(DecodeRecord, Tis620BytesBecomeThaiLettersAndCodeZeroStays) {
 
 // The search compares keys read straight from the bytes: they must be the
 // year and month that converting the whole record gives, for any field.
-class RecordKeyMatchesConversion : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+class RecordKeyMatchesConversion
+    : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 TEST_P(RecordKeyMatchesConversion, ForEveryKindOfField) {
     QByteArray bytes = record({GetParam().first, GetParam().second, "100"});
     RecordBytes raw{};
@@ -141,12 +142,12 @@ TEST_P(RecordKeyMatchesConversion, ForEveryKindOfField) {
     EXPECT_EQ(key.year, whole.year);
     EXPECT_EQ(key.month, whole.month);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Fields, RecordKeyMatchesConversion,
-    ::testing::Values(std::pair{"2541", "6"}, std::pair{"2541  ", "12.5"}, std::pair{"", ""},
-                      std::pair{"  25 4", "11.5"}, std::pair{"1e12", "-3"},
-                      std::pair{"\xa1\xa2", "\t7"}, std::pair{"+2541", "1E1"},
-                      std::pair{"2541\xff", ".5"}, std::pair{"0.5", "2.5"}));
+INSTANTIATE_TEST_SUITE_P(Fields, RecordKeyMatchesConversion,
+                         ::testing::Values(std::pair{"2541", "6"}, std::pair{"2541  ", "12.5"},
+                                           std::pair{"", ""}, std::pair{"  25 4", "11.5"},
+                                           std::pair{"1e12", "-3"}, std::pair{"\xa1\xa2", "\t7"},
+                                           std::pair{"+2541", "1E1"}, std::pair{"2541\xff", ".5"},
+                                           std::pair{"0.5", "2.5"}));
 
 // ---- month search -----------------------------------------------------------
 
@@ -331,8 +332,9 @@ TEST(ReplaceFile, RefusesWhatIsNotARegularFileAndLeavesItAlone) {
     EXPECT_FALSE(replaceFile(folder.path(QString()), "x", &error));  // a folder
     EXPECT_FALSE(replaceFile(folder.path(QStringLiteral("none/out.dat")), "x", &error));
     EXPECT_TRUE(error.contains(QStringLiteral("ไม่มีโฟลเดอร์นั้น"))) << error.toStdString();
-    EXPECT_EQ(QDir(folder.path(QString())).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot),
-              QStringList{"fifo"});
+    EXPECT_EQ(
+        QDir(folder.path(QString())).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot),
+        QStringList{"fifo"});
 }
 
 TEST(ReplaceFile, ALinkKeepsPointingAtItsReplacedTarget) {
@@ -363,8 +365,8 @@ TEST(TableTools, ExportThenImportGivesTheSameBytesForAnImportedTable) {
 TEST(TableTools, AHandKeptTableIsListedAndExportedAsItStands) {
     // Out of order, a blank field, blanks around a value, an odd field, and
     // a trailing part of 50 bytes (counted: 46 to 89 bytes are).
-    const QByteArray table = record({"2549", "2", "", "  12.5", "1 0"}) + record({"2548", "12", "100"}) +
-                             record({"2550", "1", "7"}).left(50);
+    const QByteArray table = record({"2549", "2", "", "  12.5", "1 0"}) +
+                             record({"2548", "12", "100"}) + record({"2550", "1", "7"}).left(50);
     const std::vector<TableRecord> records = tableRecords(table);
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[2].bytes, 50);
@@ -377,7 +379,8 @@ TEST(TableTools, AHandKeptTableIsListedAndExportedAsItStands) {
     const QStringList list = listTable(records).split(QLatin1Char('\n'));
     EXPECT_TRUE(list[1].contains(QStringLiteral(" 12.5 ")));
     EXPECT_TRUE(list[1].contains(QStringLiteral(" 10 ")));  // "1 0" reads as 10
-    EXPECT_TRUE(list[3].contains(QStringLiteral("ส่วนท้าย 50 ไบต์ นับเป็นระเบียน"))) << list[3].toStdString();
+    EXPECT_TRUE(list[3].contains(QStringLiteral("ส่วนท้าย 50 ไบต์ นับเป็นระเบียน")))
+        << list[3].toStdString();
     EXPECT_TRUE(tableRecords(QByteArray()).empty());
     EXPECT_TRUE(tableRecords(QByteArray(30, ' ')).front().counted);  // the count is never below 1
     EXPECT_FALSE(tableRecords(record({"2548"}) + QByteArray(30, ' ')).back().counted);
@@ -397,11 +400,13 @@ TEST_P(TableCheck, ReportsByRecordNumber) {
     bool hit = false;
     for (const TableFinding& f : found) {
         all << QStringLiteral("%1: %2").arg(f.record).arg(f.text);
-        hit = hit || (f.record == GetParam().record && f.text.contains(QString::fromUtf8(GetParam().says)));
+        hit = hit || (f.record == GetParam().record &&
+                      f.text.contains(QString::fromUtf8(GetParam().says)));
     }
     EXPECT_TRUE(hit) << all.join("\n").toStdString();
 }
-const QByteArray kGood = record({"2548", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1"});
+const QByteArray kGood =
+    record({"2548", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1"});
 INSTANTIATE_TEST_SUITE_P(
     Findings, TableCheck,
     ::testing::Values(
@@ -412,7 +417,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "ช่อง M \"12abc\" ไม่ใช่ตัวเลขล้วน โปรแกรมอ่านได้เป็น 12"},
         CheckCase{"zero divisor", record({"2548", "1", "1", "1", "1", "1", "0"}), 1,
                   "ค่า I เป็น 0: สูตร 1, 2, 6, 7, 8, 9, 10, 11, 12, 13"},
-        CheckCase{"blank divisor", record({"2548", "1"}), 1, "ค่า PVC เป็น 0 (ช่องว่าง): สูตร 10, 11, 12"},
+        CheckCase{"blank divisor", record({"2548", "1"}), 1,
+                  "ค่า PVC เป็น 0 (ช่องว่าง): สูตร 10, 11, 12"},
         CheckCase{"negative divisor", record({"2548", "1", "-5"}), 1, "ค่า M ติดลบ (-5)"},
         CheckCase{"beyond the Single range", record({"2548", "1", "1e39"}), 1, "ค่า M ใหญ่เกิน"},
         CheckCase{"trailing part not counted", kGood + QByteArray(10, ' '), 2, "ไม่นับเป็นระเบียน"},
@@ -424,8 +430,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TableCheck, AFullTableOfGoodRecordsIsClean) {
     QByteArray table;
     for (int m = 1; m <= 12; ++m) {
-        table += record({"2548", QByteArray::number(m).constData(), "1", "1", "1", "1", "1", "1", "1", "1",
-                         "1", "1", "1"});
+        table += record({"2548", QByteArray::number(m).constData(), "1", "1", "1", "1", "1", "1",
+                         "1", "1", "1", "1", "1"});
     }
     EXPECT_TRUE(checkTable(table).empty());
 }

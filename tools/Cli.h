@@ -21,7 +21,22 @@ inline int fail(const char* command, const QString& message, int status) {
     return status;
 }
 
-inline void version(const char* command) { std::printf("%s %s\n", command, TARVON_VERSION); }
+// Answers --help (the usage on standard output) or --version anywhere on
+// the command line, before anything else is set up; the exit status, or -1
+// when neither was asked.
+inline int helpOrVersion(int argc, char** argv, const char* command, const char* usage) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s %s\n", command, TARVON_VERSION);
+            return 0;
+        }
+    }
+    return -1;
+}
 
 // The file's bytes, or nullopt with the Thai reason in `error`. A FIFO or a
 // device is refused rather than read (it could block for ever).

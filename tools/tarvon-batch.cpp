@@ -52,16 +52,7 @@ std::optional<Options> parse(const QStringList& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            cli::version(kName);
-            return 0;
-        }
-    }
+    if (const int status = cli::helpOrVersion(argc, argv, kName, kUsage); status >= 0) return status;
     // Sheets are laid out with the same fonts as on paper, but no window is
     // ever shown: no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -77,16 +68,19 @@ int main(int argc, char** argv) {
     if (!bytes) return cli::fail(kName, error, 2);
     TableFile table;
     if (!table.open(o->table, &error, /*create=*/false))
-        return cli::fail(kName, QStringLiteral("%1: เปิดแฟ้มดัชนีราคาไม่ได้ (%2)").arg(o->table, error), 2);
+        return cli::fail(kName, QStringLiteral("%1: เปิดแฟ้มดัชนีราคาไม่ได้ (%2)").arg(o->table, error),
+                         2);
     const Contract contract =
         runContract(decodeCsvBytes(*bytes), table, recordCount(TableFile::length(o->table)));
-    if (!contract.error.isEmpty()) return cli::fail(kName, o->contract + QStringLiteral(": ") + contract.error, 2);
+    if (!contract.error.isEmpty())
+        return cli::fail(kName, o->contract + QStringLiteral(": ") + contract.error, 2);
 
     int refused = 0;
     for (const ContractRow& r : contract.rows) {
         if (r.computed()) continue;
         ++refused;
-        cli::fail(kName, QStringLiteral("%1 แถวที่ %2: %3").arg(o->contract).arg(r.line).arg(r.error), 1);
+        cli::fail(kName, QStringLiteral("%1 แถวที่ %2: %3").arg(o->contract).arg(r.line).arg(r.error),
+                  1);
     }
     cli::out(o->csv ? contractSummaryCsv(contract.rows) : contractSummary(contract.rows));
 

@@ -38,20 +38,14 @@ int import(const QString& csvPath, const QString& outPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const int status = cli::helpOrVersion(argc, argv, kName, kUsage); status >= 0) return status;
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.value(0) == QLatin1String("--help")) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (args.value(0) == QLatin1String("--version")) {
-        cli::version(kName);
-        return 0;
-    }
     const QString command = args.value(0);
-    const qsizetype wanted = command == QLatin1String("import") || command == QLatin1String("export") ? 3
-                             : command == QLatin1String("list") || command == QLatin1String("check") ? 2
-                                                                                                      : -1;
+    const qsizetype wanted =
+        command == QLatin1String("import") || command == QLatin1String("export") ? 3
+        : command == QLatin1String("list") || command == QLatin1String("check")  ? 2
+                                                                                 : -1;
     if (wanted < 0 || args.size() != wanted) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -75,6 +69,7 @@ int main(int argc, char** argv) {
         cli::out(f.record ? QStringLiteral("ระเบียนที่ %1: %2\n").arg(f.record).arg(f.text)
                           : QStringLiteral("ทั้งแฟ้ม: %1\n").arg(f.text));
     }
-    if (found.empty()) cli::out(QStringLiteral("%1: ไม่พบสิ่งที่จะทำให้รายการคำนวณผิดหรือคำนวณไม่ได้\n").arg(args[1]));
+    if (found.empty())
+        cli::out(QStringLiteral("%1: ไม่พบสิ่งที่จะทำให้รายการคำนวณผิดหรือคำนวณไม่ได้\n").arg(args[1]));
     return found.empty() ? 0 : 1;
 }
