@@ -28,7 +28,7 @@ bool prepareUserFolder(const QString& folder, const QString& sample, QString* er
     if (QFileInfo(table).exists() || QFileInfo(table).isSymLink() || !QFileInfo(sample).isFile())
         return true;
     QFile from(sample), to(table);
-    if (!from.open(QIODevice::ReadOnly)) return true;  // no seed: start-up creates an empty table
+    if (!from.open(QIODevice::ReadOnly)) return true;  // nothing to copy: start-up creates an empty table
     const QByteArray bytes = from.readAll();
     if (!to.open(QIODevice::WriteOnly | QIODevice::NewOnly) || to.write(bytes) != bytes.size() ||
         !to.flush()) {

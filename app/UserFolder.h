@@ -18,5 +18,5 @@ QString installedSample(const QString& programFolder);
 
 // Creates `folder` if need be and seeds its KTABLE.DAT from `sample` when
 // there is none (and the sample exists). False with a Thai reason when the
-// folder cannot be made or the seed cannot be written.
+// folder cannot be made or the copy cannot be written.
 bool prepareUserFolder(const QString& folder, const QString& sample, QString* error);
