@@ -273,6 +273,25 @@ TEST_P(CancelledInstallment, LeavesTheFirstEntryWhole) {
 }
 INSTANTIATE_TEST_SUITE_P(AtEveryPrompt, CancelledInstallment, ::testing::Range(0, 11));
 
+class CancelledBidOpening : public EntryTest, public ::testing::WithParamInterface<int> {};
+TEST_P(CancelledBidOpening, LeavesTheFirstEntryWhole) {
+    ui.reply({"15", "6", "2541"});
+    app.cmdO_Click();
+    const CalcState before = st();
+    const std::vector<Reply> second = {"1", "7", "2541"};
+    ui.replies.assign(second.begin(), second.begin() + GetParam());
+    ui.replies.push_back(std::nullopt);
+    app.cmdO_Click();
+    EXPECT_TRUE(ui.replies.empty());
+    EXPECT_EQ(st().lngODay, before.lngODay);
+    EXPECT_EQ(st().lngOMonth, before.lngOMonth);
+    EXPECT_EQ(st().strOMonth, before.strOMonth);
+    EXPECT_EQ(st().lngOYear, before.lngOYear);
+    EXPECT_EQ(st().OData.col, before.OData.col);
+    EXPECT_EQ(st().lngRecNo, before.lngRecNo);
+}
+INSTANTIATE_TEST_SUITE_P(AtEveryPrompt, CancelledBidOpening, ::testing::Range(0, 3));
+
 TEST_F(EntryTest, NetAmountSubtractsThePricesOneByOne) {
     // 10 - 0.1 - 0.2 and 10 - (0.1 + 0.2) differ in the last bit.
     installmentHead("10");

@@ -81,6 +81,22 @@ wait_for 60 bash -c "[ \$(lpstat -W completed -o TarvonPDF | wc -l) -ge 1 ]" || 
     fail "no completed print job"
 }
 sleep 1
+pdf=$(find /root /var/spool/cups-pdf /home "$CUPS" -name '*.pdf' -newer "$STAMP" -size +1k 2>/dev/null | sort | head -1)
+[ -n "$pdf" ] || { tail -20 "$CUPS/log/error_log" >&2; fail "cups-pdf wrote no PDF"; }
+pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
+[ "$pages" = 1 ] || fail "the printed PDF has $pages pages"
+rm -f "$pdf"
+# cups-pdf redraws the text as Type 3 glyphs that have no text to extract,
+# so the sheet's text is read from the document as the program sent it.
+spooled=$(ls "$CUPS"/spool/d*-001 2>/dev/null | head -1)
+[ -n "$spooled" ] || fail "the job's document was not kept"
+check_sheet_text "$spooled"
+# A whole contract with tarvon-batch --print: one job, one page a sheet.
+"$(dirname "$TARVON")/tarvon-batch" "$(dirname "$SAMPLE_CSV")/contract-sample.csv" --table KTABLE.DAT --print \
+    >/dev/null || fail "tarvon-batch --print failed"
+wait_for 60 bash -c "[ \$(lpstat -W completed -o TarvonPDF | wc -l) -ge 2 ]" || fail "the contract's job did not complete"
+spooled=$(ls -t "$CUPS"/spool/d*-001 | head -1)
+[ "$(pdfinfo "$spooled" | awk '/^Pages:/ {print $2}')" = 6 ] || fail "the contract's job is not one page a sheet"
 # A queue that rejects jobs: the program says so, and no job is made.
 cupsreject TarvonPDF
 click 3
@@ -96,17 +112,7 @@ CUPSD=$!
 wait_for 20 bash -c "lpstat -r | grep -q \"scheduler is running\"" || fail "the private CUPS server did not start again"
 sleep 1
 jobs_done=$(lpstat -W completed -o TarvonPDF | wc -l)
-[ "$jobs_done" = 1 ] || fail "expected exactly one completed job, found $jobs_done"
+[ "$jobs_done" = 2 ] || fail "expected exactly two completed jobs (a sheet, a contract), found $jobs_done"
 [ -z "$(lpstat -W not-completed -o TarvonPDF)" ] || fail "a job is still pending"
 
-pdf=$(find /root /var/spool/cups-pdf /home "$CUPS" -name '*.pdf' -newer "$STAMP" -size +1k 2>/dev/null | head -1)
-[ -n "$pdf" ] || { tail -20 "$CUPS/log/error_log" >&2; fail "cups-pdf wrote no PDF"; }
-pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ {print $2}')
-[ "$pages" = 1 ] || fail "the printed PDF has $pages pages"
-rm -f "$pdf"
-# cups-pdf redraws the text as Type 3 glyphs that have no text to extract,
-# so the sheet's text is read from the document as the program sent it.
-spooled=$(ls "$CUPS"/spool/d*-001 2>/dev/null | head -1)
-[ -n "$spooled" ] || fail "the job's document was not kept"
-check_sheet_text "$spooled"
 echo "1 passed, 0 failed"
