@@ -6,7 +6,7 @@
 # gone must each bring a message that says so. Needs root for cupsd (CI runs as root).
 # Usage: cups.sh TARVON TARVON_TABLE SAMPLE_CSV
 set -euo pipefail
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"; fi
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"; fi
 TARVON=$(realpath "$1") TARVON_TABLE=$(realpath "$2") SAMPLE_CSV=$(realpath "$3")
 . "$(dirname "$0")/drive.sh"
 

@@ -1,6 +1,9 @@
 # Drives the real tarvon window on an X display the way a person does:
 # clicks on the buttons, Alt+K and the arrow keys for the menu, typing into
 # the prompt boxes. Source it; needs DISPLAY, xdotool and xwininfo.
+# The scripts start Xvfb with -noreset: without it the server resets each
+# time its last client (an xdotool call, say) disconnects, and a program
+# that connects just then fails to start.
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -19,7 +22,8 @@ gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
 start_app() {
     "$TARVON" "$@" 2>>"${APP_LOG:-/dev/null}" &
     APP_PID=$!
-    wait_for 20 xdotool search --onlyvisible --name 'สูตรหมายเลข' || fail "the window did not open"
+    wait_for 20 xdotool search --onlyvisible --name 'สูตรหมายเลข' ||
+        fail "the window did not open: $(tail -5 "${APP_LOG:-/dev/null}")"
     WIN=$(xdotool search --onlyvisible --name 'สูตรหมายเลข' | head -1)
     # The client area is 225 pixels high; the menu bar takes the rest.
     local h; h=$(xwininfo -id "$WIN" | awk '/Height:/ {print $2}')

@@ -5,7 +5,7 @@
 # KTABLE.DAT that is a FIFO. Needs root for the small full filesystem.
 # Usage: failures.sh TARVON TARVON_TABLE SAMPLE_CSV
 set -euo pipefail
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"; fi
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"; fi
 TARVON=$(realpath "$1") TARVON_TABLE=$(realpath "$2") SAMPLE_CSV=$(realpath "$3")
 . "$(dirname "$0")/drive.sh"
 [ "$(id -u)" = 0 ] || fail "mounting a small full filesystem needs root; run the tests as root (as CI does)"

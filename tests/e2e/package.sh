@@ -6,7 +6,7 @@
 # months are found; a table changed in between is kept at the next start.
 # Usage: package.sh BUILD_DIR VERSION
 set -euo pipefail
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"; fi
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"; fi
 BUILD=$(realpath "$1") VERSION=$2
 . "$(dirname "$0")/drive.sh"
 WORK=$(mktemp -d)

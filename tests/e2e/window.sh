@@ -4,7 +4,7 @@
 # --pdf, quit. Checks the caption and the printed sheet's text.
 # Usage: window.sh TARVON TARVON_TABLE SAMPLE_CSV [SHOTS_DIR]
 set -euo pipefail
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"; fi
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"; fi
 TARVON=$(realpath "$1") TARVON_TABLE=$(realpath "$2") SAMPLE_CSV=$(realpath "$3")
 SHOTS=${4:+$(realpath -m "$4")}
 . "$(dirname "$0")/drive.sh"
