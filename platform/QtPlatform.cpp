@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QHash>
 #include <QFontMetricsF>
 #include <QInputDialog>
 #include <QLabel>
@@ -92,6 +93,14 @@ std::optional<QByteArray> QtPrinter::render() const {
         const double lineHeight = fm.lineSpacing();
         const double pageHeight = writer.pageLayout().paintRectPixels(writer.resolution()).height();
 
+        // The same texts come back line after line ("=", an item's price):
+        // each is measured once a document.
+        QHash<QString, double> advances;
+        const auto advance = [&](const QString& run) {
+            auto it = advances.constFind(run);
+            if (it == advances.cend()) it = advances.insert(run, fm.horizontalAdvance(run));
+            return it.value();
+        };
         double x = 0, y = fm.ascent();
         const auto draw = [&](const QString& run) {
             painter.drawText(QPointF(x, y), run);
@@ -115,7 +124,7 @@ std::optional<QByteArray> QtPrinter::render() const {
                 if (const auto* col = std::get_if<print::Col>(&item)) {
                     if (!run.isEmpty()) {
                         draw(run);
-                        x += fm.horizontalAdvance(run);
+                        x += advance(run);
                         run.clear();
                     }
                     const double target = (col->n - 1) * column;
