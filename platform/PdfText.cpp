@@ -70,7 +70,7 @@ bool firstTd(const std::string& content, size_t from, double* x, double* y) {
 // run whose start is looked for; it carries over from page to page.
 std::string tagRuns(const std::string& content, const std::vector<Run>& runs, size_t& next) {
     std::string out;
-    out.reserve(content.size() + 64 * runs.size());
+    out.reserve(content.size() * 2);
     bool inRun = false;
     size_t pos = 0;
     while (pos < content.size()) {
