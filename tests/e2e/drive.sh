@@ -37,7 +37,13 @@ answer() {
     wait_for 10 visible_box || fail "no prompt box for '$1'"
     local box; box=$(visible_box)
     xdotool mousemove --window "$box" 30 30
-    xdotool type --delay 30 -- "$1"
+    # A Thai letter is typed by remapping a spare key for it; slower typing
+    # gives the window time to see each new mapping before the key comes.
+    if LC_ALL=C grep -q '[^ -~]' <<<"$1"; then
+        xdotool type --delay 120 -- "$1"
+    else
+        xdotool type --delay 15 -- "$1"
+    fi
     xdotool key Return
     wait_for 10 gone "$box" || fail "the prompt box stayed open after '$1'"
 }
