@@ -63,8 +63,10 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
     QByteArray temp = QFile::encodeName(target) + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return fail(systemReason(errno));
+    bool open = true;
+    // Any failure from here on: the temporary file goes, the old one stays.
     const auto abandon = [&](int errnum) {
-        ::close(fd);
+        if (open) ::close(fd);
         ::unlink(temp.constData());
         return fail(systemReason(errnum));
     };
@@ -78,15 +80,9 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
     // No fsync: a rename over the old file only after the last byte was
     // written is what keeps a kill or a full disk from losing it.
     if (::fchmod(fd, mode) != 0) return abandon(errno);
-    if (::close(fd) != 0) {
-        const int errnum = errno;
-        ::unlink(temp.constData());
-        return fail(systemReason(errnum));
-    }
-    if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
-        const int errnum = errno;
-        ::unlink(temp.constData());
-        return fail(systemReason(errnum));
-    }
+    open = false;
+    if (::close(fd) != 0) return abandon(errno);
+    if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0)
+        return abandon(errno);
     return true;
 }

@@ -35,3 +35,16 @@ class WorkingFolder {
     QTemporaryDir dir_;
     QString old_;
 };
+
+#ifdef TARVON_SAMPLE_CSV
+#include <QString>
+
+#include "indexdata/CsvImport.h"
+
+// The bundled sample CSV, imported as the program imports it.
+inline CsvImport sampleImport() {
+    QFile csv(QStringLiteral(TARVON_SAMPLE_CSV));
+    if (!csv.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read the sample CSV");
+    return importIndexCsv(QString::fromUtf8(csv.readAll()));
+}
+#endif

@@ -281,9 +281,7 @@ TEST_F(PrintCommand, NoDefaultPrinterIsAMessageBeforeAnyComputation) {
 class SampleRun : public ::testing::Test {
   protected:
     void SetUp() override {
-        QFile csv(QStringLiteral(TARVON_SAMPLE_CSV));
-        ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-        folder.table(importIndexCsv(QString::fromUtf8(csv.readAll())).table);
+        folder.table(sampleImport().table);
         ASSERT_TRUE(app.Form_Load(nullptr));
         ui.reply({"3"});
         app.cmdFormula_Click();

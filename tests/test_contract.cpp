@@ -21,9 +21,7 @@ const char* const kHeader =
 class ContractTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        QFile csv(QStringLiteral(TARVON_SAMPLE_CSV));
-        ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-        folder.table(importIndexCsv(QString::fromUtf8(csv.readAll())).table);
+        folder.table(sampleImport().table);
         ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr, false));
         records = recordCount(TableFile::length(QStringLiteral("KTABLE.DAT")));
     }

@@ -353,9 +353,7 @@ TEST(ReplaceFile, ALinkKeepsPointingAtItsReplacedTarget) {
 // ---- looking after a table: list, export, check -------------------------------------
 
 TEST(TableTools, ExportThenImportGivesTheSameBytesForAnImportedTable) {
-    QFile csv(QStringLiteral(TARVON_SAMPLE_CSV));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const CsvImport first = importIndexCsv(QString::fromUtf8(csv.readAll()));
+    const CsvImport first = sampleImport();
     ASSERT_TRUE(first.ok);
     const CsvImport again = importIndexCsv(exportTable(tableRecords(first.table)));
     ASSERT_TRUE(again.ok) << again.error.toStdString();
