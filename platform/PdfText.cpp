@@ -4,11 +4,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <map>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <string>
+#include <string_view>
 
 namespace pdftext {
 namespace {
@@ -25,11 +27,10 @@ void appendHex4(std::string& out, char16_t u) {
     for (int shift = 12; shift >= 0; shift -= 4) out += digits[(u >> shift) & 0xF];
 }
 
-std::string hexUtf16(const QString& text) {
-    std::string out = "<FEFF";
-    out.reserve(6 + 4 * size_t(text.size()));
+void appendHexUtf16(std::string& out, const QString& text) {
+    out += "<FEFF";
     for (QChar c : text) appendHex4(out, c.unicode());
-    return out + ">";
+    out += '>';
 }
 
 // ToUnicode entries are four hex digits each: swapping a private-use form
@@ -50,62 +51,95 @@ std::string mendToUnicode(std::string cmap) {
     return cmap;
 }
 
-// Where a text object starts drawing: the first "x y Td" after its BT,
+// The line of `content` that starts at `at`, its newline included.
+std::string_view lineAt(std::string_view content, size_t at) {
+    const void* nl = std::memchr(content.data() + at, '\n', content.size() - at);
+    const size_t end =
+        nl ? size_t(static_cast<const char*>(nl) - content.data()) + 1 : content.size();
+    return content.substr(at, end - at);
+}
+
+// Where a text object starts drawing: the "x y Td" of its first glyph,
 // which Qt writes in the painter's own coordinates with y negated.
-bool firstTd(const std::string& content, size_t from, double* x, double* y) {
-    const size_t td = content.find(" Td", from);
-    const size_t et = content.find("\nET", from);
-    if (td == std::string::npos || td > et) return false;
-    const size_t line = content.rfind('\n', td) + 1;
+bool tdAt(std::string_view line, double* x, double* y) {
+    if (line.find(" Td ") == std::string_view::npos) return false;
+    // The line holds " Td ", so strtod stops inside it.
     char* end = nullptr;
-    *x = std::strtod(content.c_str() + line, &end);
+    *x = std::strtod(line.data(), &end);
     *y = -std::strtod(end, nullptr);
     return true;
 }
 
-// Wraps each text object (BT ... ET) of a page in a marked-content span
-// whose ActualText is the text of the run it belongs to: the whole run on
-// the object that starts where the run was drawn, nothing on the others (Qt
-// draws a run in two scripts as several objects, in order). `next` is the
-// run whose start is looked for; it carries over from page to page.
-std::string tagRuns(const std::string& content, const std::vector<Run>& runs, size_t& next) {
+// Wraps the text objects of each run in one marked-content span whose
+// ActualText is the run's text. Qt draws a run as one text object, or as
+// several when it mixes scripts (Thai, then Latin): the span runs from the
+// BT of the object that starts where the run was drawn to the ET of the
+// last one before the next run, so that the run's text stands for all its
+// glyphs. It closes right after that ET, while the text state that places
+// it still holds. `next` is the run whose start is looked for; it carries
+// over from page to page.
+std::string tagRuns(const std::string& text, const std::vector<Run>& runs, size_t& next) {
+    const std::string_view content = text;
+    constexpr size_t none = std::string_view::npos;
     std::string out;
-    out.reserve(content.size() * 2);
-    bool inRun = false;
-    size_t pos = 0;
-    while (pos < content.size()) {
-        const size_t bt = content.find("BT\n", pos);
-        const bool atLine = bt != std::string::npos && (bt == 0 || content[bt - 1] == '\n');
-        if (bt == std::string::npos) break;
-        if (!atLine) {
-            out.append(content, pos, bt + 3 - pos);
-            pos = bt + 3;
-            continue;
-        }
-        size_t et = content.find("\nET\n", bt);
-        if (et == std::string::npos) break;
-        et += 4;
-        out.append(content, pos, bt - pos);
-        double x = 0, y = 0;
-        std::string actual = "<FEFF>";
-        // A run that drew nothing (blanks only, say) has no text object of
-        // its own: look a few runs ahead rather than lose the rest.
-        if (firstTd(content, bt, &x, &y)) {
-            for (size_t j = next; j < runs.size() && j < next + 4; ++j) {
-                if (std::abs(x - runs[j].at.x()) < 0.01 && std::abs(y - runs[j].at.y()) < 0.01) {
-                    actual = hexUtf16(runs[j].text);
-                    next = j + 1;
-                    inRun = true;
-                    break;
+    out.reserve(content.size() + content.size() / 4);
+    size_t copied = 0;  // content[0, copied) is in `out`
+    const auto copyTo = [&](size_t to) {
+        out.append(content, copied, to - copied);
+        copied = to;
+    };
+    size_t spanEnd = none;        // where the open span closes, once its run is over
+    size_t bt = none;             // the BT of the text object being read
+    const Run* starts = nullptr;  // the run that object starts, if any
+    bool started = false;         // that object's first Td was seen
+    for (size_t at = 0; at < content.size();) {
+        const std::string_view line = lineAt(content, at);
+        const size_t after = at + line.size();
+        if (bt == none) {
+            if (line == "BT\n") {
+                bt = at;
+                starts = nullptr;
+                started = false;
+            }
+        } else if (line == "ET\n") {
+            if (starts) {
+                if (spanEnd != none) {
+                    copyTo(spanEnd);
+                    out += "EMC\n";
+                }
+                copyTo(bt);
+                out += "/Span <</ActualText ";
+                appendHexUtf16(out, starts->text);
+                out += ">> BDC\n";
+                spanEnd = after;
+            } else if (spanEnd != none) {
+                spanEnd = after;  // the rest of the open span's run
+            }
+            bt = none;
+        } else if (!started) {
+            double x = 0, y = 0;
+            if (tdAt(line, &x, &y)) {
+                started = true;
+                // A run that drew nothing (blanks only, say) has no text
+                // object of its own: look a few runs ahead rather than lose
+                // the rest.
+                for (size_t j = next; j < runs.size() && j < next + 4; ++j) {
+                    if (std::abs(x - runs[j].at.x()) < 0.01 &&
+                        std::abs(y - runs[j].at.y()) < 0.01) {
+                        starts = &runs[j];
+                        next = j + 1;
+                        break;
+                    }
                 }
             }
         }
-        if (inRun) out += "/Span <</ActualText " + actual + ">> BDC\n";
-        out.append(content, bt, et - bt);
-        if (inRun) out += "EMC\n";
-        pos = et;
+        at = after;
     }
-    out.append(content, pos, std::string::npos);
+    if (spanEnd != none) {
+        copyTo(spanEnd);
+        out += "EMC\n";
+    }
+    copyTo(content.size());
     return out;
 }
 
