@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QHash>
 #include <QFontMetricsF>
 #include <QInputDialog>
 #include <QLabel>
@@ -14,7 +13,7 @@
 
 #include "indexdata/ReplaceFile.h"
 #include "platform/CupsJob.h"
-#include "platform/Fonts.h"
+#include "platform/PageText.h"
 #include "platform/PdfText.h"
 
 const QString QtPlatform::kTitle = QStringLiteral("Tarvon");
@@ -87,35 +86,29 @@ std::optional<QByteArray> QtPrinter::render() const {
 
         QPainter painter;
         if (!painter.begin(&writer)) return std::nullopt;
-        painter.setFont(thaiFont(fontName_, fontSize_));
-        const QFontMetricsF fm(painter.font(), &writer);
+        PageText& text = PageText::forFont(fontName_, fontSize_, writer);
+        painter.setFont(text.font());
+        const QFontMetricsF& fm = text.metrics();
         const double column = fm.averageCharWidth();
         const double lineHeight = fm.lineSpacing();
         const double pageHeight = writer.pageLayout().paintRectPixels(writer.resolution()).height();
-
-        // The same texts come back line after line ("=", an item's price):
-        // each is measured once a document.
-        QHash<QString, double> advances;
-        const auto advance = [&](const QString& run) {
-            auto it = advances.constFind(run);
-            if (it == advances.cend()) it = advances.insert(run, fm.horizontalAdvance(run));
-            return it.value();
-        };
         double x = 0, y = fm.ascent();
         const auto draw = [&](const QString& run) {
-            painter.drawText(QPointF(x, y), run);
+            text.draw(painter, QPointF(x, y), run);
             runs.push_back({run, QPointF(x, y)});
         };
         // The texts between two column stops are drawn as one run, and
         // measured only where a column stop follows that needs to know
         // where it ended.
         size_t nextPage = 0;
+        text.beginPage();
         for (size_t i = 0; i < doc_.size(); ++i) {
             const print::Statement& s = doc_[i];
             const bool breakHere = nextPage < pageStarts_.size() && pageStarts_[nextPage] == i;
             if (breakHere) ++nextPage;
             if (breakHere || y + fm.descent() > pageHeight) {  // a long sheet goes on a new page
                 writer.newPage();
+                text.beginPage();
                 y = fm.ascent();
             }
             x = 0;
@@ -124,7 +117,7 @@ std::optional<QByteArray> QtPrinter::render() const {
                 if (const auto* col = std::get_if<print::Col>(&item)) {
                     if (!run.isEmpty()) {
                         draw(run);
-                        x += advance(run);
+                        x += text.advance(run);
                         run.clear();
                     }
                     const double target = (col->n - 1) * column;

@@ -6,11 +6,13 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QInputDialog>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -23,6 +25,7 @@
 #include "escalation/Formulas.h"
 #include "platform/CupsJob.h"
 #include "platform/Fonts.h"
+#include "platform/PageText.h"
 #include "platform/PdfText.h"
 
 namespace {
@@ -44,11 +47,15 @@ void answerPrompts(QStringList replies, QStringList* prompts) {
     });
 }
 
-QString run(const QString& program, const QStringList& args) {
+QByteArray runBytes(const QString& program, const QStringList& args) {
     QProcess p;
     p.start(program, args);
     p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return p.readAllStandardOutput();
+}
+
+QString run(const QString& program, const QStringList& args) {
+    return QString::fromUtf8(runBytes(program, args));
 }
 
 }  // namespace
@@ -287,6 +294,63 @@ TEST_P(PdfTextIsTheSheet, ForEveryLiteralAndTypedName) {
     while (at < got.size() && at < want.size() && got[at] == want[at]) ++at;
     EXPECT_EQ(got, want) << "from character " << at << ": got \"" << got.mid(at, 40).toStdString()
                          << "\", want \"" << want.mid(at, 40).toStdString() << '"';
+}
+
+// The same sheet printed three times: drawn directly, then with the texts
+// that recur shaped into glyph runs, then from the kept runs. The pages are
+// the same to the pixel and give back the same text, laid out the same; the
+// first print keeps nothing (it never lays out a Thai text to keep it).
+TEST(PageText, KeptGlyphRunsDrawTheSamePage) {
+    WorkingFolder folder;
+    SheetRun r;
+    r.values({{IndexColumn::I, {100, 112.5f}},  // K above the band: the items are listed
+              {IndexColumn::C, {100, 112.5f}},
+              {IndexColumn::M, {100, 112.5f}},
+              {IndexColumn::S, {100, 112.5f}}});
+    r.st.strInstallment = fixedText(QStringLiteral("งวดที่ ๓ (ส่งมอบงานฐานรากและเสาเข็ม)"), 50);
+    r.st.strEquipName[0] = fixedText(QStringLiteral("ปั๊มน้ำพร้อมท่อดูดฝั่งซ้าย"), 50);
+    r.st.dblEquipPrice[0] = 50000;
+    r.net(1000000 - 50000.0);
+    r.st.dblAmount = 1000000;
+    r.run(1);
+    ASSERT_FALSE(r.failed) << r.error.toStdString();
+
+    // A size no other test prints at: the store starts empty.
+    const double points = 15.5;
+    QBuffer probe;
+    probe.open(QIODevice::WriteOnly);
+    QPdfWriter page(&probe);
+    page.setResolution(1200);
+    QList<QByteArray> pictures;
+    QStringList texts;
+    for (int pass = 0; pass < 3; ++pass) {
+        const QString pdf = folder.path(QStringLiteral("sheet%1.pdf").arg(pass));
+        QtPrinter printer(pdf);
+        printer.setFontSize(points);
+        for (const auto& s : r.printer.pending) printer.print(s);
+        QString error;
+        ASSERT_TRUE(printer.endDoc(&error)) << error.toStdString();
+        const qsizetype kept =
+            PageText::forFont(QStringLiteral("Browallia New"), points, page).shapedTexts();
+        if (pass == 0) {
+            EXPECT_EQ(kept, 0);
+        }
+        if (pass == 1) {
+            EXPECT_GT(kept, 20);
+        }
+        pictures << runBytes(
+            QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("200"), QStringLiteral("-gray"), pdf});
+        texts << run(QStringLiteral("pdftotext"),
+                     {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
+        QFile::copy(pdf, QStringLiteral("/tmp/pt%1.pdf").arg(pass));
+    }
+    ASSERT_GT(pictures[0].size(), 100000);
+    EXPECT_TRUE(pictures[1] == pictures[0]);
+    EXPECT_TRUE(pictures[2] == pictures[0]);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("ปั๊มน้ำพร้อมท่อดูดฝั่งซ้าย"))) << texts[0].toStdString();
+    EXPECT_EQ(texts[1], texts[0]);
+    EXPECT_EQ(texts[2], texts[0]);
 }
 
 TEST(PdfText, PrivateUseShapedFormsStandForTheirThaiCharacters) {

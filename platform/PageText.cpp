@@ -1,0 +1,84 @@
+#include "platform/PageText.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+#include <QTextLayout>
+#include <memory>
+
+#include "platform/Fonts.h"
+
+namespace {
+
+// Enough for the texts of a long contract; the store starts over past it.
+constexpr qsizetype kMostTexts = 20000;
+
+// Tabs and line breaks are laid out differently by QTextLayout than by
+// drawText: such a text is always drawn directly.
+bool plainLine(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+PageText::PageText(const QString& family, double points, const QPaintDevice& device)
+    : family_(family),
+      points_(points),
+      dpi_(device.logicalDpiY()),
+      font_(thaiFont(family, points)),
+      metrics_(font_, &device) {}
+
+PageText& PageText::forFont(const QString& family, double points, const QPaintDevice& device) {
+    static std::unique_ptr<PageText> store;
+    if (!store || store->family_ != family || store->points_ != points ||
+        store->dpi_ != device.logicalDpiY())
+        store.reset(new PageText(family, points, device));
+    return *store;
+}
+
+double PageText::advance(const QString& text) {
+    auto it = advances_.constFind(text);
+    if (it != advances_.cend()) return it.value();
+    if (advances_.size() >= kMostTexts) advances_.clear();
+    return advances_.insert(text, metrics_.horizontalAdvance(text)).value();
+}
+
+void PageText::draw(QPainter& painter, const QPointF& at, const QString& text) {
+    auto it = seen_.find(text);
+    if (it == seen_.end() || (!it->shaped && it->page == page_) || !plainLine(text)) {
+        if (it == seen_.end()) {
+            if (seen_.size() >= kMostTexts) seen_.clear();
+            seen_.insert(text, Seen{page_, false, {}});
+        }
+        painter.drawText(at, text);
+        return;
+    }
+    for (const QGlyphRun& run : shape(text, painter.device())) painter.drawGlyphRun(at, run);
+}
+
+const QList<QGlyphRun>& PageText::shape(const QString& text, QPaintDevice* page) {
+    Seen& seen = seen_[text];
+    if (seen.shaped) return seen.runs;
+    // Laid out for the page, so that the glyphs are placed at its resolution.
+    QTextLayout layout(text, font_, page);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e9);
+    layout.endLayout();
+    seen.runs = layout.glyphRuns();
+    for (QGlyphRun& run : seen.runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions) p.ry() -= line.ascent();
+        run.setPositions(positions);
+    }
+    seen.shaped = true;
+    return seen.runs;
+}
+
+qsizetype PageText::shapedTexts() const {
+    qsizetype n = 0;
+    for (const Seen& s : seen_) n += s.shaped;
+    return n;
+}
