@@ -7,10 +7,10 @@
 #include <cstring>
 #include <exception>
 #include <map>
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
 #include <string>
 #include <string_view>
+
+#include "platform/PdfObjects.h"
 
 namespace pdftext {
 namespace {
@@ -78,8 +78,7 @@ bool tdAt(std::string_view line, double* x, double* y) {
 // glyphs. It closes right after that ET, while the text state that places
 // it still holds. `next` is the run whose start is looked for; it carries
 // over from page to page.
-std::string tagRuns(const std::string& text, const std::vector<Run>& runs, size_t& next) {
-    const std::string_view content = text;
+std::string tagRuns(std::string_view content, const std::vector<Run>& runs, size_t& next) {
     constexpr size_t none = std::string_view::npos;
     std::string out;
     out.reserve(content.size() + content.size() / 4);
@@ -143,6 +142,24 @@ std::string tagRuns(const std::string& text, const std::vector<Run>& runs, size_
     return out;
 }
 
+// The pages under page-tree node `node` in order, each with the resources
+// it has or inherits.
+void collectPages(const PdfObjects& doc, std::string_view node, std::string_view resources,
+                  int depth, std::vector<std::pair<std::string_view, std::string_view>>& pages) {
+    const auto dict = doc.resolve(node);
+    if (!dict || depth > 32) return;  // a page tree that loops
+    if (const auto own = doc.value(*dict, "/Resources"))
+        resources = doc.resolve(*own).value_or(std::string_view());
+    const auto kids = doc.value(*dict, "/Kids");
+    const auto array = kids ? doc.resolve(*kids) : std::nullopt;
+    if (!array) {
+        pages.emplace_back(*dict, resources);
+        return;
+    }
+    for (std::string_view kid : doc.items(*array))
+        collectPages(doc, kid, resources, depth + 1, pages);
+}
+
 }  // namespace
 
 char16_t standardThai(char16_t privateUse) {
@@ -151,67 +168,67 @@ char16_t standardThai(char16_t privateUse) {
 }
 
 QByteArray mendText(const QByteArray& pdf, const std::vector<Run>& runs) {
-    try {
-        QPDF doc;
-        doc.setSuppressWarnings(true);
-        doc.processMemoryFile("sheet.pdf", pdf.constData(), size_t(pdf.size()));
-        // The mended objects are appended as an incremental update (new
-        // versions of the same objects, a cross-reference section for them,
-        // a trailer pointing back to the old one): nothing Qt wrote is
-        // rewritten, so this costs a fraction of the layout.
-        std::map<int, std::string> replaced;  // object number -> new stream data
-        size_t next = 0;
-        const auto streamText = [](QPDFObjectHandle stream) {
-            const auto data = stream.getStreamData(qpdf_dl_generalized);
-            return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
-        };
-        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(doc).getAllPages()) {
-            QPDFObjectHandle fonts = page.getAttribute("/Resources", false).getKey("/Font");
-            if (fonts.isDictionary()) {
-                for (auto& [name, font] : fonts.ditems()) {
-                    QPDFObjectHandle map = font.getKey("/ToUnicode");
-                    if (map.isStream() && map.isIndirect())
-                        replaced[map.getObjectID()] = mendToUnicode(streamText(map));
-                }
-            }
-            QPDFObjectHandle contents = page.getObjectHandle().getKey("/Contents");
-            if (contents.isStream() && contents.isIndirect())
-                replaced[contents.getObjectID()] = tagRuns(streamText(contents), runs, next);
-        }
-        if (replaced.empty()) return pdf;
+    const PdfObjects doc(pdf);
+    if (!doc.ok()) return pdf;
+    const auto root = doc.resolve(*doc.value(doc.trailer(), "/Root"));
+    const auto pageTree = root ? doc.value(*root, "/Pages") : std::nullopt;
+    std::vector<std::pair<std::string_view, std::string_view>> pages;
+    if (pageTree) collectPages(doc, *pageTree, {}, 0, pages);
 
-        QByteArray out = pdf;
-        if (!out.endsWith('\n')) out += '\n';
-        std::map<int, qsizetype> offsets;
-        for (const auto& [id, data] : replaced) {
-            offsets[id] = out.size();
-            out += QByteArray::number(id) + " 0 obj\n<< /Length " +
-                   QByteArray::number(qsizetype(data.size())) + " >>\nstream\n";
-            out.append(data.data(), qsizetype(data.size()));
-            out += "\nendstream\nendobj\n";
+    std::map<int, std::string> replaced;  // object number -> new stream data
+    size_t next = 0;
+    for (const auto& [page, resources] : pages) {
+        const auto fonts = resources.empty() ? std::nullopt : doc.value(resources, "/Font");
+        const auto fontDict = fonts ? doc.resolve(*fonts) : std::nullopt;
+        for (const auto& [name, font] :
+             fontDict ? doc.entries(*fontDict) : decltype(doc.entries({})){}) {
+            const auto fontObject = doc.resolve(font);
+            const auto map = fontObject ? doc.value(*fontObject, "/ToUnicode") : std::nullopt;
+            const int id = map ? PdfObjects::reference(*map) : 0;
+            if (id == 0 || replaced.count(id)) continue;
+            if (const auto data = doc.streamData(id))
+                replaced[id] = mendToUnicode(std::string(data->constData(), size_t(data->size())));
         }
-        const qsizetype xref = out.size();
-        out += "xref\n";
-        char entry[24];
-        for (const auto& [id, offset] : offsets) {
-            std::snprintf(entry, sizeof entry, "%010lld 00000 n \n",
-                          static_cast<long long>(offset));
-            out += QByteArray::number(id) + " 1\n" + entry;
-        }
-        QPDFObjectHandle trailer = doc.getTrailer();
-        const qsizetype previous = pdf.lastIndexOf("startxref");
-        if (previous < 0) return pdf;
-        out += "trailer\n<< /Size " + QByteArray::number(trailer.getKey("/Size").getIntValue()) +
-               " /Root " + QByteArray::fromStdString(trailer.getKey("/Root").unparse());
-        if (trailer.hasKey("/Info"))
-            out += " /Info " + QByteArray::fromStdString(trailer.getKey("/Info").unparse());
-        out += " /Prev " +
-               QByteArray::number(std::strtoll(pdf.constData() + previous + 9, nullptr, 10)) +
-               " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-        return out;
-    } catch (const std::exception&) {
-        return pdf;
+        const auto contents = doc.value(page, "/Contents");
+        const int id = contents ? PdfObjects::reference(*contents) : 0;
+        if (id == 0 || replaced.count(id)) continue;
+        if (const auto data = doc.streamData(id))
+            replaced[id] =
+                tagRuns(std::string_view(data->constData(), size_t(data->size())), runs, next);
     }
+    if (replaced.empty()) return pdf;
+
+    // The mended objects are appended as an incremental update (new versions
+    // of the same objects, a cross-reference section for them, a trailer
+    // pointing back to the old one): nothing Qt wrote is rewritten.
+    QByteArray out;
+    qsizetype size = pdf.size() + 1024;
+    for (const auto& [id, data] : replaced) size += qsizetype(data.size()) + 64;
+    out.reserve(size);
+    out += pdf;
+    if (!out.endsWith('\n')) out += '\n';
+    std::map<int, qsizetype> offsets;
+    for (const auto& [id, data] : replaced) {
+        offsets[id] = out.size();
+        out += QByteArray::number(id) + " 0 obj\n<< /Length " +
+               QByteArray::number(qsizetype(data.size())) + " >>\nstream\n";
+        out.append(data.data(), qsizetype(data.size()));
+        out += "\nendstream\nendobj\n";
+    }
+    const qsizetype xref = out.size();
+    out += "xref\n";
+    for (const auto& [id, offset] : offsets)
+        out += QByteArray::number(id) + " 1\n" +
+               QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    const auto field = [&](std::string_view key) {
+        const auto v = doc.value(doc.trailer(), key);
+        return v ? QByteArray(v->data(), qsizetype(v->size())) : QByteArray();
+    };
+    out += "trailer\n<< /Size " + field("/Size") + " /Root " + field("/Root");
+    if (const QByteArray info = field("/Info"); !info.isEmpty()) out += " /Info " + info;
+    out += " /Prev " + QByteArray::number(doc.xrefOffset()) + " >>\nstartxref\n" +
+           QByteArray::number(xref) + "\n%%EOF\n";
+    return out;
 }
 
 }  // namespace pdftext

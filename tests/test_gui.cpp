@@ -365,11 +365,6 @@ TEST(PdfText, PrivateUseShapedFormsStandForTheirThaiCharacters) {
     }
 }
 
-TEST(PdfText, UnreadablePdfComesBackUnchanged) {
-    const QByteArray notPdf("this is not a PDF");
-    EXPECT_EQ(pdftext::mendText(notPdf, {{QStringLiteral("x"), QPointF(0, 0)}}), notPdf);
-}
-
 // What the print system answers, in the words the user reads.
 TEST(CupsReason, NamesTheCauseAndThePrinter) {
     struct Case {
