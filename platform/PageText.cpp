@@ -1,5 +1,6 @@
 #include "platform/PageText.h"
 
+#include <QCoreApplication>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextLayout>
@@ -30,12 +31,21 @@ PageText::PageText(const QString& family, double points, const QPaintDevice& dev
       font_(thaiFont(family, points)),
       metrics_(font_, &device) {}
 
-PageText& PageText::forFont(const QString& family, double points, const QPaintDevice& device) {
+std::unique_ptr<PageText>& PageText::store() {
     static std::unique_ptr<PageText> store;
-    if (!store || store->family_ != family || store->points_ != points ||
-        store->dpi_ != device.logicalDpiY())
-        store.reset(new PageText(family, points, device));
-    return *store;
+    return store;
+}
+
+PageText& PageText::forFont(const QString& family, double points, const QPaintDevice& device) {
+    std::unique_ptr<PageText>& s = store();
+    if (!s) {
+        // The kept glyph runs hold fonts: let them go while the
+        // application that made them still exists.
+        qAddPostRoutine([] { store().reset(); });
+    }
+    if (!s || s->family_ != family || s->points_ != points || s->dpi_ != device.logicalDpiY())
+        s.reset(new PageText(family, points, device));
+    return *s;
 }
 
 double PageText::advance(const QString& text) {

@@ -20,6 +20,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <memory>
 
 class QPainter;
 class QPaintDevice;
@@ -44,6 +45,7 @@ class PageText {
 
   private:
     PageText(const QString& family, double points, const QPaintDevice& device);
+    static std::unique_ptr<PageText>& store();
     const QList<QGlyphRun>& shape(const QString& text, QPaintDevice* page);
 
     struct Seen {
