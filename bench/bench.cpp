@@ -258,6 +258,21 @@ double freshProcessPrint(const char* mode) {
     return t[t.size() / 2];
 }
 
+// Median seconds of printing each of `docs` as the sheet and bare, taken
+// in turns so that a slower spell of the machine hits both.
+std::pair<double, double> warmPrints(const std::vector<std::vector<print::Statement>>& docs) {
+    QTemporaryDir dir;
+    std::vector<double> sheets, bares;
+    for (const auto& doc : docs) {
+        sheets.push_back(
+            median(1, [&] { sheetToPdf(dir.filePath(QStringLiteral("s.pdf")), doc); }));
+        bares.push_back(median(1, [&] { barePdf(dir.filePath(QStringLiteral("b.pdf")), doc); }));
+    }
+    std::sort(sheets.begin(), sheets.end());
+    std::sort(bares.begin(), bares.end());
+    return {sheets[sheets.size() / 2], bares[bares.size() / 2]};
+}
+
 void printRatios() {
     std::printf("\nRatios (median times, lower bound beside):\n");
     for (int records : {1200, 12000, 120000}) {
@@ -266,36 +281,17 @@ void printRatios() {
         std::printf("  month search, %6d records: %8.3f ms / %8.3f ms = %.2f (goal <= 3)\n",
                     records, search * 1e3, bound * 1e3, search / bound);
     }
-    QTemporaryDir dir;
-    // Taken in turns, so that a slower spell of the machine hits both.
-    double warm = 0, bare = 0;
-    std::vector<double> sheets, bares;
-    for (int i = 0; i < 41; ++i) {
-        sheets.push_back(median(1, [&] { sheetToPdf(dir.filePath(QStringLiteral("s.pdf"))); }));
-        bares.push_back(median(1, [&] { barePdf(dir.filePath(QStringLiteral("b.pdf"))); }));
-    }
-    std::sort(sheets.begin(), sheets.end());
-    std::sort(bares.begin(), bares.end());
-    warm = sheets[sheets.size() / 2];
-    bare = bares[bares.size() / 2];
+    // Warm: the same sheet again and again. Then every sheet with amounts
+    // and prices of its own: only the texts that recur are drawn from kept
+    // glyph runs.
+    const auto [warm, bare] = warmPrints(std::vector(41, longestSheet()));
     std::printf("  sheet to PDF, warm:           %8.3f ms / %8.3f ms = %.2f (goal <= 1.1)\n",
                 warm * 1e3, bare * 1e3, warm / bare);
-    // Warm, but every sheet with amounts and prices of its own: only the
-    // texts that recur are drawn from kept glyph runs.
     std::vector<std::vector<print::Statement>> others;
     for (int i = 1; i <= 41; ++i) others.push_back(sheetStatements(longestSheetState(i)));
-    sheets.clear();
-    bares.clear();
-    for (const auto& doc : others) {
-        sheets.push_back(
-            median(1, [&] { sheetToPdf(dir.filePath(QStringLiteral("s.pdf")), doc); }));
-        bares.push_back(median(1, [&] { barePdf(dir.filePath(QStringLiteral("b.pdf")), doc); }));
-    }
-    std::sort(sheets.begin(), sheets.end());
-    std::sort(bares.begin(), bares.end());
+    const auto [other, otherBare] = warmPrints(others);
     std::printf("  sheet to PDF, warm, new numbers: %5.3f ms / %8.3f ms = %.2f (no goal)\n",
-                sheets[sheets.size() / 2] * 1e3, bares[bares.size() / 2] * 1e3,
-                sheets[sheets.size() / 2] / bares[bares.size() / 2]);
+                other * 1e3, otherBare * 1e3, other / otherBare);
     const double first = freshProcessPrint("--first-sheet"),
                  firstBare = freshProcessPrint("--first-bare");
     std::printf("  sheet to PDF, first print:    %8.3f ms / %8.3f ms = %.2f (goal <= 1.3)\n",

@@ -2,10 +2,8 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <map>
 #include <string>
 #include <string_view>
