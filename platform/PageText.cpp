@@ -4,7 +4,6 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextLayout>
-#include <memory>
 
 #include "platform/Fonts.h"
 
@@ -65,11 +64,10 @@ void PageText::draw(QPainter& painter, const QPointF& at, const QString& text) {
         painter.drawText(at, text);
         return;
     }
-    for (const QGlyphRun& run : shape(text, painter.device())) painter.drawGlyphRun(at, run);
+    for (const QGlyphRun& run : shape(*it, text, painter.device())) painter.drawGlyphRun(at, run);
 }
 
-const QList<QGlyphRun>& PageText::shape(const QString& text, QPaintDevice* page) {
-    Seen& seen = seen_[text];
+const QList<QGlyphRun>& PageText::shape(Seen& seen, const QString& text, QPaintDevice* page) {
     if (seen.shaped) return seen.runs;
     // Laid out for the page, so that the glyphs are placed at its resolution.
     QTextLayout layout(text, font_, page);

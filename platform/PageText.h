@@ -46,13 +46,14 @@ class PageText {
   private:
     PageText(const QString& family, double points, const QPaintDevice& device);
     static std::unique_ptr<PageText>& store();
-    const QList<QGlyphRun>& shape(const QString& text, QPaintDevice* page);
 
     struct Seen {
         long long page = 0;  // where the text first appeared
         bool shaped = false;
         QList<QGlyphRun> runs;  // baseline at y = 0
     };
+    const QList<QGlyphRun>& shape(Seen& seen, const QString& text, QPaintDevice* page);
+
     QString family_;
     double points_;
     int dpi_;
