@@ -60,6 +60,10 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
     out.line = row.line;
     out.formula = cell(QStringLiteral("formula"));
     out.installment = cell(QStringLiteral("installment"));
+    if (const QString problem = csvRowProblem(row); !problem.isEmpty()) {
+        out.error = problem;
+        return out;
+    }
 
     CalcState st;
     st.lngRecLen = kRecordLength;

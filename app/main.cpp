@@ -8,6 +8,7 @@
 
 #include "app/UserFolder.h"
 #include "app/frmTarvon.h"
+#include "indexdata/ReplaceFile.h"
 #include "tools/Cli.h"
 
 namespace {
@@ -62,6 +63,11 @@ int main(int argc, char** argv) {
     frmTarvon window(pdfPath);
     QString error;
     if (!window.Form_Load(&error)) return fatal(error);
+    // Checked once the table exists: start-up creates a missing one.
+    if (!pdfPath.isEmpty()) {
+        if (const QString same = outputIsInput(pdfPath, {Tarvon::kTableName}); !same.isEmpty())
+            return fatal(same);
+    }
     window.show();
     return app.exec();
 }

@@ -16,6 +16,10 @@ CsvImport importIndexCsv(const QString& csv) {
         const int row = rows[i].line;
         const QStringList& cells = rows[i].cells;
         if (i == 0 && cells.value(0).trimmed().startsWith(QLatin1String("year"))) continue;
+        if (const QString problem = csvRowProblem(rows[i]); !problem.isEmpty()) {
+            out.error = QStringLiteral("แถวที่ %1: %2").arg(row).arg(problem);
+            return out;
+        }
         if (cells.size() != kFieldCount) {
             out.error = QStringLiteral("แถวที่ %1: ต้องมี %2 ช่อง แต่พบ %3 ช่อง")
                             .arg(row)

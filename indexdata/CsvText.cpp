@@ -31,24 +31,88 @@ QChar decodeWindows874(unsigned char b) {
     }
 }
 
+namespace {
+
+bool validUtf8(QByteArrayView bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);  // decoding happens on conversion
+    return !utf8.hasError();
+}
+
+bool plainAscii(QByteArrayView bytes) {
+    for (char b : bytes)
+        if (uchar(b) >= 0x80) return false;
+    return true;
+}
+
+// Whether a file that is not valid UTF-8 as a whole is still mostly UTF-8:
+// of its lines holding bytes beyond ASCII, at least as many are valid UTF-8
+// as are not. Thai in the code page is almost never valid UTF-8.
+bool mostlyUtf8(const QByteArray& bytes) {
+    int utf8 = 0, other = 0;
+    for (qsizetype at = 0; at < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', at);
+        if (end < 0) end = bytes.size();
+        const QByteArrayView line(bytes.constData() + at, end - at);
+        if (!plainAscii(line)) ++(validUtf8(line) ? utf8 : other);
+        at = end + 1;
+    }
+    return utf8 > 0 && utf8 >= other;
+}
+
+}  // namespace
+
 QString decodeCsvBytes(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) return text;
-    // Thai text in the single-byte code page is almost never valid UTF-8.
-    QString out(bytes.size(), QChar());
-    for (qsizetype i = 0; i < bytes.size(); ++i) out[i] = decodeWindows874(uchar(bytes[i]));
+    if (validUtf8(bytes) || mostlyUtf8(bytes)) return QString::fromUtf8(bytes);
+    // A line that is UTF-8 among Windows-874 ones would read as garbage:
+    // its letters become U+FFFD, so that its row is refused instead.
+    QString out;
+    out.reserve(bytes.size());
+    for (qsizetype at = 0; at < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', at);
+        end = end < 0 ? bytes.size() : end + 1;
+        const QByteArrayView line(bytes.constData() + at, end - at);
+        const bool foreign = !plainAscii(line) && validUtf8(line);
+        for (char b : line)
+            out += foreign && uchar(b) >= 0x80 ? QChar(QChar::ReplacementCharacter)
+                                               : decodeWindows874(uchar(b));
+        at = end;
+    }
     return out;
 }
 
-std::vector<CsvRow> parseCsv(const QString& text) {
-    std::vector<CsvRow> rows;
+QString csvRowProblem(const CsvRow& row) {
+    if (row.swallowed) {
+        return QStringLiteral("ไม่ได้อ่าน: แถวนี้ถูกรวมเข้าไปในช่องที่มีเครื่องหมายคำพูด (\") เปิดไว้ในบรรทัดที่ %1 "
+                              "แต่ไม่มีตัวปิด")
+            .arg(row.unclosedQuote);
+    }
+    if (row.unclosedQuote) {
+        return QStringLiteral("เครื่องหมายคำพูด (\") ที่เปิดในบรรทัดที่ %1 ไม่มีตัวปิด "
+                              "ข้อความที่เหลือทั้งแฟ้มจึงถูกรวมเข้าไปในช่องเดียว: "
+                              "ใส่เครื่องหมายคำพูดปิดท้ายช่องนั้น")
+            .arg(row.unclosedQuote);
+    }
+    for (const QString& cell : row.cells) {
+        if (cell.contains(QChar(QChar::ReplacementCharacter))) {
+            return QStringLiteral("แถวนี้บันทึกด้วยรหัสอักษรต่างจากแถวอื่นของแฟ้ม "
+                                  "(UTF-8 ปนกับ Windows-874) จึงไม่อ่าน แทนที่จะอ่านตัวอักษรผิด: "
+                                  "บันทึกแฟ้มใหม่ทั้งแฟ้มด้วยรหัสเดียว เช่น UTF-8");
+        }
+    }
+    return QString();
+}
+
+namespace {
+
+void parseFrom(const QString& text, int firstLine, std::vector<CsvRow>& rows) {
     CsvRow row;
     QString cell;
     bool quoted = false, any = false;
-    int line = 1;
-    row.line = 1;
+    int line = firstLine, quoteLine = 0;
+    qsizetype quoteAt = 0;
+    row.line = firstLine;
     const auto endRow = [&] {
         row.cells << cell;
         cell.clear();
@@ -65,6 +129,11 @@ std::vector<CsvRow> parseCsv(const QString& text) {
                 cell += c;
                 ++i;
             } else if (c == u'"') {
+                // A quoted cell that ran over line breaks and "closes" just
+                // before more text was never closed: that quote opens the
+                // next cell that was meant to be quoted.
+                const QChar after = i + 1 < text.size() ? text[i + 1] : QChar(u',');
+                if (line > quoteLine && after != u',' && after != u'\n' && after != u'\r') break;
                 quoted = false;
             } else {
                 if (c == u'\n') ++line;
@@ -74,6 +143,8 @@ std::vector<CsvRow> parseCsv(const QString& text) {
         }
         if (c == u'"') {
             quoted = any = true;
+            quoteLine = line;
+            quoteAt = i;
         } else if (c == u',') {
             row.cells << cell;
             cell.clear();
@@ -87,7 +158,29 @@ std::vector<CsvRow> parseCsv(const QString& text) {
             cell += c;
         }
     }
+    if (quoted) {
+        // The rest of the file went into one cell: that row is refused, and
+        // the lines after the quote's own are read only to be counted.
+        row.unclosedQuote = quoteLine;
+        endRow();
+        const qsizetype lineEnd = text.indexOf(u'\n', quoteAt);
+        if (lineEnd < 0) return;
+        const size_t first = rows.size();
+        parseFrom(text.mid(lineEnd + 1), quoteLine + 1, rows);
+        for (size_t r = first; r < rows.size(); ++r) {
+            rows[r].swallowed = true;
+            rows[r].unclosedQuote = quoteLine;
+        }
+        return;
+    }
     if (!cell.isEmpty() || !row.cells.isEmpty() || any) endRow();
+}
+
+}  // namespace
+
+std::vector<CsvRow> parseCsv(const QString& text) {
+    std::vector<CsvRow> rows;
+    parseFrom(text, 1, rows);
     return rows;
 }
 

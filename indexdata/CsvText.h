@@ -11,7 +11,12 @@
 #include <QStringList>
 #include <vector>
 
-// Text of a file's bytes in whichever of the two encodings it is in.
+// Text of a file's bytes in whichever of the two encodings it is in: UTF-8
+// when it is valid UTF-8 (with or without a byte-order mark) or when most of
+// its lines that are not plain ASCII are, otherwise Windows-874. In a UTF-8
+// file, bytes that are not UTF-8 (a row saved in the other encoding) become
+// U+FFFD, and csvRowProblem refuses their row: a designation is never
+// garbled silently.
 QString decodeCsvBytes(const QByteArray& bytes);
 
 // One Windows-874 byte as its character (TIS-620 plus the euro sign,
@@ -21,7 +26,16 @@ QChar decodeWindows874(unsigned char b);
 struct CsvRow {
     int line = 0;  // the line the row starts on, from 1
     QStringList cells;
+    // The line of a quote never closed: it began in this row and took the
+    // rest of the file into one cell, or (swallowed) it began before this
+    // row, which was read only to be counted.
+    int unclosedQuote = 0;
+    bool swallowed = false;
 };
+
+// Why a row cannot be used as it stands (a quote never closed, bytes in
+// another encoding), in Thai; empty when it can.
+QString csvRowProblem(const CsvRow& row);
 
 // Rows in order; blank lines are skipped. Cells keep their blanks.
 std::vector<CsvRow> parseCsv(const QString& text);

@@ -54,6 +54,10 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
         mode = info.st_mode & 07777;
         const QFileInfo link(path);
         if (link.isSymLink()) target = link.canonicalFilePath();
+    } else if (::lstat(original.constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        // Renaming onto the link would replace the link, not what it names.
+        return fail(QStringLiteral("เป็นลิงก์ไปยังแฟ้มที่ไม่มีอยู่ (%1) จึงไม่เขียน")
+                        .arg(QFileInfo(path).symLinkTarget()));
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -85,4 +89,20 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
     if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0)
         return abandon(errno);
     return true;
+}
+
+QString outputIsInput(const QString& output, const QStringList& inputs) {
+    struct stat out {};
+    if (::stat(QFile::encodeName(output).constData(), &out) != 0) return QString();
+    for (const QString& input : inputs) {
+        struct stat in {};
+        if (::stat(QFile::encodeName(input).constData(), &in) == 0 && in.st_dev == out.st_dev &&
+            in.st_ino == out.st_ino) {
+            return QStringLiteral("แฟ้มที่จะเขียน %1 เป็นแฟ้มเดียวกับ %2 ที่อ่านอยู่ "
+                                  "ถ้าเขียนลงไปข้อมูลใน %2 จะหายไป จึงไม่เขียนอะไรเลย: "
+                                  "โปรดเลือกชื่อแฟ้มอื่น")
+                .arg(output, input);
+        }
+    }
+    return QString();
 }

@@ -3,11 +3,13 @@
 // written, so a full disk, an I/O error or a kill never leaves
 // a truncated file where a good one was. Only regular files are replaced: a
 // device, FIFO, socket or folder at the path is refused. A symbolic link to
-// a file is followed and its target replaced.
+// a file is followed and its target replaced; a link to a missing file is
+// refused rather than replaced by a file of its own.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // False, with a Thai reason naming the file in `error`, when the file was
 // not replaced; the old file is then untouched and no temporary file stays.
@@ -15,3 +17,9 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
 
 // The Thai words for a system error number, with the system's own after.
 QString systemReason(int errnum);
+
+// Empty when writing `output` cannot touch any of `inputs`; otherwise the
+// Thai refusal naming both. Two paths are one file when, links followed,
+// they share device and inode (so "./c.csv" and a link to it count too).
+// An output that does not exist yet is no input.
+QString outputIsInput(const QString& output, const QStringList& inputs);

@@ -226,3 +226,65 @@ TEST(CsvText, QuotesLineBreaksAndBlankLines) {
     EXPECT_EQ(csvCell(QStringLiteral("say \"hi\", ok")), QStringLiteral("\"say \"\"hi\"\", ok\""));
     EXPECT_EQ(csvCell(QStringLiteral("plain")), QStringLiteral("plain"));
 }
+
+TEST(CsvText, AMostlyUtf8FileIsReadAsUtf8AndOnlyItsForeignRowsAreRefused) {
+    const QByteArray good = QStringLiteral("1,งวดแรก\n").toUtf8();
+    const QByteArray foreign("2,\xA7\xC7\xB4\n");  // "งวด" saved as Windows-874
+    const QByteArray good2 = QStringLiteral("3,ท่อ\n").toUtf8();
+    const struct {
+        QByteArray bytes;
+        std::vector<bool> refused;  // by row
+    } cases[] = {
+        {good + foreign + good2, {false, true, false}},
+        {"\xEF\xBB\xBF" + good + foreign + good2, {false, true, false}},
+        {good + foreign, {false, true}},  // as many of each: still UTF-8
+        {foreign + foreign + good, {false, false, true}},  // mostly Windows-874
+        {good + good2, {false, false}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<CsvRow> rows = parseCsv(decodeCsvBytes(c.bytes));
+        ASSERT_EQ(rows.size(), c.refused.size()) << c.bytes.toStdString();
+        for (size_t r = 0; r < rows.size(); ++r) {
+            const QString why = csvRowProblem(rows[r]);
+            EXPECT_EQ(!why.isEmpty(), c.refused[r]) << c.bytes.toStdString() << " row " << r;
+            if (c.refused[r]) {
+                EXPECT_TRUE(why.contains(QStringLiteral("UTF-8"))) << why.toStdString();
+            } else if (rows[r].cells[0] == QLatin1String("1")) {
+                EXPECT_EQ(rows[r].cells[1], QStringLiteral("งวดแรก"));
+            }
+        }
+    }
+}
+
+TEST(CsvText, AQuoteNeverClosedNamesItsLineAndCountsTheRowsItSwallowed) {
+    const std::vector<CsvRow> rows =
+        parseCsv(QStringLiteral("h,h\n1,\"500,000\n2,\"1,000\"\n\n3,y\n"));
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_TRUE(csvRowProblem(rows[0]).isEmpty());
+    EXPECT_EQ(rows[1].line, 2);
+    EXPECT_FALSE(rows[1].swallowed);
+    EXPECT_TRUE(csvRowProblem(rows[1]).contains(QStringLiteral("บรรทัดที่ 2 ไม่มีตัวปิด")))
+        << csvRowProblem(rows[1]).toStdString();
+    for (size_t r = 2; r < 4; ++r) {
+        EXPECT_TRUE(rows[r].swallowed);
+        EXPECT_TRUE(csvRowProblem(rows[r]).contains(QStringLiteral("บรรทัดที่ 2")));
+    }
+    EXPECT_EQ(rows[2].line, 3);
+    EXPECT_EQ(rows[3].line, 5);
+    EXPECT_EQ(rows[3].cells, QStringList({"3", "y"}));
+    // A quoted cell may hold line breaks, and text may follow a quote that
+    // closes on its own line.
+    const std::vector<CsvRow> fine = parseCsv(QStringLiteral("\"two\nlines\",x\n\"a\"b,c\n"));
+    ASSERT_EQ(fine.size(), 2u);
+    EXPECT_TRUE(csvRowProblem(fine[0]).isEmpty() && csvRowProblem(fine[1]).isEmpty());
+    EXPECT_EQ(fine[1].cells, QStringList({"ab", "c"}));
+}
+
+TEST_F(ContractTest, RowsItCannotReadAreRefusedAndCountedNotDropped) {
+    const Contract c = run(QStringLiteral("3,15,1,2548,28,2,2548,\"งวด,500000\n"
+                                          "3,15,1,2548,28,2,2548,สอง,500000\n"));
+    ASSERT_EQ(c.rows.size(), 2u);
+    EXPECT_TRUE(c.rows[0].error.contains(QStringLiteral("ไม่มีตัวปิด"))) << c.rows[0].error.toStdString();
+    EXPECT_EQ(c.rows[1].line, 3);
+    EXPECT_TRUE(c.rows[1].error.contains(QStringLiteral("ไม่ได้อ่าน"))) << c.rows[1].error.toStdString();
+}

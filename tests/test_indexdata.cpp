@@ -350,6 +350,44 @@ TEST(ReplaceFile, ALinkKeepsPointingAtItsReplacedTarget) {
     EXPECT_EQ(f.readAll(), QByteArray("new"));
 }
 
+TEST(ReplaceFile, ALinkToAMissingFileIsRefusedNotReplaced) {
+    WorkingFolder folder;
+    const QString link = folder.path(QStringLiteral("KTABLE.DAT"));
+    ASSERT_TRUE(QFile::link(folder.path(QStringLiteral("gone.dat")), link));
+    QString error;
+    EXPECT_FALSE(replaceFile(link, "new", &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("ลิงก์ไปยังแฟ้มที่ไม่มีอยู่"))) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("gone.dat"))));
+}
+
+TEST(OutputIsInput, TheSameFileByAnyNameIsRefusedNamingBoth) {
+    WorkingFolder folder;
+    writeFile(folder.path(QStringLiteral("c.csv")), "contract");
+    writeFile(folder.path(QStringLiteral("copy.csv")), "contract");
+    ASSERT_TRUE(QFile::link(folder.path(QStringLiteral("c.csv")), folder.path(QStringLiteral("soft"))));
+    ASSERT_EQ(::link(QFile::encodeName(folder.path(QStringLiteral("c.csv"))).constData(),
+                     QFile::encodeName(folder.path(QStringLiteral("hard"))).constData()),
+              0);
+    const QStringList inputs = {QStringLiteral("KTABLE.DAT"), QStringLiteral("c.csv")};
+    const struct {
+        const char* output;
+        bool refused;
+    } cases[] = {
+        {"c.csv", true},     {"./c.csv", true},       {"soft", true},  {"hard", true},
+        {"copy.csv", false},  // the same bytes, another file
+        {"new.pdf", false},   // not there yet
+    };
+    for (const auto& c : cases) {
+        const QString why = outputIsInput(QString::fromLatin1(c.output), inputs);
+        EXPECT_EQ(!why.isEmpty(), c.refused) << c.output;
+        if (c.refused) {
+            EXPECT_TRUE(why.contains(QString::fromLatin1(c.output)) && why.contains(QStringLiteral("c.csv")))
+                << why.toStdString();
+        }
+    }
+}
+
 // ---- looking after a table: list, export, check -------------------------------------
 
 TEST(TableTools, ExportThenImportGivesTheSameBytesForAnImportedTable) {

@@ -6,6 +6,7 @@
 
 #include "app/Contract.h"
 #include "indexdata/CsvText.h"
+#include "indexdata/ReplaceFile.h"
 #include "platform/QtPlatform.h"
 #include "tools/Cli.h"
 
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (const QString same = outputIsInput(o->pdf, {o->contract, o->table}); !same.isEmpty())
+        return cli::fail(kName, same, 2);
     QString error;
     const auto bytes = cli::readFile(o->contract, &error);
     if (!bytes) return cli::fail(kName, error, 2);

@@ -23,6 +23,8 @@ const char* const kUsage =
     "2 usage error or a file that cannot be read.\n";
 
 int import(const QString& csvPath, const QString& outPath) {
+    if (const QString same = outputIsInput(outPath, {csvPath}); !same.isEmpty())
+        return cli::fail(kName, same, 2);
     QString error;
     const auto bytes = cli::readFile(csvPath, &error);
     if (!bytes) return cli::fail(kName, error, 2);
@@ -51,6 +53,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (command == QLatin1String("import")) return import(args[1], args[2]);
+    if (command == QLatin1String("export")) {
+        if (const QString same = outputIsInput(args[2], {args[1]}); !same.isEmpty())
+            return cli::fail(kName, same, 2);
+    }
 
     QString error;
     const auto table = cli::readFile(args[1], &error);

@@ -74,6 +74,20 @@ expect_message "ค่าดัชนี Ao ของเดือนมกรา
 [ ! -e "$WORK/sheet.pdf" ] || fail "a sheet was printed from an infinite index"
 quit_app
 
+# --pdf naming the table itself (by a link, too): refused at start-up,
+# exit 1, and the table keeps every byte.
+cp "$WORK/KTABLE.DAT" "$WORK/table.kept"
+ln -s KTABLE.DAT "$WORK/table-link.pdf"
+for pdf in KTABLE.DAT ./table-link.pdf; do
+    "$TARVON" --pdf "$pdf" 2>>"$APP_LOG" &
+    APP_PID=$!
+    expect_message "เป็นแฟ้มเดียวกับ KTABLE.DAT"
+    status=0; wait "$APP_PID" || status=$?
+    APP_PID=""
+    [ "$status" = 1 ] || fail "--pdf $pdf gave exit status $status, not 1"
+    cmp -s "$WORK/KTABLE.DAT" "$WORK/table.kept" || fail "--pdf $pdf changed the table"
+done
+
 # KTABLE.DAT that is a FIFO: the same message and exit status as a table
 # that cannot be opened, at once rather than a hang.
 rm "$WORK/KTABLE.DAT"; mkfifo "$WORK/KTABLE.DAT"
