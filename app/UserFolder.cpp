@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "app/Tarvon.h"
+#include "indexdata/ReplaceFile.h"
 
 QString userFolder(const QString& xdgDataHome, const QString& home) {
     const QString base = !xdgDataHome.isEmpty() && QDir::isAbsolutePath(xdgDataHome)
@@ -24,19 +25,18 @@ bool prepareUserFolder(const QString& folder, const QString& sample, QString* er
         return false;
     }
     const QString table = folder + QLatin1Char('/') + Tarvon::kTableName;
-    // Anything already named KTABLE.DAT is the user's: never replaced.
-    if (QFileInfo(table).exists() || QFileInfo(table).isSymLink() || !QFileInfo(sample).isFile())
-        return true;
-    QFile from(sample), to(table);
+    const QFileInfo there(table);
+    // Anything already named KTABLE.DAT is the user's, except an empty
+    // file: no one keeps that on purpose here, and a copy killed half-way
+    // before copies were put in place whole left exactly that. A link is
+    // left alone; start-up says where it points if that is missing.
+    const bool empty = there.isFile() && !there.isSymLink() && there.size() == 0;
+    if ((there.exists() || there.isSymLink()) && !empty) return true;
+    QFile from(sample);
     if (!from.open(QIODevice::ReadOnly)) return true;  // nothing to copy: start-up creates an empty table
     const QByteArray bytes = from.readAll();
-    if (!to.open(QIODevice::WriteOnly | QIODevice::NewOnly) || to.write(bytes) != bytes.size() ||
-        !to.flush()) {
-        if (error)
-            *error =
-                QStringLiteral("คัดลอกตารางดัชนีตัวอย่างไป %1 ไม่ได้: %2").arg(table, to.errorString());
-        to.remove();
-        return false;
-    }
-    return true;
+    QString why;
+    if (empty ? replaceFile(table, bytes, &why) : createFile(table, bytes, &why)) return true;
+    if (error) *error = QStringLiteral("คัดลอกตารางดัชนีตัวอย่างไปไม่ได้: ") + why;
+    return false;
 }

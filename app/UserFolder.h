@@ -2,8 +2,8 @@
 // gives it no meaningful working folder: the user's data folder
 // ($XDG_DATA_HOME/tarvon, usually ~/.local/share/tarvon). It is created on
 // first use and seeded with a copy of the installed sample table only when
-// it holds no "KTABLE.DAT"; a table already there is never replaced or
-// written.
+// it holds no "KTABLE.DAT" (or an empty one); a table already there is
+// never replaced or written.
 #pragma once
 
 #include <QString>

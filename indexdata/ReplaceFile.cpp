@@ -40,6 +40,37 @@ QString systemReason(int errnum) {
     return thai + QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(errnum)));
 }
 
+namespace {
+
+// Writes `content` whole into a new temporary file beside `target` with
+// `mode`; 0 with its name in `temp`, or the error number (no file stays).
+int writeBeside(const QByteArray& target, const QByteArray& content, mode_t mode,
+                QByteArray* temp) {
+    QByteArray name = target + ".XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return errno;
+    int errnum = 0;
+    for (qsizetype done = 0; done < content.size() && !errnum;) {
+        const ssize_t n =
+            ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) errnum = n < 0 ? errno : EIO;
+        done += n;
+    }
+    // No fsync: putting it in place only after the last byte was written is
+    // what keeps a kill or a full disk from losing the old file.
+    if (!errnum && ::fchmod(fd, mode) != 0) errnum = errno;
+    if (::close(fd) != 0 && !errnum) errnum = errno;
+    if (errnum) {
+        ::unlink(name.constData());
+        return errnum;
+    }
+    *temp = name;
+    return 0;
+}
+
+}  // namespace
+
 bool replaceFile(const QString& path, const QByteArray& content, QString* error) {
     const auto fail = [&](const QString& why) {
         if (error) *error = QStringLiteral("เขียนแฟ้ม %1 ไม่ได้: %2").arg(path, why);
@@ -64,31 +95,30 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
         mode &= ~mask;
     }
 
-    QByteArray temp = QFile::encodeName(target) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return fail(systemReason(errno));
-    bool open = true;
-    // Any failure from here on: the temporary file goes, the old one stays.
-    const auto abandon = [&](int errnum) {
-        if (open) ::close(fd);
+    QByteArray temp;
+    const int errnum = writeBeside(QFile::encodeName(target), content, mode, &temp);
+    if (errnum) return fail(systemReason(errnum));
+    if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
+        const int renameErr = errno;
         ::unlink(temp.constData());
-        return fail(systemReason(errnum));
-    };
-    for (qsizetype done = 0; done < content.size();) {
-        const ssize_t n =
-            ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return abandon(n < 0 ? errno : EIO);
-        done += n;
+        return fail(systemReason(renameErr));
     }
-    // No fsync: a rename over the old file only after the last byte was
-    // written is what keeps a kill or a full disk from losing it.
-    if (::fchmod(fd, mode) != 0) return abandon(errno);
-    open = false;
-    if (::close(fd) != 0) return abandon(errno);
-    if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0)
-        return abandon(errno);
     return true;
+}
+
+bool createFile(const QString& path, const QByteArray& content, QString* error) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    QByteArray temp;
+    const QByteArray target = QFile::encodeName(path);
+    int errnum = writeBeside(target, content, 0666 & ~mask, &temp);
+    // A hard link never replaces: whoever made the file first keeps it.
+    if (!errnum && ::link(temp.constData(), target.constData()) != 0) errnum = errno;
+    if (!temp.isEmpty()) ::unlink(temp.constData());
+    if (errnum == EEXIST) return true;
+    if (errnum && error)
+        *error = QStringLiteral("เขียนแฟ้ม %1 ไม่ได้: %2").arg(path, systemReason(errnum));
+    return errnum == 0;
 }
 
 QString outputIsInput(const QString& output, const QStringList& inputs) {

@@ -15,6 +15,11 @@
 // not replaced; the old file is then untouched and no temporary file stays.
 bool replaceFile(const QString& path, const QByteArray& content, QString* error);
 
+// Creates `path` with `content`, written beside and put in place whole, so
+// a kill never leaves a part of it; true also when another process made the
+// file first (it is left as that one wrote it). False with a Thai reason.
+bool createFile(const QString& path, const QByteArray& content, QString* error);
+
 // The Thai words for a system error number, with the system's own after.
 QString systemReason(int errnum);
 

@@ -28,6 +28,11 @@ bool TableFile::open(const QString& name, QString* error, bool create) {
     close();
     const QByteArray path = QFile::encodeName(name);
     struct stat info {};
+    if (::stat(path.constData(), &info) != 0 && errno == ENOENT && QFileInfo(name).isSymLink()) {
+        if (error)
+            *error = QStringLiteral("เป็นลิงก์ไปยังแฟ้มที่ไม่มีอยู่ (%1)").arg(QFileInfo(name).symLinkTarget());
+        return false;
+    }
     if (create && ::stat(path.constData(), &info) != 0 && errno == ENOENT) {
         // Create it empty, then read it like any other table.
         QFile empty(name);

@@ -381,3 +381,32 @@ TEST(UserFolder, WithoutASampleTheFolderIsStillMadeAndLeftEmpty) {
     EXPECT_FALSE(prepareUserFolder(folder.path(QStringLiteral("file/tarvon")), QString(), &error));
     EXPECT_FALSE(error.isEmpty());
 }
+
+TEST(UserFolder, AnEmptyTableIsSeededAndALinkIsLeftAlone) {
+    WorkingFolder folder;
+    const QString sample = folder.path(QStringLiteral("sample.dat"));
+    writeFile(sample, record({"2548", "1", "100"}));
+    const QString data = folder.path(QStringLiteral("tarvon"));
+    ASSERT_TRUE(QDir().mkpath(data));
+    const QString table = data + QStringLiteral("/KTABLE.DAT");
+    writeFile(table, QByteArray());  // what a copy killed half-way used to leave
+    QString error;
+    ASSERT_TRUE(prepareUserFolder(data, sample, &error)) << error.toStdString();
+    QFile seeded(table);
+    ASSERT_TRUE(seeded.open(QIODevice::ReadOnly));
+    EXPECT_EQ(seeded.readAll(), record({"2548", "1", "100"}));
+    EXPECT_EQ(QDir(data).entryList(QDir::Files), QStringList{"KTABLE.DAT"});  // no temporary left
+
+    // A link to a missing table is not replaced, and start-up says what it is.
+    ASSERT_TRUE(QFile::remove(table));
+    ASSERT_TRUE(QFile::link(folder.path(QStringLiteral("moved/KTABLE.DAT")), table));
+    ASSERT_TRUE(prepareUserFolder(data, sample, &error));
+    EXPECT_TRUE(QFileInfo(table).isSymLink());
+    QDir::setCurrent(data);
+    FakePlatform ui;
+    Tarvon app(ui);
+    EXPECT_FALSE(app.Form_Load(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("ลิงก์ไปยังแฟ้มที่ไม่มีอยู่"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("moved/KTABLE.DAT"))) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("moved"))));
+}
