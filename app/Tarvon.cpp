@@ -70,7 +70,11 @@ void Tarvon::printSheet() {
         }
     }
     QString error;
-    if (!printer->endDoc(&error)) ui_.msgBox(QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error);
+    if (!printer->endDoc(&error)) {
+        ui_.msgBox(QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error);
+    } else if (const QString note = printer->note(); !note.isEmpty()) {
+        ui_.msgBox(note);
+    }
 }
 
 void Tarvon::quit() {

@@ -2,6 +2,7 @@
 
 #include <cups/cups.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace cups {
@@ -59,21 +60,45 @@ QString defaultPrinter(QString* why) {
     return QString();
 }
 
-bool printPdf(const QByteArray& pdf, const QString& title, QString* why) {
+namespace {
+
+// The printer's state as the print system reports it: whether it is
+// stopped (paused, or halted by an error) and its own words for why.
+bool printerStopped(const char* name, QString* message) {
+    const Dest dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, name, nullptr));
+    if (!dest) return false;
+    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    const char* text = cupsGetOption("printer-state-message", dest->num_options, dest->options);
+    if (message) *message = QString::fromUtf8(text ? text : "");
+    return state && std::atoi(state) == IPP_PSTATE_STOPPED;
+}
+
+QString stoppedNote(const QString& printer, const QString& message) {
+    return QStringLiteral("เครื่องพิมพ์ \"%1\" หยุดพักอยู่%2: รายการคำนวณรออยู่ในคิวงานพิมพ์ "
+                          "และจะพิมพ์เมื่อเปิดใช้เครื่องพิมพ์อีกครั้ง")
+        .arg(printer, message.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(message));
+}
+
+}  // namespace
+
+Job printPdf(const QByteArray& pdf, const QString& title, QString* why) {
+    Job job;
     const Dest dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
     if (!dest) {
         defaultPrinter(why);
-        return false;
+        return job;
     }
-    const QString name = QString::fromUtf8(dest->name);
+    job.printer = QString::fromUtf8(dest->name);
+    QString message;
+    job.queueStopped = printerStopped(dest->name, &message);
     const QByteArray titleBytes = title.toUtf8();
-    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, dest->name, titleBytes.constData(),
-                                  dest->num_options, dest->options);
-    if (job == 0) {
-        if (why) *why = lastReason(name);
-        return false;
+    const int id = cupsCreateJob(CUPS_HTTP_DEFAULT, dest->name, titleBytes.constData(),
+                                 dest->num_options, dest->options);
+    if (id == 0) {
+        if (why) *why = lastReason(job.printer);
+        return job;
     }
-    bool sent = cupsStartDocument(CUPS_HTTP_DEFAULT, dest->name, job, titleBytes.constData(),
+    bool sent = cupsStartDocument(CUPS_HTTP_DEFAULT, dest->name, id, titleBytes.constData(),
                                   CUPS_FORMAT_PDF, 1) == HTTP_STATUS_CONTINUE &&
                 cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.constData(),
                                      static_cast<size_t>(pdf.size())) == HTTP_STATUS_CONTINUE;
@@ -81,11 +106,78 @@ bool printPdf(const QByteArray& pdf, const QString& title, QString* why) {
     const ipp_status_t finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, dest->name);
     sent = sent && finished <= IPP_STATUS_OK_EVENTS_COMPLETE;
     if (!sent) {
-        if (why) *why = lastReason(name);
-        cupsCancelJob2(CUPS_HTTP_DEFAULT, dest->name, job, 0);
-        return false;
+        if (why) *why = lastReason(job.printer);
+        cupsCancelJob2(CUPS_HTTP_DEFAULT, dest->name, id, 0);
+        return job;
     }
-    return true;
+    job.id = id;
+    if (job.queueStopped) job.note = stoppedNote(job.printer, message);
+    return job;
+}
+
+Outcome jobOutcome(const Job& job, QString* why) {
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+                     "/jobs/%d", job.id);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    static const char* const wanted[] = {"job-state", "job-printer-state-message",
+                                         "job-state-reasons"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
+                  nullptr, wanted);
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    if (!response) return Outcome::Waiting;  // asked again later
+    ipp_attribute_t* stateAttr = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
+    const int state = stateAttr ? ippGetInteger(stateAttr, 0) : IPP_JSTATE_PENDING;
+    QString detail;
+    if (ipp_attribute_t* m =
+            ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT))
+        detail = QString::fromUtf8(ippGetString(m, 0, nullptr));
+    if (detail.isEmpty()) {
+        if (ipp_attribute_t* r = ippFindAttribute(response, "job-state-reasons", IPP_TAG_KEYWORD))
+            detail = QString::fromUtf8(ippGetString(r, 0, nullptr));
+    }
+    ippDelete(response);
+    const QString name = QStringLiteral("\"%1\"").arg(job.printer);
+    const QString because = detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail);
+    switch (state) {
+        case IPP_JSTATE_COMPLETED:
+            return Outcome::Printed;
+        case IPP_JSTATE_HELD:
+            // Nobody here holds jobs: the print system held it, after its
+            // printer failed to take it, to try again later.
+            if (why) *why = QStringLiteral("ระบบการพิมพ์พักงานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2 ไว้%3: "
+                                           "งานนั้นค้างอยู่ในคิวงานพิมพ์และยังไม่ได้พิมพ์")
+                                .arg(job.id).arg(name, because);
+            return Outcome::Failed;
+        case IPP_JSTATE_STOPPED:
+            if (why) *why = QStringLiteral("ระบบการพิมพ์หยุดงานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2%3")
+                                .arg(job.id).arg(name, because);
+            return Outcome::Failed;
+        case IPP_JSTATE_CANCELED:
+            if (why) *why = QStringLiteral("งานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2 ถูกยกเลิก%3")
+                                .arg(job.id).arg(name, because);
+            return Outcome::Failed;
+        case IPP_JSTATE_ABORTED:
+            if (why) *why = QStringLiteral("ระบบการพิมพ์ล้มเลิกงานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2%3")
+                                .arg(job.id).arg(name, because);
+            return Outcome::Failed;
+        default:
+            break;
+    }
+    // Still waiting: fine, unless the printer stopped after the job was sent.
+    QString message;
+    if (!job.queueStopped && printerStopped(job.printer.toUtf8().constData(), &message)) {
+        if (why)
+            *why = QStringLiteral("เครื่องพิมพ์ %1 หยุดทำงาน%2: งานพิมพ์หมายเลข %3 ค้างอยู่ในคิวงานพิมพ์ "
+                                  "และยังไม่ได้พิมพ์")
+                       .arg(name, message.isEmpty() ? because : QStringLiteral(" (%1)").arg(message))
+                       .arg(job.id);
+        return Outcome::Failed;
+    }
+    return Outcome::Waiting;
 }
 
 }  // namespace cups

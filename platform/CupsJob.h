@@ -1,7 +1,9 @@
 // Sends a finished PDF to the system's default printer through the print
 // system's own interface (libcups), so that its answer reaches the user:
 // a queue that rejects jobs, a server that cannot be reached, a printer
-// that is gone. It only submits; it does not wait for the job to print.
+// that is gone. After submission a job can still fail (a paused queue, a
+// printer that stops, a job aborted or cancelled): jobOutcome tells, for
+// the caller to follow the job without blocking.
 #pragma once
 
 #include <QByteArray>
@@ -13,8 +15,23 @@ namespace cups {
 // `why` (no default printer, or the print system cannot be reached).
 QString defaultPrinter(QString* why);
 
-// Submits `pdf` as one job; false with the Thai reason in `why`.
-bool printPdf(const QByteArray& pdf, const QString& title, QString* why);
+struct Job {
+    QString printer;
+    int id = 0;             // 0: not submitted
+    bool queueStopped = false;  // the queue was paused when the job was sent
+    QString note;           // Thai, for the user: the job waits in a paused queue
+};
+
+// Submits `pdf` as one job; id 0 with the Thai reason in `why` when the
+// print system did not take it.
+Job printPdf(const QByteArray& pdf, const QString& title, QString* why);
+
+enum class Outcome { Waiting, Printed, Failed };
+
+// Where a submitted job stands: Failed (with the print system's reason in
+// `why`) when it was held, stopped, aborted or cancelled, or when its
+// printer stopped after it was sent while the job still waits.
+Outcome jobOutcome(const Job& job, QString* why);
 
 // The Thai reason for an IPP status of the print system (`status` is an
 // ipp_status_t), naming the printer where there is one; `detail` is the

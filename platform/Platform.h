@@ -21,6 +21,10 @@ class Printer {
     virtual void print(const print::Statement& s) = 0;
     virtual bool endDoc(QString* error) = 0;
     virtual void discardDoc() = 0;
+    // What the user must know of the document that endDoc just sent,
+    // though it did reach the printer (a paused queue holds it); empty
+    // when nothing.
+    virtual QString note() const { return QString(); }
 };
 
 // A printer that only keeps what is printed, for sheets computed to be

@@ -19,6 +19,33 @@
 const QString QtPlatform::kTitle = QStringLiteral("Tarvon");
 const QString QtPlatform::kOk = QStringLiteral("ตกลง");
 
+QtPlatform::QtPlatform(QWidget* window, const QString& pdfPath)
+    : window_(window), printer_(pdfPath) {
+    jobTimer_.setInterval(1000);
+    QObject::connect(&jobTimer_, &QTimer::timeout, window_, [this] { followJobs(); });
+    printer_.onSubmitted = [this](const cups::Job& job) {
+        followed_.push_back({job, 30 * 60});  // half an hour at most
+        jobTimer_.start();
+    };
+}
+
+void QtPlatform::followJobs() {
+    std::vector<QString> failures;
+    for (auto it = followed_.begin(); it != followed_.end();) {
+        QString why;
+        const cups::Outcome outcome = cups::jobOutcome(it->job, &why);
+        if (outcome == cups::Outcome::Failed) failures.push_back(why);
+        if (outcome != cups::Outcome::Waiting || --it->checksLeft <= 0)
+            it = followed_.erase(it);
+        else
+            ++it;
+    }
+    if (followed_.empty()) jobTimer_.stop();
+    // Said after the list is settled: a message box runs its own loop.
+    for (const QString& why : failures)
+        msgBox(why + QStringLiteral("\nรายการคำนวณจึงยังไม่ได้พิมพ์"));
+}
+
 std::optional<QString> QtPlatform::inputBox(const QString& prompt) {
     QInputDialog dlg(window_);
     dlg.setObjectName(QStringLiteral("inputBox"));
@@ -58,6 +85,7 @@ void QtPlatform::endProgram() {
 }
 
 bool QtPrinter::endDoc(QString* error) {
+    job_ = cups::Job();
     if (doc_.empty()) return true;  // nothing printed: no page, no job
     const std::optional<QByteArray> pdf = render();
     bool ok = false;
@@ -66,7 +94,9 @@ bool QtPrinter::endDoc(QString* error) {
     } else if (toPdf()) {
         ok = replaceFile(pdfPath_, *pdf, error);
     } else {
-        ok = cups::printPdf(*pdf, QStringLiteral("Tarvon"), error);
+        job_ = cups::printPdf(*pdf, QStringLiteral("Tarvon"), error);
+        ok = job_.id != 0;
+        if (ok && onSubmitted) onSubmitted(job_);
     }
     discardDoc();
     return ok;

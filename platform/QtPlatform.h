@@ -7,9 +7,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
+#include "platform/CupsJob.h"
 #include "platform/Platform.h"
 
 class QtPrinter : public Printer {
@@ -30,6 +33,11 @@ class QtPrinter : public Printer {
     }
 
     bool toPdf() const { return !pdfPath_.isEmpty(); }
+    QString note() const override { return job_.note; }
+    // The job the last document became on the printer (id 0: none).
+    const cups::Job& job() const { return job_; }
+    // Called with each job handed to the print system.
+    std::function<void(const cups::Job&)> onSubmitted;
 
   private:
     // The document laid out as a PDF whose text is the sheet's text.
@@ -40,6 +48,7 @@ class QtPrinter : public Printer {
     double fontSize_ = 16;
     std::vector<print::Statement> doc_;
     std::vector<size_t> pageStarts_;  // statements that begin a page
+    cups::Job job_;
 };
 
 class QtPlatform : public Platform {
@@ -47,7 +56,7 @@ class QtPlatform : public Platform {
     static const QString kTitle;  // "Tarvon"
     static const QString kOk;     // "ตกลง", the OK button of every box
 
-    QtPlatform(QWidget* window, const QString& pdfPath) : window_(window), printer_(pdfPath) {}
+    QtPlatform(QWidget* window, const QString& pdfPath);
     std::optional<QString> inputBox(const QString& prompt) override;
     void msgBox(const QString& text) override;
     void beep() override;
@@ -56,6 +65,16 @@ class QtPlatform : public Platform {
     void endProgram() override;
 
   private:
+    // Jobs sent to the print system are followed, without blocking the
+    // window, until they print; one that fails is said at once.
+    void followJobs();
+
     QWidget* window_;
     QtPrinter printer_;
+    QTimer jobTimer_;
+    struct Followed {
+        cups::Job job;
+        int checksLeft;
+    };
+    std::vector<Followed> followed_;
 };

@@ -1,7 +1,9 @@
 // tarvon-batch: every installment of a contract in one run, each computed
 // as the window computes it; a summary on standard output, the sheets into
 // a PDF or to the default printer.
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QThread>
 #include <QStringList>
 
 #include "app/Contract.h"
@@ -18,7 +20,9 @@ const char* const kUsage =
     "usage: tarvon-batch CONTRACT.csv [--table FILE] [--pdf FILE | --print] [--csv]\n"
     "  --table FILE  the index table (default: KTABLE.DAT in the current folder)\n"
     "  --pdf FILE    write every computed sheet into FILE, one page each\n"
-    "  --print       send every computed sheet to the default printer, as one job\n"
+    "  --print       send every computed sheet to the default printer, as one job,\n"
+    "                and wait until the print system has printed it\n"
+    "  --wait SECS   with --print: wait at most SECS seconds (default 120)\n"
     "  --csv         the summary as CSV instead of a table\n"
     "Exit status: 0 every row computed, 1 some rows refused, 2 usage error or a file\n"
     "that cannot be read, 3 the sheets could not be written or printed.\n";
@@ -26,6 +30,7 @@ const char* const kUsage =
 struct Options {
     QString contract, table = QStringLiteral("KTABLE.DAT"), pdf;
     bool print = false, csv = false;
+    int waitSeconds = 120;
 };
 
 std::optional<Options> parse(const QStringList& args) {
@@ -36,6 +41,10 @@ std::optional<Options> parse(const QStringList& args) {
             o.table = args[++i];
         } else if (a == QLatin1String("--pdf") && i + 1 < args.size() && o.pdf.isEmpty()) {
             o.pdf = args[++i];
+        } else if (a == QLatin1String("--wait") && i + 1 < args.size()) {
+            bool ok = false;
+            o.waitSeconds = args[++i].toInt(&ok);
+            if (!ok || o.waitSeconds < 0) return std::nullopt;
         } else if (a == QLatin1String("--print")) {
             o.print = true;
         } else if (a == QLatin1String("--csv")) {
@@ -48,6 +57,47 @@ std::optional<Options> parse(const QStringList& args) {
     }
     if (o.contract.isEmpty() || (o.print && !o.pdf.isEmpty())) return std::nullopt;
     return o;
+}
+
+// Follows the job until the print system has printed it, or stopped,
+// aborted or cancelled it, for at most `seconds`. False when it failed.
+bool waitForJob(const cups::Job& job, int seconds) {
+    if (job.queueStopped) {
+        cli::fail(kName, job.note, 3);
+        return false;
+    }
+    cli::fail(kName,
+              QStringLiteral("ส่งงานพิมพ์หมายเลข %1 ไปที่เครื่องพิมพ์ \"%2\" แล้ว "
+                             "กำลังรอจนระบบการพิมพ์พิมพ์เสร็จ (ไม่เกิน %3 วินาที)")
+                  .arg(job.id)
+                  .arg(job.printer)
+                  .arg(seconds),
+              0);
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QString why;
+        switch (cups::jobOutcome(job, &why)) {
+            case cups::Outcome::Printed:
+                cli::fail(kName, QStringLiteral("พิมพ์งานหมายเลข %1 เสร็จแล้ว").arg(job.id), 0);
+                return true;
+            case cups::Outcome::Failed:
+                cli::fail(kName, QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + why, 3);
+                return false;
+            case cups::Outcome::Waiting:
+                break;
+        }
+        if (waited.elapsed() >= qint64(seconds) * 1000) {
+            cli::fail(kName,
+                      QStringLiteral("งานพิมพ์หมายเลข %1 ยังรออยู่ในคิวของเครื่องพิมพ์ \"%2\" "
+                                     "(ไม่มีข้อผิดพลาด): ดูความคืบหน้าได้ด้วยคำสั่ง lpstat -o")
+                          .arg(job.id)
+                          .arg(job.printer),
+                      0);
+            return true;
+        }
+        QThread::msleep(500);
+    }
 }
 
 }  // namespace
@@ -100,6 +150,8 @@ int main(int argc, char** argv) {
             cli::fail(kName, QStringLiteral("ไม่มีรายการคำนวณให้พิมพ์"), 3);
         } else if (!printer.endDoc(&error)) {
             return cli::fail(kName, QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error, 3);
+        } else if (o->print && !waitForJob(printer.job(), o->waitSeconds)) {
+            return 3;
         }
     }
     return refused ? 1 : 0;

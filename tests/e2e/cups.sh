@@ -3,7 +3,9 @@
 # the default printer; the real window prints one sheet to it; exactly one
 # job must complete, with one page and a non-empty PDF. The server is
 # stopped again on exit. A queue that rejects jobs and a server that is
-# gone must each bring a message that says so. Needs root for cupsd (CI runs as root).
+# gone must each bring a message that says so; so must a paused queue and
+# a printer whose backend fails after the job was taken, in the window and
+# from tarvon-batch --print (exit 3). Needs root for cupsd (CI runs as root).
 # Usage: cups.sh TARVON TARVON_TABLE SAMPLE_CSV
 set -euo pipefail
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"; fi
@@ -48,10 +50,24 @@ StateDir $CUPS/state
 ErrorLog $CUPS/log/error_log
 AccessLog $CUPS/log/access_log
 PageLog $CUPS/log/page_log
+ServerBin $CUPS/bin
 SystemGroup root
 Printcap /dev/null
 CONF
 cp "$PPD" "$CUPS/queue.ppd"
+# The system's filters and backends, and one backend of the test's own: a
+# printer that takes the job, then fails.
+mkdir -p "$CUPS/bin/backend"
+for d in /usr/lib/cups/*; do [ "$(basename "$d")" = backend ] || ln -s "$d" "$CUPS/bin/"; done
+for b in /usr/lib/cups/backend/*; do ln -s "$b" "$CUPS/bin/backend/"; done
+cat >"$CUPS/bin/backend/tarvonfail" <<'SH'
+#!/bin/sh
+[ $# = 0 ] && { echo 'direct tarvonfail "Unknown" "Tarvon failing printer"'; exit 0; }
+cat >/dev/null
+echo "ERROR: paper jam in tray 2" >&2
+exit 1
+SH
+chmod 0755 "$CUPS/bin" "$CUPS/bin/backend" "$CUPS/bin/backend/tarvonfail"
 
 cupsd -f -c "$CUPS/cupsd.conf" -s "$CUPS/cups-files.conf" &
 CUPSD=$!
@@ -114,5 +130,33 @@ sleep 1
 jobs_done=$(lpstat -W completed -o TarvonPDF | wc -l)
 [ "$jobs_done" = 2 ] || fail "expected exactly two completed jobs (a sheet, a contract), found $jobs_done"
 [ -z "$(lpstat -W not-completed -o TarvonPDF)" ] || fail "a job is still pending"
+
+# A paused queue: said when the sheet is sent, in the window and by
+# tarvon-batch --print (exit 3); the job waits and prints once resumed.
+cupsdisable TarvonPDF
+start_app
+enter_formula3_example
+click 3
+expect_message "หยุดพักอยู่"
+status=0; "$(dirname "$TARVON")/tarvon-batch" "$(dirname "$SAMPLE_CSV")/contract-sample.csv" --table KTABLE.DAT \
+    --print >/dev/null 2>batch.err || status=$?
+[ "$status" = 3 ] || fail "tarvon-batch --print on a paused queue exited $status, not 3"
+grep -q 'หยุดพักอยู่' batch.err || fail "tarvon-batch did not say the queue is paused: $(cat batch.err)"
+cupsenable TarvonPDF
+wait_for 60 bash -c "[ -z \"\$(lpstat -W not-completed -o TarvonPDF)\" ]" || fail "the held jobs did not print once resumed"
+
+# A printer whose backend fails after taking the job: the window says so by
+# itself a moment later, with the print system's reason; batch exits 3.
+lpadmin -p TarvonFail -E -v tarvonfail:/ -P "$CUPS/queue.ppd"
+lpadmin -d TarvonFail
+click 3
+expect_message "paper jam in tray 2"
+grep -q 'TarvonFail' <<<"$(tail -c 2000 "$APP_LOG")" || fail "the failed job's message does not name the printer"
+cupsenable TarvonFail
+status=0; "$(dirname "$TARVON")/tarvon-batch" "$(dirname "$SAMPLE_CSV")/contract-sample.csv" --table KTABLE.DAT \
+    --print --wait 60 >/dev/null 2>batch.err || status=$?
+[ "$status" = 3 ] || fail "tarvon-batch --print on a failing printer exited $status, not 3: $(cat batch.err)"
+grep -q 'paper jam in tray 2' batch.err || fail "tarvon-batch did not give the reason: $(cat batch.err)"
+quit_app
 
 echo "1 passed, 0 failed"
