@@ -126,15 +126,17 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
 
 }  // namespace
 
-Contract runContract(const QString& csv, TableFile& table, Long records) {
+Contract runContract(const QString& csv, TableFile& table, Long records,
+                     const std::function<void(const ContractRow&)>& each) {
     Contract contract;
-    const std::vector<CsvRow> rows = parseCsv(csv);
-    if (rows.empty()) {
+    CsvReader reader(csv);
+    CsvRow first;
+    if (!reader.next(&first)) {
         contract.error = QStringLiteral("ไม่มีแถวหัวตาราง (formula,bid_day,...)");
         return contract;
     }
     QStringList header;
-    for (const QString& h : rows[0].cells) header << h.trimmed().toLower();
+    for (const QString& h : first.cells) header << h.trimmed().toLower();
     for (const QString& c : kContractColumns) {
         if (!header.contains(c)) {
             contract.error = QStringLiteral("ไม่มีคอลัมน์ %1 ในแถวหัวตาราง").arg(c);
@@ -145,8 +147,13 @@ Contract runContract(const QString& csv, TableFile& table, Long records) {
     // same everywhere.
     const QLocale desktop;
     QLocale::setDefault(QLocale::c());
-    for (size_t i = 1; i < rows.size(); ++i)
-        contract.rows.push_back(runRow(rows[i], header, table, records));
+    for (CsvRow row; reader.next(&row);) {
+        contract.rows.push_back(runRow(row, header, table, records));
+        if (each) {
+            each(contract.rows.back());
+            contract.rows.back().sheet = {};
+        }
+    }
     QLocale::setDefault(desktop);
     return contract;
 }

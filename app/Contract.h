@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "escalation/PrintModel.h"
@@ -37,8 +38,12 @@ extern const QStringList kContractColumns;
 
 // Runs every row of `csv` (already decoded) against the open table of
 // `records` records. Numbers are read in one fixed format: full stop for
-// the decimal point, commas allowed between thousands.
-Contract runContract(const QString& csv, TableFile& table, Long records);
+// the decimal point, commas allowed between thousands. Each row, once
+// computed, goes to `each` when one is given; the row kept in the result
+// then holds no sheet, so that a contract of any length needs the memory
+// of one sheet at a time.
+Contract runContract(const QString& csv, TableFile& table, Long records,
+                     const std::function<void(const ContractRow&)>& each = {});
 
 // The summary: an aligned Thai table, one line a row, then the totals.
 QString contractSummary(const std::vector<ContractRow>& rows);

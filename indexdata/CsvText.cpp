@@ -104,25 +104,34 @@ QString csvRowProblem(const CsvRow& row) {
     return QString();
 }
 
-namespace {
+CsvReader::CsvReader(const QString& text) : text_(text) {}
 
-void parseFrom(const QString& text, int firstLine, std::vector<CsvRow>& rows) {
-    CsvRow row;
+bool CsvReader::next(CsvRow* out) {
+    while (at_ < text_.size()) {
+        CsvRow row;
+        if (readRow(&row)) {
+            *out = std::move(row);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CsvReader::readRow(CsvRow* row) {
+    row->line = line_;
+    row->unclosedQuote = swallowedBy_;
+    row->swallowed = swallowedBy_ != 0;
     QString cell;
     bool quoted = false, any = false;
-    int line = firstLine, quoteLine = 0;
+    int quoteLine = 0;
     qsizetype quoteAt = 0;
-    row.line = firstLine;
+    const QString& text = text_;
     const auto endRow = [&] {
-        row.cells << cell;
-        cell.clear();
-        const bool blank = row.cells.size() == 1 && row.cells[0].trimmed().isEmpty() && !any;
-        if (!blank) rows.push_back(row);
-        row = CsvRow{};
-        row.line = line;
-        any = false;
+        row->cells << cell;
+        // A blank line is no row.
+        return !(row->cells.size() == 1 && row->cells[0].trimmed().isEmpty() && !any);
     };
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype& i = at_; i < text.size(); ++i) {
         const QChar c = text[i];
         if (quoted) {
             if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
@@ -133,25 +142,26 @@ void parseFrom(const QString& text, int firstLine, std::vector<CsvRow>& rows) {
                 // before more text was never closed: that quote opens the
                 // next cell that was meant to be quoted.
                 const QChar after = i + 1 < text.size() ? text[i + 1] : QChar(u',');
-                if (line > quoteLine && after != u',' && after != u'\n' && after != u'\r') break;
+                if (line_ > quoteLine && after != u',' && after != u'\n' && after != u'\r') break;
                 quoted = false;
             } else {
-                if (c == u'\n') ++line;
+                if (c == u'\n') ++line_;
                 cell += c;
             }
             continue;
         }
         if (c == u'"') {
             quoted = any = true;
-            quoteLine = line;
+            quoteLine = line_;
             quoteAt = i;
         } else if (c == u',') {
-            row.cells << cell;
+            row->cells << cell;
             cell.clear();
             any = true;
         } else if (c == u'\n') {
-            ++line;
-            endRow();
+            ++line_;
+            ++i;
+            return endRow();
         } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
             continue;  // the \n that follows ends the row
         } else {
@@ -161,26 +171,23 @@ void parseFrom(const QString& text, int firstLine, std::vector<CsvRow>& rows) {
     if (quoted) {
         // The rest of the file went into one cell: that row is refused, and
         // the lines after the quote's own are read only to be counted.
-        row.unclosedQuote = quoteLine;
-        endRow();
+        row->unclosedQuote = quoteLine;
+        row->swallowed = swallowedBy_ != 0;
+        if (!row->swallowed) swallowedBy_ = quoteLine;
         const qsizetype lineEnd = text.indexOf(u'\n', quoteAt);
-        if (lineEnd < 0) return;
-        const size_t first = rows.size();
-        parseFrom(text.mid(lineEnd + 1), quoteLine + 1, rows);
-        for (size_t r = first; r < rows.size(); ++r) {
-            rows[r].swallowed = true;
-            rows[r].unclosedQuote = quoteLine;
-        }
-        return;
+        at_ = lineEnd < 0 ? text.size() : lineEnd + 1;
+        line_ = quoteLine + 1;
+        endRow();
+        return true;
     }
-    if (!cell.isEmpty() || !row.cells.isEmpty() || any) endRow();
+    at_ = text.size();
+    return !cell.isEmpty() || !row->cells.isEmpty() || any ? endRow() : false;
 }
-
-}  // namespace
 
 std::vector<CsvRow> parseCsv(const QString& text) {
     std::vector<CsvRow> rows;
-    parseFrom(text, 1, rows);
+    CsvReader reader(text);
+    for (CsvRow row; reader.next(&row);) rows.push_back(row);
     return rows;
 }
 

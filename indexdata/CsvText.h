@@ -37,7 +37,25 @@ struct CsvRow {
 // another encoding), in Thai; empty when it can.
 QString csvRowProblem(const CsvRow& row);
 
-// Rows in order; blank lines are skipped. Cells keep their blanks.
+// Reads the rows of a text one at a time, so that a file of any length
+// needs the memory of one row. Blank lines are skipped; cells keep their
+// blanks. A quote never closed makes its row refused (unclosedQuote), and
+// every row after its line is read only to be counted (swallowed).
+class CsvReader {
+  public:
+    explicit CsvReader(const QString& text);
+    // The next row, or false at the end.
+    bool next(CsvRow* row);
+
+  private:
+    bool readRow(CsvRow* row);  // false for a blank line
+    const QString& text_;
+    qsizetype at_ = 0;
+    int line_ = 1;
+    int swallowedBy_ = 0;  // the line of a quote never closed, once met
+};
+
+// All rows in order, as CsvReader reads them.
 std::vector<CsvRow> parseCsv(const QString& text);
 
 // A cell as written into a CSV: quoted when it must be.

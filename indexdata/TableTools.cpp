@@ -1,5 +1,6 @@
 #include "indexdata/TableTools.h"
 
+#include <QBuffer>
 #include <QStringList>
 #include <cmath>
 #include <map>
@@ -34,57 +35,96 @@ QString formulasUsing(IndexColumn column) {
 
 }  // namespace
 
+bool forEachRecord(QIODevice& table, qint64 size, const RecordVisitor& each, QString* error) {
+    const Long count = size == 0 ? 0 : recordCount(size);
+    constexpr qint64 kBlock = qint64(kRecordLength) * 4096;
+    QByteArray block;
+    Long number = 0;
+    for (qint64 at = 0; at < size; at += kBlock) {
+        block = table.read(std::min(kBlock, size - at));
+        if (block.size() != std::min(kBlock, size - at)) {
+            if (error) *error = QStringLiteral("อ่านแฟ้มไม่ครบ (%1)").arg(table.errorString());
+            return false;
+        }
+        for (qsizetype in = 0; in < block.size(); in += kRecordLength) {
+            TableRecord r;
+            r.number = ++number;
+            r.bytes = int(std::min<qsizetype>(kRecordLength, block.size() - in));
+            r.counted = r.number <= count;
+            RecordBytes bytes{};
+            std::copy(block.begin() + in, block.begin() + in + r.bytes, bytes.begin());
+            r.raw = decodeRecord(bytes);
+            r.values = convertRecord(r.raw);
+            each(r, QByteArrayView(block.constData() + in, r.bytes));
+        }
+    }
+    return true;
+}
+
 std::vector<TableRecord> tableRecords(const QByteArray& table) {
     std::vector<TableRecord> out;
-    const Long count = table.isEmpty() ? 0 : recordCount(table.size());
-    for (qsizetype at = 0; at < table.size(); at += kRecordLength) {
-        TableRecord r;
-        r.number = Long(at / kRecordLength) + 1;
-        r.bytes = int(std::min<qsizetype>(kRecordLength, table.size() - at));
-        r.counted = r.number <= count;
-        RecordBytes bytes{};
-        std::copy(table.begin() + at, table.begin() + at + r.bytes, bytes.begin());
-        r.raw = decodeRecord(bytes);
-        r.values = convertRecord(r.raw);
-        out.push_back(r);
-    }
+    QBuffer buffer;
+    buffer.setData(table);
+    buffer.open(QIODevice::ReadOnly);
+    forEachRecord(buffer, table.size(), [&](const TableRecord& r, QByteArrayView) { out.push_back(r); },
+                  nullptr);
     return out;
 }
 
-QString listTable(const std::vector<TableRecord>& records) {
+namespace {
+
+QStringList listHeading() {
     QStringList heading = {QStringLiteral("ระเบียน"), QStringLiteral("ปี"), QStringLiteral("เดือน")};
-    heading += kTableCsvHeader.mid(2);
-    std::vector<QStringList> rows;
-    for (const TableRecord& r : records) {
-        QStringList row = {QString::number(r.number), QString::number(r.values.year),
-                           QString::number(r.values.month)};
-        for (Single v : r.values.col) row << valueText(v);
-        if (r.bytes < kRecordLength) {
-            row << (r.counted ? QStringLiteral("(ส่วนท้าย %1 ไบต์ นับเป็นระเบียน)")
-                              : QStringLiteral("(ส่วนท้าย %1 ไบต์ ไม่นับ โปรแกรมไม่อ่าน)"))
-                       .arg(r.bytes);
-        }
-        rows.push_back(row);
+    return heading + kTableCsvHeader.mid(2);
+}
+
+QStringList listRow(const TableRecord& r) {
+    QStringList row = {QString::number(r.number), QString::number(r.values.year),
+                       QString::number(r.values.month)};
+    for (Single v : r.values.col) row << valueText(v);
+    if (r.bytes < kRecordLength) {
+        row << (r.counted ? QStringLiteral("(ส่วนท้าย %1 ไบต์ นับเป็นระเบียน)")
+                          : QStringLiteral("(ส่วนท้าย %1 ไบต์ ไม่นับ โปรแกรมไม่อ่าน)"))
+                   .arg(r.bytes);
     }
+    return row;
+}
+
+}  // namespace
+
+bool listTable(QIODevice& table, const std::function<void(const QString&)>& out,
+               QString* error) {
+    const QStringList heading = listHeading();
     // Numbers right-aligned under their headings; widths in character cells.
     std::vector<int> width(heading.size(), 0);
     for (int c = 0; c < heading.size(); ++c) width[c] = print::cellWidth(heading[c]);
-    for (const QStringList& row : rows)
-        for (int c = 0; c < heading.size(); ++c)
-            width[c] = std::max(width[c], print::cellWidth(row[c]));
+    const qint64 size = table.size();
+    if (!forEachRecord(
+            table, size,
+            [&](const TableRecord& r, QByteArrayView) {
+                const QStringList row = listRow(r);
+                for (int c = 0; c < heading.size(); ++c)
+                    width[c] = std::max(width[c], print::cellWidth(row[c]));
+            },
+            error))
+        return false;
     const auto line = [&](const QStringList& cells) {
-        QString out;
+        QString text;
         for (int c = 0; c < cells.size(); ++c) {
-            if (c) out += QLatin1Char(' ');
+            if (c) text += QLatin1Char(' ');
             if (c < heading.size())
-                out += QString(width[c] - print::cellWidth(cells[c]), QLatin1Char(' '));
-            out += cells[c];
+                text += QString(width[c] - print::cellWidth(cells[c]), QLatin1Char(' '));
+            text += cells[c];
         }
-        return out + QLatin1Char('\n');
+        out(text + QLatin1Char('\n'));
     };
-    QString out = line(heading);
-    for (const QStringList& row : rows) out += line(row);
-    return out;
+    line(heading);
+    if (!table.seek(0)) {
+        if (error) *error = table.errorString();
+        return false;
+    }
+    return forEachRecord(table, size, [&](const TableRecord& r, QByteArrayView) { line(listRow(r)); },
+                         error);
 }
 
 QString exportTable(const std::vector<TableRecord>& records) {
@@ -97,14 +137,30 @@ QString exportTable(const std::vector<TableRecord>& records) {
     return out;
 }
 
-std::vector<TableFinding> checkTable(const QByteArray& table) {
-    std::vector<TableFinding> found;
-    const auto say = [&](Long record, const QString& text) { found.push_back({record, text}); };
+bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>& found,
+                QString* error) {
+    const auto say = [&](Long record, const QString& text) { found({record, text}); };
 
-    const qsizetype lineBreak =
-        std::min(table.indexOf('\n') < 0 ? table.size() : table.indexOf('\n'),
-                 table.indexOf('\r') < 0 ? table.size() : table.indexOf('\r'));
-    if (lineBreak < table.size()) {
+    // The first line break, for the file as a whole: said before the rest.
+    const qint64 size = table.size();
+    qint64 lineBreak = -1;
+    if (!forEachRecord(
+            table, size,
+            [&](const TableRecord& r, QByteArrayView bytes) {
+                if (lineBreak >= 0) return;
+                for (qsizetype i = 0; i < bytes.size(); ++i) {
+                    if (bytes[i] == '\n' || bytes[i] == '\r') {
+                        lineBreak = qint64(r.number - 1) * kRecordLength + i;
+                        return;
+                    }
+                }
+            },
+            error) ||
+        !table.seek(0)) {
+        if (error && error->isEmpty()) *error = table.errorString();
+        return false;
+    }
+    if (lineBreak >= 0) {
         say(0, QStringLiteral(
                    "แฟ้มมีตัวขึ้นบรรทัดใหม่ (ไบต์ที่ %1 นับจาก 1): น่าจะบันทึกจากโปรแกรมแก้ไขข้อความ "
                    "ระเบียนทุกระเบียนหลังบรรทัดแรกจึงเลื่อนตำแหน่ง และอ่านปี เดือน และดัชนีผิดโดยไม่มีคำเตือน "
@@ -112,18 +168,16 @@ std::vector<TableFinding> checkTable(const QByteArray& table) {
                    "แล้วตรวจ KTABLE.NEW ด้วยคำสั่งนี้อีกครั้งก่อนนำไปใช้แทน")
                    .arg(lineBreak + 1));
     }
-    for (qsizetype i = 0; i < table.size(); ++i) {
-        const uchar b = uchar(table[i]);
-        if (decodeTis620(b) == QChar(0xFFFD)) {
-            say(Long(i / kRecordLength) + 1,
-                QStringLiteral("ไบต์ 0x%1 (ตำแหน่ง %2 ในระเบียน) ไม่อยู่ในรหัสอักษรไทย TIS-620")
-                    .arg(b, 2, 16, QLatin1Char('0'))
-                    .arg(i % kRecordLength + 1));
-        }
-    }
-
     std::map<std::pair<Long, Long>, Long> firstOfMonth;
-    for (const TableRecord& r : tableRecords(table)) {
+    const auto checkRecord = [&](const TableRecord& r, QByteArrayView bytes) {
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            const uchar b = uchar(bytes[i]);
+            if (decodeTis620(b) == QChar(0xFFFD)) {
+                say(r.number, QStringLiteral("ไบต์ 0x%1 (ตำแหน่ง %2 ในระเบียน) ไม่อยู่ในรหัสอักษรไทย TIS-620")
+                                  .arg(b, 2, 16, QLatin1Char('0'))
+                                  .arg(i + 1));
+            }
+        }
         if (r.bytes < kRecordLength) {
             say(r.number,
                 r.counted ? QStringLiteral("ส่วนท้ายของแฟ้มมีเพียง %1 ไบต์ (ไม่ครบ 90) แต่นับเป็นระเบียน: "
@@ -132,7 +186,7 @@ std::vector<TableFinding> checkTable(const QByteArray& table) {
                           : QStringLiteral("ส่วนท้ายของแฟ้มมีเพียง %1 ไบต์ (ไม่ครบ 90) และไม่นับเป็นระเบียน: "
                                            "โปรแกรมไม่อ่านส่วนนี้เลย")
                                 .arg(r.bytes));
-            if (!r.counted) continue;
+            if (!r.counted) return;
         }
         for (int f = 0; f < kFieldCount; ++f) {
             if (f * kFieldLength >= r.bytes) break;  // not in the file at all
@@ -187,6 +241,15 @@ std::vector<TableFinding> checkTable(const QByteArray& table) {
                                   .arg(name, valueText(v), formulas));
             }
         }
-    }
+    };
+    return forEachRecord(table, size, checkRecord, error);
+}
+
+std::vector<TableFinding> checkTable(const QByteArray& table) {
+    std::vector<TableFinding> found;
+    QBuffer buffer;
+    buffer.setData(table);
+    buffer.open(QIODevice::ReadOnly);
+    checkTable(buffer, [&](const TableFinding& f) { found.push_back(f); }, nullptr);
     return found;
 }

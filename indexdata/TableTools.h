@@ -1,11 +1,14 @@
 // Looking after an index table: its records as the program reads them (for
 // listing), as they stand (for export to CSV) and what in them would make a
-// sheet wrong or fail (the check). Works on the table's bytes and writes
-// nothing; the month search and the record format are the program's own.
+// sheet wrong or fail (the check). Reads the table record by record in large
+// blocks, so that memory does not grow with the table, and writes nothing;
+// the month search and the record format are the program's own.
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "indexdata/IndexRecord.h"
@@ -18,12 +21,20 @@ struct TableRecord {
     IndexValues values;   // as the program converts them
 };
 
-// Every record of the table, a trailing part of one included (marked by
-// `bytes` and `counted`). An empty table has none.
+// Calls `each` with every record of `table` (of `size` bytes, read from
+// its current position) in file order, a trailing part of one included
+// (marked by `bytes` and `counted`), with the record's own bytes. False,
+// with the system's reason in `error`, when the file cannot be read.
+using RecordVisitor = std::function<void(const TableRecord&, QByteArrayView bytes)>;
+bool forEachRecord(QIODevice& table, qint64 size, const RecordVisitor& each, QString* error);
+
+// Every record of a table held in memory. An empty table has none.
 std::vector<TableRecord> tableRecords(const QByteArray& table);
 
-// The listing: one aligned line a record, with a heading.
-QString listTable(const std::vector<TableRecord>& records);
+// The listing: one aligned line a record under a heading, given to `out`
+// line by line. Reads `table` twice (widths, then lines): it must seek.
+bool listTable(QIODevice& table, const std::function<void(const QString&)>& out,
+               QString* error);
 
 // The CSV that import reads back into the same table: the heading, then
 // one row a record, each field as it stands without its blanks.
@@ -34,5 +45,10 @@ struct TableFinding {
     QString text;     // Thai
 };
 
-// Everything that would make a sheet wrong or fail, by record number.
+// Everything that would make a sheet wrong or fail, by record number, each
+// given to `found` as it is found. Keeps only the year and month of each
+// month's first record.
+bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>& found,
+                QString* error);
+// The same for a table held in memory.
 std::vector<TableFinding> checkTable(const QByteArray& table);

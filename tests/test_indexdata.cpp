@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <cmath>
 
@@ -412,7 +413,12 @@ TEST(TableTools, AHandKeptTableIsListedAndExportedAsItStands) {
     EXPECT_EQ(csv[1], QStringLiteral("2549,2,,12.5,1 0,,,,,,,,,,"));
     EXPECT_EQ(csv[2], QStringLiteral("2548,12,100,,,,,,,,,,,,"));
     EXPECT_EQ(csv[3], QStringLiteral("2550,1,7,,,,,,,,,,,,"));
-    const QStringList list = listTable(records).split(QLatin1Char('\n'));
+    QBuffer buffer;
+    buffer.setData(table);
+    buffer.open(QIODevice::ReadOnly);
+    QString listing;
+    ASSERT_TRUE(listTable(buffer, [&](const QString& line) { listing += line; }, nullptr));
+    const QStringList list = listing.split(QLatin1Char('\n'));
     EXPECT_TRUE(list[1].contains(QStringLiteral(" 12.5 ")));
     EXPECT_TRUE(list[1].contains(QStringLiteral(" 10 ")));  // "1 0" reads as 10
     EXPECT_TRUE(list[3].contains(QStringLiteral("ส่วนท้าย 50 ไบต์ นับเป็นระเบียน")))

@@ -38,17 +38,42 @@ inline int helpOrVersion(int argc, char** argv, const char* command, const char*
     return -1;
 }
 
-// The file's bytes, or nullopt with the Thai reason in `error`. A FIFO or a
-// device is refused rather than read (it could block for ever).
-inline std::optional<QByteArray> readFile(const QString& path, QString* error) {
+// The largest file read whole into memory: far beyond any real contract or
+// index CSV (a thousand-row contract is about 100 KB), so that a wrong file
+// (a disk image, a sparse file of gigabytes) is refused at once instead of
+// exhausting memory.
+constexpr qint64 kLargestFile = qint64(256) << 20;
+
+inline QString tooLarge(const QString& path) {
+    return QStringLiteral("%1: แฟ้มใหญ่เกินกว่าจะเป็นแฟ้มนี้ได้ (เกิน %2 MB) จึงไม่อ่าน: "
+                          "ตรวจว่าเลือกแฟ้มถูก")
+        .arg(path)
+        .arg(kLargestFile >> 20);
+}
+
+// Opens `path` for reading; false with the Thai reason in `error`. A FIFO
+// or a device is refused rather than read (it could block for ever).
+inline bool openRegular(QFile& f, const QString& path, QString* error) {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
         *error = QStringLiteral("%1: ไม่ใช่แฟ้มธรรมดา").arg(path);
-        return std::nullopt;
+        return false;
     }
-    QFile f(path);
+    f.setFileName(path);
     if (!f.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("%1: เปิดอ่านไม่ได้ (%2)").arg(path, f.errorString());
+        return false;
+    }
+    return true;
+}
+
+// The file's bytes, or nullopt with the Thai reason in `error`: not a
+// regular file, or larger than kLargestFile.
+inline std::optional<QByteArray> readFile(const QString& path, QString* error) {
+    QFile f;
+    if (!openRegular(f, path, error)) return std::nullopt;
+    if (f.size() > kLargestFile) {
+        *error = tooLarge(path);
         return std::nullopt;
     }
     return f.readAll();

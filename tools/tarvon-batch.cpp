@@ -123,8 +123,20 @@ int main(int argc, char** argv) {
     if (!table.open(o->table, &error, /*create=*/false))
         return cli::fail(kName, QStringLiteral("%1: เปิดแฟ้มดัชนีราคาไม่ได้ (%2)").arg(o->table, error),
                          2);
-    const Contract contract =
-        runContract(decodeCsvBytes(*bytes), table, recordCount(TableFile::length(o->table)));
+    // Sheets go to the printer row by row; only their results are kept.
+    std::optional<QtPrinter> printer;
+    if (!o->pdf.isEmpty() || o->print) {
+        printer.emplace(o->pdf);
+        printer->setFontName(QStringLiteral("Browallia New"));
+        printer->setFontSize(16);
+    }
+    const Contract contract = runContract(
+        decodeCsvBytes(*bytes), table, recordCount(TableFile::length(o->table)),
+        [&](const ContractRow& r) {
+            if (!printer || !r.computed()) return;
+            printer->pageBreak();
+            for (const print::Statement& s : r.sheet) printer->print(s);
+        });
     if (!contract.error.isEmpty())
         return cli::fail(kName, o->contract + QStringLiteral(": ") + contract.error, 2);
 
@@ -137,20 +149,12 @@ int main(int argc, char** argv) {
     }
     cli::out(o->csv ? contractSummaryCsv(contract.rows) : contractSummary(contract.rows));
 
-    if (!o->pdf.isEmpty() || o->print) {
-        QtPrinter printer(o->pdf);
-        printer.setFontName(QStringLiteral("Browallia New"));
-        printer.setFontSize(16);
-        for (const ContractRow& r : contract.rows) {
-            if (!r.computed()) continue;
-            printer.pageBreak();
-            for (const print::Statement& s : r.sheet) printer.print(s);
-        }
+    if (printer) {
         if (contract.rows.size() == size_t(refused)) {
             cli::fail(kName, QStringLiteral("ไม่มีรายการคำนวณให้พิมพ์"), 3);
-        } else if (!printer.endDoc(&error)) {
+        } else if (!printer->endDoc(&error)) {
             return cli::fail(kName, QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error, 3);
-        } else if (o->print && !waitForJob(printer.job(), o->waitSeconds)) {
+        } else if (o->print && !waitForJob(printer->job(), o->waitSeconds)) {
             return 3;
         }
     }

@@ -1,6 +1,7 @@
 // tarvon-table: builds, lists, exports and checks the index table
 // "KTABLE.DAT". Only import writes, and only its OUT.
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringList>
 
 #include "indexdata/CsvImport.h"
@@ -59,23 +60,35 @@ int main(int argc, char** argv) {
     }
 
     QString error;
-    const auto table = cli::readFile(args[1], &error);
-    if (!table) return cli::fail(kName, error, 2);
+    QFile table;
+    if (!cli::openRegular(table, args[1], &error)) return cli::fail(kName, error, 2);
     if (command == QLatin1String("list")) {
-        cli::out(listTable(tableRecords(*table)));
+        if (!listTable(table, [](const QString& line) { cli::out(line); }, &error))
+            return cli::fail(kName, args[1] + QStringLiteral(": ") + error, 2);
         return 0;
     }
     if (command == QLatin1String("export")) {
-        if (!replaceFile(args[2], exportTable(tableRecords(*table)).toUtf8(), &error))
+        // The CSV is made whole before it replaces OUT: a table far beyond
+        // any real one (a century of months is 108 KB) is refused first.
+        if (table.size() > cli::kLargestFile)
+            return cli::fail(kName, cli::tooLarge(args[1]), 2);
+        const auto bytes = cli::readFile(args[1], &error);
+        if (!bytes) return cli::fail(kName, error, 2);
+        if (!replaceFile(args[2], exportTable(tableRecords(*bytes)).toUtf8(), &error))
             return cli::fail(kName, error, 1);
         return 0;
     }
-    const std::vector<TableFinding> found = checkTable(*table);
-    for (const TableFinding& f : found) {
-        cli::out(f.record ? QStringLiteral("ระเบียนที่ %1: %2\n").arg(f.record).arg(f.text)
-                          : QStringLiteral("ทั้งแฟ้ม: %1\n").arg(f.text));
-    }
-    if (found.empty())
+    bool any = false;
+    if (!checkTable(
+            table,
+            [&](const TableFinding& f) {
+                any = true;
+                cli::out(f.record ? QStringLiteral("ระเบียนที่ %1: %2\n").arg(f.record).arg(f.text)
+                                  : QStringLiteral("ทั้งแฟ้ม: %1\n").arg(f.text));
+            },
+            &error))
+        return cli::fail(kName, args[1] + QStringLiteral(": ") + error, 2);
+    if (!any)
         cli::out(QStringLiteral("%1: ไม่พบสิ่งที่จะทำให้รายการคำนวณผิดหรือคำนวณไม่ได้\n").arg(args[1]));
-    return found.empty() ? 0 : 1;
+    return any ? 1 : 0;
 }
