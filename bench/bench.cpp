@@ -4,6 +4,8 @@
 //   every record;
 // - a sheet printed to PDF, warm and as the first print of a fresh process,
 //   beside a bare QPdfWriter that draws the same lines in the same font.
+// - the peak memory of tarvon-batch --pdf for 300 and 3,000 rows: a run
+//   that streams needs about the same for both.
 // The ratios are printed at the end. Not a test: run `make bench`.
 #include <benchmark/benchmark.h>
 
@@ -17,6 +19,10 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -180,18 +186,23 @@ BENCHMARK(BM_BarePdfWarm)->Unit(benchmark::kMillisecond);
 // A contract of 1,000 installments on the bundled sample table: the
 // summary alone (goal under 0.2 s) and with every sheet into a PDF (goal
 // under 5 s).
+// The bundled sample table, as import builds it.
+QByteArray sampleTable() {
+    QFile sample(QStringLiteral(TARVON_SAMPLE_CSV));
+    if (!sample.open(QIODevice::ReadOnly)) return QByteArray();
+    return importIndexCsv(QString::fromUtf8(sample.readAll())).table;
+}
+
 struct ContractBench {
     QTemporaryDir dir;
     QString csv;
     TableFile table;
     Long records = 0;
     ContractBench() {
-        QFile sample(QStringLiteral(TARVON_SAMPLE_CSV));
-        sample.open(QIODevice::ReadOnly);
         const QString path = dir.filePath(QStringLiteral("KTABLE.DAT"));
         QFile out(path);
         out.open(QIODevice::WriteOnly);
-        out.write(importIndexCsv(QString::fromUtf8(sample.readAll())).table);
+        out.write(sampleTable());
         out.close();
         table.open(path, nullptr, false);
         records = recordCount(TableFile::length(path));
@@ -273,6 +284,41 @@ std::pair<double, double> warmPrints(const std::vector<std::vector<print::Statem
     return {sheets[sheets.size() / 2], bares[bares.size() / 2]};
 }
 
+// Peak resident memory, in MiB, of tarvon-batch writing the PDF of a
+// contract of `rows` rows (the sample contract's rows over and over).
+double batchPeakMiB(int rows) {
+    QTemporaryDir dir;
+    const QString table = dir.filePath(QStringLiteral("KTABLE.DAT"));
+    QFile t(table);
+    if (!t.open(QIODevice::WriteOnly)) return 0;
+    t.write(sampleTable());
+    t.close();
+    QFile sample(QStringLiteral(TARVON_CONTRACT_CSV));
+    if (!sample.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> lines = sample.readAll().trimmed().split('\n');
+    QByteArray csv = lines[0] + '\n';
+    for (int r = 0; r < rows; ++r) csv += lines[1 + r % (lines.size() - 1)] + '\n';
+    const QString contract = dir.filePath(QStringLiteral("c.csv"));
+    QFile c(contract);
+    if (!c.open(QIODevice::WriteOnly)) return 0;
+    c.write(csv);
+    c.close();
+    const QByteArray program = TARVON_BATCH, contractArg = QFile::encodeName(contract),
+                     tableArg = QFile::encodeName(table),
+                     pdf = QFile::encodeName(dir.filePath(QStringLiteral("out.pdf")));
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(126);
+        execl(program.constData(), program.constData(), contractArg.constData(), "--table",
+              tableArg.constData(), "--pdf", pdf.constData(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return 0;
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
 void printRatios() {
     std::printf("\nRatios (median times, lower bound beside):\n");
     for (int records : {1200, 12000, 120000}) {
@@ -334,5 +380,9 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     printRatios();
+    const double small = batchPeakMiB(300), large = batchPeakMiB(3000);
+    std::printf("  peak memory, tarvon-batch --pdf: 3000 rows %.1f MiB / 300 rows %.1f MiB = %.2f "
+                "(goal <= 1.25)\n",
+                large, small, small > 0 ? large / small : 0.0);
     return 0;
 }
