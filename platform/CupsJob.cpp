@@ -142,30 +142,31 @@ Outcome jobOutcome(const Job& job, QString* why) {
     ippDelete(response);
     const QString name = QStringLiteral("\"%1\"").arg(job.printer);
     const QString because = detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail);
+    if (state == IPP_JSTATE_COMPLETED) return Outcome::Printed;
+    // %1 the job, %2 the printer, %3 the print system's words. Nobody here
+    // holds jobs: a held one was held by the print system after its printer
+    // failed to take it, to try again later.
+    QString failed;
     switch (state) {
-        case IPP_JSTATE_COMPLETED:
-            return Outcome::Printed;
         case IPP_JSTATE_HELD:
-            // Nobody here holds jobs: the print system held it, after its
-            // printer failed to take it, to try again later.
-            if (why) *why = QStringLiteral("ระบบการพิมพ์พักงานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2 ไว้%3: "
-                                           "งานนั้นค้างอยู่ในคิวงานพิมพ์และยังไม่ได้พิมพ์")
-                                .arg(job.id).arg(name, because);
-            return Outcome::Failed;
+            failed = QStringLiteral("ระบบการพิมพ์พักงานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2 ไว้%3: "
+                                    "งานนั้นค้างอยู่ในคิวงานพิมพ์และยังไม่ได้พิมพ์");
+            break;
         case IPP_JSTATE_STOPPED:
-            if (why) *why = QStringLiteral("ระบบการพิมพ์หยุดงานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2%3")
-                                .arg(job.id).arg(name, because);
-            return Outcome::Failed;
+            failed = QStringLiteral("ระบบการพิมพ์หยุดงานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2%3");
+            break;
         case IPP_JSTATE_CANCELED:
-            if (why) *why = QStringLiteral("งานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2 ถูกยกเลิก%3")
-                                .arg(job.id).arg(name, because);
-            return Outcome::Failed;
+            failed = QStringLiteral("งานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2 ถูกยกเลิก%3");
+            break;
         case IPP_JSTATE_ABORTED:
-            if (why) *why = QStringLiteral("ระบบการพิมพ์ล้มเลิกงานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2%3")
-                                .arg(job.id).arg(name, because);
-            return Outcome::Failed;
+            failed = QStringLiteral("ระบบการพิมพ์ล้มเลิกงานพิมพ์หมายเลข %1 ที่เครื่องพิมพ์ %2%3");
+            break;
         default:
             break;
+    }
+    if (!failed.isEmpty()) {
+        if (why) *why = failed.arg(job.id).arg(name, because);
+        return Outcome::Failed;
     }
     // Still waiting: fine, unless the printer stopped after the job was sent.
     QString message;
