@@ -45,18 +45,25 @@ bool plainAscii(QByteArrayView bytes) {
     return true;
 }
 
+// Calls `each` with every line of `bytes`, its line break included.
+template <typename Each>
+void forEachLine(const QByteArray& bytes, Each each) {
+    for (qsizetype at = 0; at < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', at);
+        end = end < 0 ? bytes.size() : end + 1;
+        each(QByteArrayView(bytes.constData() + at, end - at));
+        at = end;
+    }
+}
+
 // Whether a file that is not valid UTF-8 as a whole is still mostly UTF-8:
 // of its lines holding bytes beyond ASCII, at least as many are valid UTF-8
 // as are not. Thai in the code page is almost never valid UTF-8.
 bool mostlyUtf8(const QByteArray& bytes) {
     int utf8 = 0, other = 0;
-    for (qsizetype at = 0; at < bytes.size();) {
-        qsizetype end = bytes.indexOf('\n', at);
-        if (end < 0) end = bytes.size();
-        const QByteArrayView line(bytes.constData() + at, end - at);
+    forEachLine(bytes, [&](QByteArrayView line) {
         if (!plainAscii(line)) ++(validUtf8(line) ? utf8 : other);
-        at = end + 1;
-    }
+    });
     return utf8 > 0 && utf8 >= other;
 }
 
@@ -69,16 +76,12 @@ QString decodeCsvBytes(const QByteArray& bytes) {
     // its letters become U+FFFD, so that its row is refused instead.
     QString out;
     out.reserve(bytes.size());
-    for (qsizetype at = 0; at < bytes.size();) {
-        qsizetype end = bytes.indexOf('\n', at);
-        end = end < 0 ? bytes.size() : end + 1;
-        const QByteArrayView line(bytes.constData() + at, end - at);
+    forEachLine(bytes, [&](QByteArrayView line) {
         const bool foreign = !plainAscii(line) && validUtf8(line);
         for (char b : line)
             out += foreign && uchar(b) >= 0x80 ? QChar(QChar::ReplacementCharacter)
                                                : decodeWindows874(uchar(b));
-        at = end;
-    }
+    });
     return out;
 }
 

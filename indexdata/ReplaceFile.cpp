@@ -42,6 +42,13 @@ QString systemReason(int errnum) {
 
 namespace {
 
+// The process's umask (reading it means setting it: set straight back).
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 // Writes `content` whole into a new temporary file beside `target` with
 // `mode`; 0 with its name in `temp`, or the error number (no file stays).
 int writeBeside(const QByteArray& target, const QByteArray& content, mode_t mode,
@@ -90,9 +97,7 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
         return fail(QStringLiteral("เป็นลิงก์ไปยังแฟ้มที่ไม่มีอยู่ (%1) จึงไม่เขียน")
                         .arg(QFileInfo(path).symLinkTarget()));
     } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
+        mode &= ~currentUmask();
     }
 
     QByteArray temp;
@@ -107,11 +112,9 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
 }
 
 bool createFile(const QString& path, const QByteArray& content, QString* error) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
     QByteArray temp;
     const QByteArray target = QFile::encodeName(path);
-    int errnum = writeBeside(target, content, 0666 & ~mask, &temp);
+    int errnum = writeBeside(target, content, 0666 & ~currentUmask(), &temp);
     // A hard link never replaces: whoever made the file first keeps it.
     if (!errnum && ::link(temp.constData(), target.constData()) != 0) errnum = errno;
     if (!temp.isEmpty()) ::unlink(temp.constData());

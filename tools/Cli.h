@@ -15,9 +15,15 @@ namespace cli {
 
 inline void out(const QString& text) { std::fputs(text.toUtf8().constData(), stdout); }
 
-// "command: message" on standard error; returns `status` for main to return.
-inline int fail(const char* command, const QString& message, int status) {
+// "command: message" on standard error, for what the user should know
+// while the command goes on (it is waiting, a job printed).
+inline void say(const char* command, const QString& message) {
     std::fprintf(stderr, "%s: %s\n", command, message.toUtf8().constData());
+}
+
+// The same for a failure; returns `status` for main to return.
+inline int fail(const char* command, const QString& message, int status) {
+    say(command, message);
     return status;
 }
 

@@ -66,20 +66,19 @@ bool waitForJob(const cups::Job& job, int seconds) {
         cli::fail(kName, job.note, 3);
         return false;
     }
-    cli::fail(kName,
-              QStringLiteral("ส่งงานพิมพ์หมายเลข %1 ไปที่เครื่องพิมพ์ \"%2\" แล้ว "
+    cli::say(kName,
+             QStringLiteral("ส่งงานพิมพ์หมายเลข %1 ไปที่เครื่องพิมพ์ \"%2\" แล้ว "
                              "กำลังรอจนระบบการพิมพ์พิมพ์เสร็จ (ไม่เกิน %3 วินาที)")
                   .arg(job.id)
                   .arg(job.printer)
-                  .arg(seconds),
-              0);
+                  .arg(seconds));
     QElapsedTimer waited;
     waited.start();
     for (;;) {
         QString why;
         switch (cups::jobOutcome(job, &why)) {
             case cups::Outcome::Printed:
-                cli::fail(kName, QStringLiteral("พิมพ์งานหมายเลข %1 เสร็จแล้ว").arg(job.id), 0);
+                cli::say(kName, QStringLiteral("พิมพ์งานหมายเลข %1 เสร็จแล้ว").arg(job.id));
                 return true;
             case cups::Outcome::Failed:
                 cli::fail(kName, QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + why, 3);
@@ -88,12 +87,11 @@ bool waitForJob(const cups::Job& job, int seconds) {
                 break;
         }
         if (waited.elapsed() >= qint64(seconds) * 1000) {
-            cli::fail(kName,
-                      QStringLiteral("งานพิมพ์หมายเลข %1 ยังรออยู่ในคิวของเครื่องพิมพ์ \"%2\" "
+            cli::say(kName,
+                     QStringLiteral("งานพิมพ์หมายเลข %1 ยังรออยู่ในคิวของเครื่องพิมพ์ \"%2\" "
                                      "(ไม่มีข้อผิดพลาด): ดูความคืบหน้าได้ด้วยคำสั่ง lpstat -o")
                           .arg(job.id)
-                          .arg(job.printer),
-                      0);
+                          .arg(job.printer));
             return true;
         }
         QThread::msleep(500);
