@@ -2,7 +2,7 @@
 # make test  installs what is missing, builds, runs every test
 BUILD   ?= build
 RUNDIR  ?= run
-PACKAGES = cmake g++ make qt6-base-dev libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev \
+PACKAGES = cmake g++ make pkg-config qt6-base-dev libcups2-dev libpango1.0-dev libcairo2-dev libgtest-dev libgmock-dev libbenchmark-dev \
            fonts-thai-tlwg xvfb xauth xdotool x11-utils imagemagick poppler-utils \
            cups cups-client cups-bsd printer-driver-cups-pdf \
            dpkg-dev lintian desktop-file-utils appstream man-db

@@ -7,7 +7,7 @@
 #include <QString>
 #include <array>
 
-#include "app/Kinds.h"
+#include "base/Kinds.h"
 #include "indexdata/IndexRecord.h"
 
 constexpr int kEquipItems = 10;

@@ -6,7 +6,7 @@
 #include "app/Tarvon.h"
 #include "entry/Entry.h"
 #include "entry/Replies.h"
-#include "indexdata/CsvText.h"
+#include "base/CsvText.h"
 #include "indexdata/MonthSearch.h"
 
 const QStringList kContractColumns = {

@@ -8,7 +8,7 @@
 
 #include "app/CalcState.h"
 #include "indexdata/TableFile.h"
-#include "platform/Platform.h"
+#include "entry/Platform.h"
 
 class Tarvon {
   public:

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #include "app/Tarvon.h"
-#include "indexdata/ReplaceFile.h"
+#include "base/ReplaceFile.h"
 
 QString userFolder(const QString& xdgDataHome, const QString& home) {
     const QString base = !xdgDataHome.isEmpty() && QDir::isAbsolutePath(xdgDataHome)

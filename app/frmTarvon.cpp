@@ -4,7 +4,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "platform/Fonts.h"
+#include "print/Fonts.h"
 
 namespace {
 // Twips to pixels at 96 dots per inch.

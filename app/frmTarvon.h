@@ -6,7 +6,7 @@
 #include <QMainWindow>
 
 #include "app/Tarvon.h"
-#include "platform/QtPlatform.h"
+#include "app/QtPlatform.h"
 
 class frmTarvon : public QMainWindow {
     Q_OBJECT

@@ -8,8 +8,8 @@
 
 #include "app/UserFolder.h"
 #include "app/frmTarvon.h"
-#include "indexdata/ReplaceFile.h"
-#include "tools/Cli.h"
+#include "base/ReplaceFile.h"
+#include "base/Cli.h"
 
 namespace {
 

@@ -34,8 +34,8 @@
 #include "escalation/Sheet.h"
 #include "indexdata/CsvImport.h"
 #include "indexdata/MonthSearch.h"
-#include "platform/Fonts.h"
-#include "platform/QtPlatform.h"
+#include "print/Fonts.h"
+#include "app/QtPlatform.h"
 
 namespace {
 
@@ -76,8 +76,7 @@ Long searchLast(int records) {
     file.open(table(records), nullptr);
     CalcState st;
     st.lngRecCount = recordCount(TableFile::length(table(records)));
-    SilentPlatform ui;
-    monthSearch(st, file, ui, st.OData, 12, 2000 + records / 12 - 1);
+    monthSearch(st, file, st.OData, 12, 2000 + records / 12 - 1);
     return st.lngRecNo;
 }
 
@@ -142,7 +141,7 @@ const std::vector<print::Statement>& longestSheet() {
 }
 
 void sheetToPdf(const QString& path, const std::vector<print::Statement>& doc = longestSheet()) {
-    QtPrinter printer(path);
+    PdfPrinter printer(path);
     for (const auto& s : doc) printer.print(s);
     printer.endDoc(nullptr);
 }
@@ -231,7 +230,7 @@ void BM_Contract1000Pdf(benchmark::State& state) {
     for (auto _ : state) {
         const Contract contract = runContract(c.csv, c.table, c.records);
         benchmark::DoNotOptimize(contractSummary(contract.rows).size());
-        QtPrinter printer(c.dir.filePath(QStringLiteral("contract.pdf")));
+        PdfPrinter printer(c.dir.filePath(QStringLiteral("contract.pdf")));
         for (const ContractRow& r : contract.rows) {
             printer.pageBreak();
             for (const auto& s : r.sheet) printer.print(s);

@@ -1,10 +1,21 @@
 #include "entry/Entry.h"
 
-#include "entry/MonthNames.h"
+#include "base/MonthNames.h"
 #include "entry/Replies.h"
 #include "indexdata/MonthSearch.h"
 
+const QString kNotFoundMessage = QStringLiteral("ไม่พบข้อมูลดัชนีราคา");
+
 namespace {
+
+// The month search of a date entry; the user hears and reads when the
+// table has no values for that month.
+void searchMonth(CalcState& st, TableFile& table, Platform& ui, IndexValues& target, Long month,
+                 Long year) {
+    if (monthSearch(st, table, target, month, year)) return;
+    ui.beep();
+    ui.msgBox(kNotFoundMessage);
+}
 
 // Day, month (with its name) and year of one date; false when cancelled.
 bool askDate(Platform& ui, const QString& dayPrompt, const QString& monthLead,
@@ -30,7 +41,7 @@ bool bidOpeningSteps(CalcState& st, TableFile& table, Platform& ui) {
                  QStringLiteral("ปี พ.ศ.ที่เปิดซอง"), st.lngODay, st.lngOMonth, st.strOMonth,
                  st.lngOYear))
         return false;
-    monthSearch(st, table, ui, st.OData, st.lngOMonth, st.lngOYear);
+    searchMonth(st, table, ui, st.OData, st.lngOMonth, st.lngOYear);
     return true;
 }
 
@@ -39,7 +50,7 @@ bool installmentSteps(CalcState& st, TableFile& table, Platform& ui) {
                  QStringLiteral("ปี พ.ศ.ที่ส่งงาน"), st.lngTDay, st.lngTMonth, st.strTMonth,
                  st.lngTYear))
         return false;
-    monthSearch(st, table, ui, st.TData, st.lngTMonth, st.lngTYear);
+    searchMonth(st, table, ui, st.TData, st.lngTMonth, st.lngTYear);
 
     if (!askText50(ui, QStringLiteral("งวดที่ส่งนี้เป็นงวดใด"), st.strInstallment)) return false;
     if (!askDouble(ui, QStringLiteral("ค่างวดของงวดนี้กี่บาท"), st.dblAmount)) return false;

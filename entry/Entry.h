@@ -7,7 +7,10 @@
 
 #include "app/CalcState.h"
 #include "indexdata/TableFile.h"
-#include "platform/Platform.h"
+#include "entry/Platform.h"
+
+// The not-found message of every month search.
+extern const QString kNotFoundMessage;
 
 void enterBidOpening(CalcState& st, TableFile& table, Platform& ui);
 void enterInstallment(CalcState& st, TableFile& table, Platform& ui);

@@ -9,8 +9,8 @@
 #include <QString>
 #include <optional>
 
-#include "app/Kinds.h"
-#include "platform/Platform.h"
+#include "base/Kinds.h"
+#include "entry/Platform.h"
 
 struct Conversion {
     bool ok = false;

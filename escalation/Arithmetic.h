@@ -10,7 +10,7 @@
 #include <QString>
 #include <stdexcept>
 
-#include "app/Kinds.h"
+#include "base/Kinds.h"
 
 class CalcError : public std::runtime_error {
   public:

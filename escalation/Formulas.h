@@ -7,7 +7,7 @@
 #include <QString>
 #include <vector>
 
-#include "app/Kinds.h"
+#include "base/Kinds.h"
 #include "indexdata/IndexRecord.h"
 
 struct FormulaTerm {

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/Kinds.h"
+#include "base/Kinds.h"
 
 namespace print {
 

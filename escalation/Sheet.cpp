@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "entry/MonthNames.h"
+#include "base/MonthNames.h"
 #include "escalation/Arithmetic.h"
 
 using print::Col;

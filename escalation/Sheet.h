@@ -8,7 +8,7 @@
 #include "app/CalcState.h"
 #include "escalation/Arithmetic.h"
 #include "escalation/Formulas.h"
-#include "platform/Platform.h"
+#include "escalation/Printer.h"
 
 // A sheet may only be printed from index values of the months it names:
 // the Thai reason why not (a month never entered, or not in the table), or

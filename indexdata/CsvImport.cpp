@@ -1,6 +1,6 @@
 #include "indexdata/CsvImport.h"
 
-#include "indexdata/CsvText.h"
+#include "base/CsvText.h"
 #include "indexdata/IndexRecord.h"
 
 const QStringList kTableCsvHeader = {

@@ -9,7 +9,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/Kinds.h"
+#include "base/Kinds.h"
 
 constexpr Long kRecordLength = 90;
 constexpr int kFieldLength = 6;

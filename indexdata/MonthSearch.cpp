@@ -1,9 +1,6 @@
 #include "indexdata/MonthSearch.h"
 
-const QString kNotFoundMessage = QStringLiteral("ไม่พบข้อมูลดัชนีราคา");
-
-bool monthSearch(CalcState& st, TableFile& table, Platform& ui, IndexValues& target, Long month,
-                 Long year) {
+bool monthSearch(CalcState& st, TableFile& table, IndexValues& target, Long month, Long year) {
     const Long bound = st.lngRecCount;
     bool matched = false;
     st.lngRecNo = 1;
@@ -27,9 +24,5 @@ bool monthSearch(CalcState& st, TableFile& table, Platform& ui, IndexValues& tar
     }
     // A search that matched nothing must say so even when the last record
     // read carries a real year.
-    if (!matched || target.year == 0) {
-        ui.beep();
-        ui.msgBox(kNotFoundMessage);
-    }
-    return matched;
+    return matched && target.year != 0;
 }

@@ -5,14 +5,10 @@
 
 #include "app/CalcState.h"
 #include "indexdata/TableFile.h"
-#include "platform/Platform.h"
-
-// The not-found message of every search.
-extern const QString kNotFoundMessage;
 
 // Leaves st.lngRecNo at the matching record (or lngRecCount + 1) and the
-// target holding the record read last. Beeps and shows the not-found
-// message when no record matched, or when the year held is 0.
-// Returns whether a record matched.
-bool monthSearch(CalcState& st, TableFile& table, Platform& ui, IndexValues& target, Long month,
-                 Long year);
+// target holding the record read last. Returns whether the target now
+// holds that month's values: false when no record matched, and when the
+// year held is 0 (a blank record is no month). It finds and tells; saying
+// it to the user is the caller's.
+bool monthSearch(CalcState& st, TableFile& table, IndexValues& target, Long month, Long year);

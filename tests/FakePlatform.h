@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "entry/Platform.h"
 
 class FakePrinter : public Printer {
   public:

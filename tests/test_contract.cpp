@@ -10,7 +10,7 @@
 #include "app/Contract.h"
 #include "app/Tarvon.h"
 #include "indexdata/CsvImport.h"
-#include "indexdata/CsvText.h"
+#include "base/CsvText.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "TableFiles.h"
 #include "app/Tarvon.h"
 #include "entry/Entry.h"
-#include "entry/MonthNames.h"
+#include "base/MonthNames.h"
 #include "entry/Replies.h"
 #include "indexdata/MonthSearch.h"
 

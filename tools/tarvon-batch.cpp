@@ -7,10 +7,10 @@
 #include <QStringList>
 
 #include "app/Contract.h"
-#include "indexdata/CsvText.h"
-#include "indexdata/ReplaceFile.h"
-#include "platform/QtPlatform.h"
-#include "tools/Cli.h"
+#include "base/CsvText.h"
+#include "base/ReplaceFile.h"
+#include "print/PdfPrinter.h"
+#include "base/Cli.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
         return cli::fail(kName, QStringLiteral("%1: เปิดแฟ้มดัชนีราคาไม่ได้ (%2)").arg(o->table, error),
                          2);
     // Sheets go to the printer row by row; only their results are kept.
-    std::optional<QtPrinter> printer;
+    std::optional<PdfPrinter> printer;
     if (!o->pdf.isEmpty() || o->print) {
         printer.emplace(o->pdf);
         printer->setFontName(QStringLiteral("Browallia New"));

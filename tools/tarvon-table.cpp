@@ -5,10 +5,10 @@
 #include <QStringList>
 
 #include "indexdata/CsvImport.h"
-#include "indexdata/CsvText.h"
-#include "indexdata/ReplaceFile.h"
-#include "indexdata/TableTools.h"
-#include "tools/Cli.h"
+#include "base/CsvText.h"
+#include "base/ReplaceFile.h"
+#include "app/TableTools.h"
+#include "base/Cli.h"
 
 namespace {
 

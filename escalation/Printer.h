@@ -1,11 +1,10 @@
-// The one seam between the program's logic and the system it runs on: the
-// modal prompt and message boxes, the beep, the window caption, the printer
-// and ending the program. The window supplies the Qt implementation; tests
-// supply a scripted fake, so every command runs without a display.
+// The one interface every printer of a sheet offers: the window's default
+// printer, a PDF file, the batch's document of many sheets, and the
+// collecting printers of previews and tests. It knows statements, not
+// fonts' shapes or pages' bytes: how a printer lays them out is its own.
 #pragma once
 
 #include <QString>
-#include <optional>
 #include <vector>
 
 #include "escalation/PrintModel.h"
@@ -19,6 +18,9 @@ class Printer {
     virtual void setFontName(const QString& name) = 0;
     virtual void setFontSize(double points) = 0;
     virtual void print(const print::Statement& s) = 0;
+    // What is printed next begins a new page (a sheet of its own); nothing
+    // at the start of a document.
+    virtual void pageBreak() {}
     virtual bool endDoc(QString* error) = 0;
     virtual void discardDoc() = 0;
     // What the user must know of the document that endDoc just sent,
@@ -37,19 +39,4 @@ class CollectingPrinter : public Printer {
     bool endDoc(QString*) override { return true; }
     void discardDoc() override { doc.clear(); }
     std::vector<print::Statement> doc;
-};
-
-class Platform {
-  public:
-    virtual ~Platform() = default;
-    // Modal prompt under the application title; nullopt when cancelled.
-    virtual std::optional<QString> inputBox(const QString& prompt) = 0;
-    // Modal message with OK and the exclamation icon.
-    virtual void msgBox(const QString& text) = 0;
-    virtual void beep() = 0;
-    virtual void setCaption(const QString& caption) = 0;
-    // The default printer, or nullptr with the Thai reason in `why` (none
-    // is set, or the print system cannot be reached).
-    virtual Printer* printer(QString* why) = 0;
-    virtual void endProgram() = 0;
 };

@@ -6,7 +6,7 @@
 // the caller to follow the job without blocking.
 #pragma once
 
-#include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 namespace cups {
@@ -22,9 +22,9 @@ struct Job {
     QString note;           // Thai, for the user: the job waits in a paused queue
 };
 
-// Submits `pdf` as one job; id 0 with the Thai reason in `why` when the
-// print system did not take it.
-Job printPdf(const QByteArray& pdf, const QString& title, QString* why);
+// Submits the PDF read from `pdf` as one job; id 0 with the Thai reason in
+// `why` when the print system did not take it.
+Job printPdf(QIODevice& pdf, const QString& title, QString* why);
 
 enum class Outcome { Waiting, Printed, Failed };
 

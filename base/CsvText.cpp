@@ -1,4 +1,4 @@
-#include "indexdata/CsvText.h"
+#include "base/CsvText.h"
 
 #include <QStringDecoder>
 

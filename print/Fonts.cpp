@@ -1,4 +1,4 @@
-#include "platform/Fonts.h"
+#include "print/Fonts.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "platform/CupsJob.h"
+#include "print/CupsJob.h"
 
 #include <cups/cups.h>
 
@@ -81,7 +81,7 @@ QString stoppedNote(const QString& printer, const QString& message) {
 
 }  // namespace
 
-Job printPdf(const QByteArray& pdf, const QString& title, QString* why) {
+Job printPdf(QIODevice& pdf, const QString& title, QString* why) {
     Job job;
     const Dest dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
     if (!dest) {
@@ -99,9 +99,13 @@ Job printPdf(const QByteArray& pdf, const QString& title, QString* why) {
         return job;
     }
     bool sent = cupsStartDocument(CUPS_HTTP_DEFAULT, dest->name, id, titleBytes.constData(),
-                                  CUPS_FORMAT_PDF, 1) == HTTP_STATUS_CONTINUE &&
-                cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.constData(),
-                                     static_cast<size_t>(pdf.size())) == HTTP_STATUS_CONTINUE;
+                                  CUPS_FORMAT_PDF, 1) == HTTP_STATUS_CONTINUE;
+    // In pieces: a contract's PDF need not fit in memory.
+    char piece[65536];
+    qint64 n = 0;
+    while (sent && (n = pdf.read(piece, sizeof piece)) > 0)
+        sent = cupsWriteRequestData(CUPS_HTTP_DEFAULT, piece, size_t(n)) == HTTP_STATUS_CONTINUE;
+    sent = sent && n == 0;
     // Always finish: it closes the request and reads the server's answer.
     const ipp_status_t finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, dest->name);
     sent = sent && finished <= IPP_STATUS_OK_EVENTS_COMPLETE;

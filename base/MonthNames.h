@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "app/Kinds.h"
+#include "base/Kinds.h"
 
 // The name of month 1 to 12; an empty text for any other number.
 QString thaiMonthName(Long month);

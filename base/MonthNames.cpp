@@ -1,4 +1,4 @@
-#include "entry/MonthNames.h"
+#include "base/MonthNames.h"
 
 #include <array>
 

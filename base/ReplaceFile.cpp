@@ -1,4 +1,4 @@
-#include "indexdata/ReplaceFile.h"
+#include "base/ReplaceFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -49,6 +49,17 @@ mode_t currentUmask() {
     return mask;
 }
 
+// Writes all of `size` bytes to `fd`; 0 or the error number.
+int writeAll(int fd, const char* data, size_t size) {
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : EIO;
+        done += size_t(n);
+    }
+    return 0;
+}
+
 // Writes `content` whole into a new temporary file beside `target` with
 // `mode`; 0 with its name in `temp`, or the error number (no file stays).
 int writeBeside(const QByteArray& target, const QByteArray& content, mode_t mode,
@@ -56,16 +67,7 @@ int writeBeside(const QByteArray& target, const QByteArray& content, mode_t mode
     QByteArray name = target + ".XXXXXX";
     const int fd = ::mkstemp(name.data());
     if (fd < 0) return errno;
-    int errnum = 0;
-    for (qsizetype done = 0; done < content.size() && !errnum;) {
-        const ssize_t n =
-            ::write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) errnum = n < 0 ? errno : EIO;
-        done += n;
-    }
-    // No fsync: putting it in place only after the last byte was written is
-    // what keeps a kill or a full disk from losing the old file.
+    int errnum = writeAll(fd, content.constData(), size_t(content.size()));
     if (!errnum && ::fchmod(fd, mode) != 0) errnum = errno;
     if (::close(fd) != 0 && !errnum) errnum = errno;
     if (errnum) {
@@ -78,37 +80,76 @@ int writeBeside(const QByteArray& target, const QByteArray& content, mode_t mode
 
 }  // namespace
 
-bool replaceFile(const QString& path, const QByteArray& content, QString* error) {
-    const auto fail = [&](const QString& why) {
-        if (error) *error = QStringLiteral("เขียนแฟ้ม %1 ไม่ได้: %2").arg(path, why);
-        return false;
-    };
-    QString target = path;
+bool FileReplacement::fail(const QString& why, QString* error) {
+    discard();
+    if (error) *error = QStringLiteral("เขียนแฟ้ม %1 ไม่ได้: %2").arg(path_, why);
+    return false;
+}
+
+bool FileReplacement::begin(QString* error) {
+    discard();
+    QString target = path_;
     mode_t mode = 0666;
-    const QByteArray original = QFile::encodeName(path);
+    const QByteArray original = QFile::encodeName(path_);
     struct stat info {};
     if (::stat(original.constData(), &info) == 0) {
-        if (!S_ISREG(info.st_mode)) return fail(QStringLiteral("ไม่ใช่แฟ้มธรรมดา จึงไม่เขียนทับ"));
+        if (!S_ISREG(info.st_mode)) return fail(QStringLiteral("ไม่ใช่แฟ้มธรรมดา จึงไม่เขียนทับ"), error);
         mode = info.st_mode & 07777;
-        const QFileInfo link(path);
+        const QFileInfo link(path_);
         if (link.isSymLink()) target = link.canonicalFilePath();
     } else if (::lstat(original.constData(), &info) == 0 && S_ISLNK(info.st_mode)) {
         // Renaming onto the link would replace the link, not what it names.
         return fail(QStringLiteral("เป็นลิงก์ไปยังแฟ้มที่ไม่มีอยู่ (%1) จึงไม่เขียน")
-                        .arg(QFileInfo(path).symLinkTarget()));
+                        .arg(QFileInfo(path_).symLinkTarget()),
+                    error);
     } else {
         mode &= ~currentUmask();
     }
-
-    QByteArray temp;
-    const int errnum = writeBeside(QFile::encodeName(target), content, mode, &temp);
-    if (errnum) return fail(systemReason(errnum));
-    if (::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
-        const int renameErr = errno;
-        ::unlink(temp.constData());
-        return fail(systemReason(renameErr));
+    mode_ = mode;
+    target_ = QFile::encodeName(target);
+    temp_ = target_ + ".XXXXXX";
+    fd_ = ::mkstemp(temp_.data());
+    if (fd_ < 0) {
+        const int errnum = errno;
+        temp_.clear();
+        return fail(systemReason(errnum), error);
     }
+    errnum_ = 0;
     return true;
+}
+
+bool FileReplacement::write(const char* data, size_t size) {
+    if (fd_ < 0) return false;
+    if (!errnum_) errnum_ = writeAll(fd_, data, size);
+    return errnum_ == 0;
+}
+
+bool FileReplacement::commit(QString* error) {
+    if (fd_ < 0) return fail(systemReason(EBADF), error);
+    // No fsync: putting it in place only after the last byte was written is
+    // what keeps a kill or a full disk from losing the old file.
+    int errnum = errnum_;
+    if (!errnum && ::fchmod(fd_, mode_t(mode_)) != 0) errnum = errno;
+    if (::close(fd_) != 0 && !errnum) errnum = errno;
+    fd_ = -1;
+    if (!errnum && ::rename(temp_.constData(), target_.constData()) != 0) errnum = errno;
+    if (errnum) return fail(systemReason(errnum), error);
+    temp_.clear();
+    return true;
+}
+
+void FileReplacement::discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temp_.isEmpty()) ::unlink(temp_.constData());
+    temp_.clear();
+}
+
+bool replaceFile(const QString& path, const QByteArray& content, QString* error) {
+    FileReplacement file(path);
+    if (!file.begin(error)) return false;
+    file.write(content.constData(), size_t(content.size()));
+    return file.commit(error);
 }
 
 bool createFile(const QString& path, const QByteArray& content, QString* error) {

@@ -1,4 +1,4 @@
-#include "indexdata/TableTools.h"
+#include "app/TableTools.h"
 
 #include <QBuffer>
 #include <QStringList>
@@ -8,7 +8,7 @@
 #include "escalation/Formulas.h"
 #include "escalation/PrintModel.h"
 #include "indexdata/CsvImport.h"
-#include "indexdata/CsvText.h"
+#include "base/CsvText.h"
 
 namespace {
 

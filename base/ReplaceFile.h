@@ -10,6 +10,35 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstddef>
+
+// A replacement written piece by piece, for content too large to hold
+// (a PDF of a whole contract): begin() checks the path and opens the
+// temporary file, write() appends, commit() puts it in place. Whatever
+// does not reach commit() (a failed write, a destructor) leaves the old
+// file untouched and no temporary file behind.
+class FileReplacement {
+  public:
+    explicit FileReplacement(QString path) : path_(std::move(path)) {}
+    ~FileReplacement() { discard(); }
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    bool begin(QString* error);
+    // False once any write failed; the first failure is what commit says.
+    bool write(const char* data, size_t size);
+    bool failed() const { return errnum_ != 0; }
+    bool commit(QString* error);
+    void discard();
+
+  private:
+    bool fail(const QString& why, QString* error);
+    QString path_;
+    QByteArray target_, temp_;
+    unsigned mode_ = 0666;
+    int fd_ = -1;
+    int errnum_ = 0;
+};
 
 // False, with a Thai reason naming the file in `error`, when the file was
 // not replaced; the old file is then untouched and no temporary file stays.

@@ -1,0 +1,43 @@
+// The Qt side of the seam: QInputDialog and QMessageBox under the title
+// "Tarvon", QApplication::beep, the window caption, and the PDF printer:
+// into the PDF file given, or to the default printer, whose jobs are
+// followed until they print.
+#pragma once
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+#include "entry/Platform.h"
+#include "print/CupsJob.h"
+#include "print/PdfPrinter.h"
+
+class QtPlatform : public Platform {
+  public:
+    static const QString kTitle;  // "Tarvon"
+    static const QString kOk;     // "ตกลง", the OK button of every box
+
+    QtPlatform(QWidget* window, const QString& pdfPath);
+    std::optional<QString> inputBox(const QString& prompt) override;
+    void msgBox(const QString& text) override;
+    void beep() override;
+    void setCaption(const QString& caption) override { window_->setWindowTitle(caption); }
+    Printer* printer(QString* why) override;
+    void endProgram() override;
+
+  private:
+    // Jobs sent to the print system are followed, without blocking the
+    // window, until they print; one that fails is said at once.
+    void followJobs();
+
+    QWidget* window_;
+    PdfPrinter printer_;
+    QTimer jobTimer_;
+    struct Followed {
+        cups::Job job;
+        int checksLeft;
+    };
+    std::vector<Followed> followed_;
+};

@@ -1,0 +1,176 @@
+#include "print/PdfPages.h"
+
+#include <cairo-pdf.h>
+#include <pango/pangocairo.h>
+
+#include <QBuffer>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPdfWriter>
+#include <map>
+#include <utility>
+
+#include "print/Fonts.h"
+
+namespace {
+
+// A4 portrait in points, 10 points of margin all round. The layout is
+// reckoned in dots of 1200 per inch, the printer resolution the sheet was
+// first laid out at; Cairo's PDF surface counts in points.
+constexpr double kPageWidth = 595, kPageHeight = 842, kMargin = 10;
+constexpr double kDpi = 1200, kPointsPerDot = 72.0 / kDpi;
+
+// Where columns and lines fall for one font, in dots.
+struct Geometry {
+    QByteArray family;  // the font that is drawn (the stand-in where one is)
+    double points = 0;  // its size, scaled as thaiFont scales it
+    double column = 0, lineHeight = 0, ascent = 0, descent = 0;
+    double pageHeight = 0;  // of the area inside the margins
+};
+
+Geometry measure(const QString& family, double points) {
+    const QFont font = thaiFont(family, points);
+    // The metrics are those of a printer of that resolution.
+    QBuffer nowhere;
+    QPdfWriter printer(&nowhere);
+    printer.setResolution(int(kDpi));
+    const QFontMetricsF fm(font, &printer);
+    Geometry g;
+    g.family = QFontInfo(font).family().toUtf8();
+    g.points = font.pointSizeF();
+    g.column = fm.averageCharWidth();
+    g.lineHeight = fm.lineSpacing();
+    g.ascent = fm.ascent();
+    g.descent = fm.descent();
+    g.pageHeight = (kPageHeight - 2 * kMargin) / kPointsPerDot;
+    return g;
+}
+
+// Measuring asks fontconfig and Qt's font database: once per font a run.
+const Geometry& geometry(const QString& family, double points) {
+    static std::map<std::pair<QString, double>, Geometry> known;
+    const auto key = std::make_pair(family, points);
+    auto it = known.find(key);
+    if (it == known.end()) it = known.emplace(key, measure(family, points)).first;
+    return it->second;
+}
+
+// What Pango is given of a run: control characters (the code-0 padding of
+// a text never entered) print as nothing.
+QByteArray printable(const QString& run) {
+    QString text = run;
+    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
+    return text.toUtf8();
+}
+
+}  // namespace
+
+struct PdfPages::Drawing {
+    Sink sink;
+    bool sinkFailed = false;
+    const Geometry& g;
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cr = nullptr;
+    PangoLayout* layout = nullptr;
+    bool pageEmpty = true;
+    double y = 0;  // baseline of the next line, in dots
+
+    Drawing(Sink s, const Geometry& geometry) : sink(std::move(s)), g(geometry) {
+        surface = cairo_pdf_surface_create_for_stream(&Drawing::write, this, kPageWidth,
+                                                      kPageHeight);
+        cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Tarvon");
+        cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Tarvon");
+        cr = cairo_create(surface);
+        layout = pango_cairo_create_layout(cr);
+        // Glyphs where the font puts them, not rounded to whole points.
+        pango_context_set_round_glyph_positions(pango_layout_get_context(layout), FALSE);
+        PangoFontDescription* font = pango_font_description_new();
+        pango_font_description_set_family(font, g.family.constData());
+        pango_font_description_set_weight(font, PANGO_WEIGHT_NORMAL);
+        pango_font_description_set_absolute_size(font, g.points * PANGO_SCALE);
+        pango_layout_set_font_description(layout, font);
+        pango_font_description_free(font);
+        pango_layout_context_changed(layout);
+        y = g.ascent;
+    }
+    ~Drawing() {
+        g_object_unref(layout);
+        cairo_destroy(cr);
+        cairo_surface_destroy(surface);
+    }
+
+    static cairo_status_t write(void* closure, const unsigned char* data, unsigned int size) {
+        auto* self = static_cast<Drawing*>(closure);
+        if (!self->sinkFailed && !self->sink(reinterpret_cast<const char*>(data), size))
+            self->sinkFailed = true;
+        return self->sinkFailed ? CAIRO_STATUS_WRITE_ERROR : CAIRO_STATUS_SUCCESS;
+    }
+
+    void newPage() {
+        cairo_show_page(cr);
+        pageEmpty = true;
+        y = g.ascent;
+    }
+
+    // Draws `run` with its baseline starting at (x, y) dots; its advance.
+    double draw(const QString& run, double x) {
+        const QByteArray text = printable(run);
+        pango_layout_set_text(layout, text.constData(), int(text.size()));
+        double at = kMargin + x * kPointsPerDot;
+        const double baseline = kMargin + y * kPointsPerDot;
+        // Each stretch in one font is drawn as one cluster: its text goes
+        // into the PDF as written (ActualText), not pieced together from
+        // glyphs, whose order and spacing for Thai marks an extractor
+        // cannot know.
+        for (GSList* l = pango_layout_get_line_readonly(layout, 0)->runs; l; l = l->next) {
+            PangoGlyphItem* item = pango_glyph_item_copy(static_cast<PangoGlyphItem*>(l->data));
+            PangoGlyphString* glyphs = item->glyphs;
+            for (int i = 0; i < glyphs->num_glyphs; ++i) glyphs->log_clusters[i] = 0;
+            cairo_move_to(cr, at, baseline);
+            pango_cairo_show_glyph_item(cr, text.constData(), item);
+            at += double(pango_glyph_string_get_width(glyphs)) / PANGO_SCALE;
+            pango_glyph_item_free(item);
+        }
+        pageEmpty = false;
+        return (at - kMargin) / kPointsPerDot - x;
+    }
+};
+
+PdfPages::PdfPages(const QString& family, double points, Sink sink)
+    : d_(std::make_unique<Drawing>(std::move(sink), geometry(family, points))) {}
+
+PdfPages::~PdfPages() = default;
+
+void PdfPages::pageBreak() {
+    if (!d_->pageEmpty) d_->newPage();
+}
+
+void PdfPages::print(const print::Statement& s) {
+    Drawing& d = *d_;
+    const Geometry& g = d.g;
+    if (d.y + g.descent > g.pageHeight) d.newPage();  // a long sheet goes on a new page
+    // The texts between two column stops are drawn as one run.
+    double x = 0;
+    QString run;
+    for (const print::Item& item : s) {
+        if (const auto* col = std::get_if<print::Col>(&item)) {
+            if (!run.isEmpty()) {
+                x += d.draw(run, x);
+                run.clear();
+            }
+            const double target = (col->n - 1) * g.column;
+            if (x > target + 1e-6) d.y += g.lineHeight;  // beyond it: same column, next line
+            x = target;
+        } else {
+            run += print::itemText(item);
+        }
+    }
+    if (!run.isEmpty()) d.draw(run, x);
+    d.y += g.lineHeight;
+}
+
+bool PdfPages::finish() {
+    cairo_surface_finish(d_->surface);
+    return cairo_surface_status(d_->surface) == CAIRO_STATUS_SUCCESS && !d_->sinkFailed;
+}
