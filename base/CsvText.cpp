@@ -2,34 +2,7 @@
 
 #include <QStringDecoder>
 
-#include "indexdata/IndexRecord.h"
-
-QChar decodeWindows874(unsigned char b) {
-    switch (b) {
-        case 0x80:
-            return QChar(0x20AC);
-        case 0x85:
-            return QChar(0x2026);
-        case 0x91:
-            return QChar(0x2018);
-        case 0x92:
-            return QChar(0x2019);
-        case 0x93:
-            return QChar(0x201C);
-        case 0x94:
-            return QChar(0x201D);
-        case 0x95:
-            return QChar(0x2022);
-        case 0x96:
-            return QChar(0x2013);
-        case 0x97:
-            return QChar(0x2014);
-        case 0xA0:
-            return QChar(0x00A0);
-        default:
-            return decodeTis620(b);
-    }
-}
+#include "base/ThaiCodePage.h"
 
 namespace {
 

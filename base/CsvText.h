@@ -19,10 +19,6 @@
 // garbled silently.
 QString decodeCsvBytes(const QByteArray& bytes);
 
-// One Windows-874 byte as its character (TIS-620 plus the euro sign,
-// typographic quotes, dashes, ellipsis, bullet and no-break space).
-QChar decodeWindows874(unsigned char b);
-
 struct CsvRow {
     int line = 0;  // the line the row starts on, from 1
     QStringList cells;

@@ -6,12 +6,6 @@
 #include <limits>
 #include <string>
 
-QChar decodeTis620(unsigned char b) {
-    if (b < 0x80) return QChar(char16_t(b));
-    if (b >= 0xA1 && b <= 0xFB) return QChar(char16_t(0x0E01 + (b - 0xA1)));
-    return QChar(char16_t(0xFFFD));
-}
-
 IndexRecord decodeRecord(const RecordBytes& bytes) {
     IndexRecord rec;
     for (int f = 0; f < kFieldCount; ++f) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "base/Kinds.h"
+#include "base/ThaiCodePage.h"
 
 constexpr Long kRecordLength = 90;
 constexpr int kFieldLength = 6;
@@ -34,9 +35,6 @@ struct IndexValues {
     Single& operator[](IndexColumn c) { return col[static_cast<int>(c)]; }
 };
 
-// One byte of the Thai code page to its character: A1-FB are Thai letters,
-// ASCII stays, code 0 stays code 0, unassigned bytes become U+FFFD.
-QChar decodeTis620(unsigned char b);
 IndexRecord decodeRecord(const RecordBytes& bytes);
 
 // The table's own number rule, the same in every locale: blanks, tabs and
