@@ -1,13 +1,11 @@
 #include "app/Contract.h"
 
 #include <QLocale>
-#include <deque>
+#include <type_traits>
 
-#include "app/Tarvon.h"
+#include "base/CsvText.h"
 #include "entry/Entry.h"
 #include "entry/Replies.h"
-#include "base/CsvText.h"
-#include "indexdata/MonthSearch.h"
 
 const QStringList kContractColumns = {
     QStringLiteral("formula"),  QStringLiteral("bid_day"),     QStringLiteral("bid_month"),
@@ -15,39 +13,6 @@ const QStringList kContractColumns = {
     QStringLiteral("year"),     QStringLiteral("installment"), QStringLiteral("amount")};
 
 namespace {
-
-// Answers the commands' prompts from a row's cells, in the order the
-// commands ask. A reply the command refuses ends the row: its message is
-// kept with the column it came from, and the next prompt is cancelled, so
-// the command keeps nothing of it.
-class RowAnswers : public Platform {
-  public:
-    struct Answer {
-        QString column, text;
-    };
-    std::deque<Answer> answers;
-    QString error;
-
-    std::optional<QString> inputBox(const QString&) override {
-        if (!error.isEmpty() || answers.empty()) return std::nullopt;
-        column_ = answers.front().column;
-        const QString text = answers.front().text;
-        answers.pop_front();
-        return text;
-    }
-    void msgBox(const QString& text) override {
-        // A month not in the table is named by the print rule instead.
-        if (text == kNotFoundMessage || !error.isEmpty()) return;
-        error = QStringLiteral("ช่อง %1: %2").arg(column_, text);
-    }
-    void beep() override {}
-    void setCaption(const QString&) override {}
-    Printer* printer(QString*) override { return nullptr; }
-    void endProgram() override {}
-
-  private:
-    QString column_;
-};
 
 QString number(Single v) { return print::formatNumber(v).trimmed(); }
 QString number(Double v) { return print::formatNumber(v).trimmed(); }
@@ -65,37 +30,56 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
         return out;
     }
 
+    // Each cell is converted as the reply to its prompt would be, in one
+    // number format whatever the desktop's: a file means the same anywhere.
+    // The first that does not convert refuses the row.
+    const QLocale format = QLocale::c();
+    const auto take = [&](const QString& column, Conversion (*convert)(const QString&,
+                                                                       const QLocale&),
+                          auto& into) {
+        if (!out.error.isEmpty()) return false;
+        const Conversion c = convert(cell(column), format);
+        if (!c.ok) {
+            out.error = QStringLiteral("ช่อง %1: %2").arg(column, c.error);
+            return false;
+        }
+        into = static_cast<std::remove_reference_t<decltype(into)>>(c.value);
+        return true;
+    };
+    const auto whole = [](const QString& t, const QLocale& l) { return replyToLong(t, l); };
+    const auto small = [](const QString& t, const QLocale& l) { return replyToInteger(t, l); };
+    const auto real = [](const QString& t, const QLocale& l) { return replyToDouble(t, l); };
+
     CalcState st;
     st.lngRecLen = kRecordLength;
     st.lngRecNo = 1;
     st.lngRecCount = records;
-    RowAnswers ui;
-    const auto answer = [&](std::initializer_list<const char*> columns) {
-        for (const char* c : columns)
-            ui.answers.push_back({QString::fromLatin1(c), cell(QString::fromLatin1(c))});
+    Long bidDay = 0, bidMonth = 0, bidYear = 0, day = 0, month = 0, year = 0;
+    take(QStringLiteral("formula"), small, st.intFormulaNo);
+    take(QStringLiteral("bid_day"), whole, bidDay);
+    take(QStringLiteral("bid_month"), whole, bidMonth);
+    take(QStringLiteral("bid_year"), whole, bidYear);
+    take(QStringLiteral("day"), whole, day);
+    take(QStringLiteral("month"), whole, month);
+    take(QStringLiteral("year"), whole, year);
+    take(QStringLiteral("amount"), real, st.dblAmount);
+    if (!out.error.isEmpty()) return out;
+    // A month not in the table is named by the print rule below.
+    setBidOpening(st, table, bidDay, bidMonth, bidYear);
+    setDelivery(st, table, day, month, year);
+    // The designation and the names keep their blanks as typed.
+    const auto raw = [&](const QString& column) {
+        return row.cells.value(header.indexOf(column));
     };
-    answer({"formula"});
-    askInteger(ui, Tarvon::kFormulaPrompt, st.intFormulaNo);
-    answer({"bid_day", "bid_month", "bid_year"});
-    if (ui.error.isEmpty()) enterBidOpening(st, table, ui);
-    answer({"day", "month", "year"});
-    // The designation keeps its blanks as typed: it becomes a fixed text.
-    ui.answers.push_back({QStringLiteral("installment"),
-                          row.cells.value(header.indexOf(QStringLiteral("installment")))});
-    answer({"amount"});
+    st.strInstallment = fixedText(raw(QStringLiteral("installment")), kTextLength);
     for (int n = 1; n <= kEquipItems; ++n) {
-        const QString item = QStringLiteral("item%1").arg(n),
-                      price = QStringLiteral("price%1").arg(n);
-        ui.answers.push_back({item, row.cells.value(header.indexOf(item))});
-        // A price left empty ends the chain, as a price of 0 does.
-        const QString p = cell(price);
-        ui.answers.push_back({price, p.isEmpty() ? QStringLiteral("0") : p});
+        const QString price = QStringLiteral("price%1").arg(n);
+        Double value = 0;  // a price left empty ends the chain, as 0 does
+        if (!cell(price).isEmpty() && !take(price, real, value)) return out;
+        if (setEquipItem(st, n, raw(QStringLiteral("item%1").arg(n)), value)) break;
     }
-    if (ui.error.isEmpty()) enterInstallment(st, table, ui);
-    if (!ui.error.isEmpty()) {
-        out.error = ui.error;
-        return out;
-    }
+    st.dblNetAmount = netAmount(st);
+
     out.installment = trimBlanks(st.strInstallment).toString();
     out.formula = QString::number(st.intFormulaNo);
     out.bidYear = st.lngOYear;
@@ -143,10 +127,6 @@ Contract runContract(const QString& csv, TableFile& table, Long records,
             return contract;
         }
     }
-    // One fixed number format, whatever the desktop's: a file means the
-    // same everywhere.
-    const QLocale desktop;
-    QLocale::setDefault(QLocale::c());
     for (CsvRow row; reader.next(&row);) {
         contract.rows.push_back(runRow(row, header, table, records));
         if (each) {
@@ -154,7 +134,6 @@ Contract runContract(const QString& csv, TableFile& table, Long records,
             contract.rows.back().sheet = {};
         }
     }
-    QLocale::setDefault(desktop);
     return contract;
 }
 

@@ -1,11 +1,12 @@
 // A whole contract in one run: each row of a contract CSV is one
-// installment, entered and printed exactly as the window's bid-opening,
-// installment and print commands do it. The row's cells answer the very
-// prompts of those commands (through a scripted stand-in for the prompt
-// box), so the month search, the month names, the designation as a fixed
-// text, the equipment chain, the net amount and the sheet are the window's
-// own. A row that cannot be computed is refused with the reason; the others
-// go on. Nothing is written to the table.
+// installment, entered and printed as the window's formula, bid-opening,
+// installment and print commands do it. Each cell is converted as the
+// reply to its prompt would be, and then the commands' own plain steps run
+// (setBidOpening, setDelivery, setEquipItem, netAmount, printSheet), so
+// the month search, the month names, the designation as a fixed text, the
+// equipment chain, the net amount and the sheet are the window's own. A
+// row that cannot be computed is refused with the reason; the others go
+// on. Nothing is written to the table.
 #pragma once
 
 #include <QString>

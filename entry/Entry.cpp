@@ -8,22 +8,17 @@ const QString kNotFoundMessage = QStringLiteral("ไม่พบข้อมู�
 
 namespace {
 
-// The month search of a date entry; the user hears and reads when the
-// table has no values for that month.
-void searchMonth(CalcState& st, TableFile& table, Platform& ui, IndexValues& target, Long month,
-                 Long year) {
-    if (monthSearch(st, table, target, month, year)) return;
+// The user hears and reads that the table has no values for the month.
+void sayNotFound(Platform& ui) {
     ui.beep();
     ui.msgBox(kNotFoundMessage);
 }
 
-// Day, month (with its name) and year of one date; false when cancelled.
+// Day, month and year of one date; false when cancelled.
 bool askDate(Platform& ui, const QString& dayPrompt, const QString& monthLead,
-             const QString& yearPrompt, Long& day, Long& month, QString& monthName, Long& year) {
-    if (!askLong(ui, dayPrompt, day)) return false;
-    if (!askLong(ui, monthPrompt(monthLead), month)) return false;
-    if (month >= 1 && month <= 12) monthName = thaiMonthName(month);
-    return askLong(ui, yearPrompt, year);
+             const QString& yearPrompt, Long& day, Long& month, Long& year) {
+    return askLong(ui, dayPrompt, day) && askLong(ui, monthPrompt(monthLead), month) &&
+           askLong(ui, yearPrompt, year);
 }
 
 // A command writes into a draft of the state, which replaces the state only
@@ -37,28 +32,30 @@ void allOrNothing(CalcState& st, Steps steps) {
 }
 
 bool bidOpeningSteps(CalcState& st, TableFile& table, Platform& ui) {
+    Long day = st.lngODay, month = st.lngOMonth, year = st.lngOYear;
     if (!askDate(ui, QStringLiteral("เปิดซองวันที่เท่าใด"), QStringLiteral("เดือนเปิดซอง"),
-                 QStringLiteral("ปี พ.ศ.ที่เปิดซอง"), st.lngODay, st.lngOMonth, st.strOMonth,
-                 st.lngOYear))
+                 QStringLiteral("ปี พ.ศ.ที่เปิดซอง"), day, month, year))
         return false;
-    searchMonth(st, table, ui, st.OData, st.lngOMonth, st.lngOYear);
+    if (!setBidOpening(st, table, day, month, year)) sayNotFound(ui);
     return true;
 }
 
 bool installmentSteps(CalcState& st, TableFile& table, Platform& ui) {
+    Long day = st.lngTDay, month = st.lngTMonth, year = st.lngTYear;
     if (!askDate(ui, QStringLiteral("วันที่ที่ส่งงาน"), QStringLiteral("เดือนที่ส่งงาน"),
-                 QStringLiteral("ปี พ.ศ.ที่ส่งงาน"), st.lngTDay, st.lngTMonth, st.strTMonth,
-                 st.lngTYear))
+                 QStringLiteral("ปี พ.ศ.ที่ส่งงาน"), day, month, year))
         return false;
-    searchMonth(st, table, ui, st.TData, st.lngTMonth, st.lngTYear);
+    if (!setDelivery(st, table, day, month, year)) sayNotFound(ui);
 
     if (!askText50(ui, QStringLiteral("งวดที่ส่งนี้เป็นงวดใด"), st.strInstallment)) return false;
     if (!askDouble(ui, QStringLiteral("ค่างวดของงวดนี้กี่บาท"), st.dblAmount)) return false;
 
     for (int n = 1; n <= kEquipItems; ++n) {
-        if (!askText50(ui, equipNamePrompt(n), st.strEquipName[n - 1])) return false;
-        if (!askDouble(ui, equipPricePrompt(n), st.dblEquipPrice[n - 1])) return false;
-        if (endOfEquipChain(st, n)) break;
+        QString name;
+        Double price = 0;
+        if (!askText50(ui, equipNamePrompt(n), name)) return false;
+        if (!askDouble(ui, equipPricePrompt(n), price)) return false;
+        if (setEquipItem(st, n, name, price)) break;
     }
     st.dblNetAmount = netAmount(st);
     return true;
@@ -69,6 +66,28 @@ bool installmentSteps(CalcState& st, TableFile& table, Platform& ui) {
 QString equipNamePrompt(int n) { return QStringLiteral("ครุภัณฑ์ลำดับที่ %1 คือ").arg(n); }
 
 QString equipPricePrompt(int n) { return QStringLiteral("ราคาครุภัณฑ์ลำดับที่ %1").arg(n); }
+
+bool setBidOpening(CalcState& st, TableFile& table, Long day, Long month, Long year) {
+    st.lngODay = day;
+    st.lngOMonth = month;
+    if (month >= 1 && month <= 12) st.strOMonth = thaiMonthName(month);
+    st.lngOYear = year;
+    return monthSearch(st, table, st.OData, month, year);
+}
+
+bool setDelivery(CalcState& st, TableFile& table, Long day, Long month, Long year) {
+    st.lngTDay = day;
+    st.lngTMonth = month;
+    if (month >= 1 && month <= 12) st.strTMonth = thaiMonthName(month);
+    st.lngTYear = year;
+    return monthSearch(st, table, st.TData, month, year);
+}
+
+bool setEquipItem(CalcState& st, int n, const QString& name, Double price) {
+    st.strEquipName[n - 1] = fixedText(name, kTextLength);
+    st.dblEquipPrice[n - 1] = price;
+    return endOfEquipChain(st, n);
+}
 
 bool endOfEquipChain(CalcState& st, int n) {
     if (n >= kEquipItems) return true;

@@ -15,6 +15,18 @@ extern const QString kNotFoundMessage;
 void enterBidOpening(CalcState& st, TableFile& table, Platform& ui);
 void enterInstallment(CalcState& st, TableFile& table, Platform& ui);
 
+// The plain steps of the two commands, for values already given (by the
+// prompts above, or by the cells of a contract row): each stores what the
+// command stores for them.
+// A date with its month's name (month 1 to 12; another month keeps the
+// name before), then the month search into OData or TData; false when the
+// table has no values for that month.
+bool setBidOpening(CalcState& st, TableFile& table, Long day, Long month, Long year);
+bool setDelivery(CalcState& st, TableFile& table, Long day, Long month, Long year);
+// Item n (from 1) of the equipment chain, its name a fixed text; true when
+// the chain ends there (see endOfEquipChain).
+bool setEquipItem(CalcState& st, int n, const QString& name, Double price);
+
 // The rules of the equipment chain, shared by every way of entering it.
 // After item n (from 1) got its price: true when the chain stops there
 // (price 0, or item 10), with the items after it blanked and priced 0.

@@ -63,20 +63,26 @@ Conversion replyToWhole(const QString& reply, double min, double max, const QLoc
     return {true, r, {}};
 }
 
+Conversion replyToLong(const QString& reply, const QLocale& locale) {
+    return replyToWhole(reply, std::numeric_limits<Long>::min(), std::numeric_limits<Long>::max(),
+                        locale);
+}
+
+Conversion replyToInteger(const QString& reply, const QLocale& locale) {
+    return replyToWhole(reply, std::numeric_limits<Integer>::min(),
+                        std::numeric_limits<Integer>::max(), locale);
+}
+
 bool askLong(Platform& ui, const QString& prompt, Long& out) {
     double v = 0;
-    constexpr double lo = std::numeric_limits<Long>::min(), hi = std::numeric_limits<Long>::max();
-    if (!askNumber(ui, prompt, v, [](const QString& r) { return replyToWhole(r, lo, hi); }))
-        return false;
+    if (!askNumber(ui, prompt, v, [](const QString& r) { return replyToLong(r); })) return false;
     out = static_cast<Long>(v);
     return true;
 }
 
 bool askInteger(Platform& ui, const QString& prompt, Integer& out) {
     double v = 0;
-    constexpr double lo = std::numeric_limits<Integer>::min();
-    constexpr double hi = std::numeric_limits<Integer>::max();
-    if (!askNumber(ui, prompt, v, [](const QString& r) { return replyToWhole(r, lo, hi); }))
+    if (!askNumber(ui, prompt, v, [](const QString& r) { return replyToInteger(r); }))
         return false;
     out = static_cast<Integer>(v);
     return true;

@@ -1,8 +1,9 @@
 // Turning prompt replies into the state's kinds. Numbers are read in the
-// user's locale (QLocale's default: its decimal point and digit grouping),
-// in Arabic or Thai digits (๐ to ๙), blanks around the reply ignored; whole numbers take the
-// nearest integer, halves to even. A reply that does not convert yields a Thai message that says
-// what is expected, and nothing is stored from it.
+// locale given (by default the user's: its decimal point and digit
+// grouping), in Arabic or Thai digits (๐ to ๙), blanks around the reply
+// ignored; whole numbers take the nearest integer, halves to even. A reply
+// that does not convert yields a Thai message that says what is expected,
+// and nothing is stored from it.
 #pragma once
 
 #include <QLocale>
@@ -22,6 +23,9 @@ Conversion replyToDouble(const QString& reply, const QLocale& locale = QLocale()
 // Rounded halves to even, then checked against [min, max].
 Conversion replyToWhole(const QString& reply, double min, double max,
                         const QLocale& locale = QLocale());
+// A whole number in the range of the state's Long or Integer.
+Conversion replyToLong(const QString& reply, const QLocale& locale = QLocale());
+Conversion replyToInteger(const QString& reply, const QLocale& locale = QLocale());
 
 // Each asks until the reply converts, telling the user what went wrong in
 // between; returns false, storing nothing, when the user cancels.
