@@ -9,6 +9,7 @@
 #include "escalation/PrintModel.h"
 #include "indexdata/CsvImport.h"
 #include "base/CsvText.h"
+#include "base/SystemFiles.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ bool forEachRecord(QIODevice& table, qint64 size, const RecordVisitor& each, QSt
     for (qint64 at = 0; at < size; at += kBlock) {
         block = table.read(std::min(kBlock, size - at));
         if (block.size() != std::min(kBlock, size - at)) {
-            if (error) *error = QStringLiteral("อ่านแฟ้มไม่ครบ (%1)").arg(table.errorString());
+            if (error) *error = QStringLiteral("อ่านแฟ้มไม่ครบ: %1").arg(lastSystemReason());
             return false;
         }
         for (qsizetype in = 0; in < block.size(); in += kRecordLength) {
@@ -120,7 +121,7 @@ bool listTable(QIODevice& table, const std::function<void(const QString&)>& out,
     };
     line(heading);
     if (!table.seek(0)) {
-        if (error) *error = table.errorString();
+        if (error) *error = lastSystemReason();
         return false;
     }
     return forEachRecord(table, size, [&](const TableRecord& r, QByteArrayView) { line(listRow(r)); },
@@ -157,7 +158,7 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
             },
             error) ||
         !table.seek(0)) {
-        if (error && error->isEmpty()) *error = table.errorString();
+        if (error && error->isEmpty()) *error = lastSystemReason();
         return false;
     }
     if (lineBreak >= 0) {

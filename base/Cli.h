@@ -11,6 +11,8 @@
 #include <cstring>
 #include <optional>
 
+#include "base/SystemFiles.h"
+
 namespace cli {
 
 inline void out(const QString& text) { std::fputs(text.toUtf8().constData(), stdout); }
@@ -60,17 +62,10 @@ inline QString tooLarge(const QString& path) {
 // Opens `path` for reading; false with the Thai reason in `error`. A FIFO
 // or a device is refused rather than read (it could block for ever).
 inline bool openRegular(QFile& f, const QString& path, QString* error) {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        *error = QStringLiteral("%1: ไม่ใช่แฟ้มธรรมดา").arg(path);
-        return false;
-    }
-    f.setFileName(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1: เปิดอ่านไม่ได้ (%2)").arg(path, f.errorString());
-        return false;
-    }
-    return true;
+    QString why;
+    if (openRegularFile(f, path, &why)) return true;
+    *error = QStringLiteral("%1: เปิดอ่านไม่ได้: %2").arg(path, why);
+    return false;
 }
 
 // The file's bytes, or nullopt with the Thai reason in `error`: not a

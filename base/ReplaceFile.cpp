@@ -1,5 +1,7 @@
 #include "base/ReplaceFile.h"
 
+#include "base/SystemFiles.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,36 +11,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-QString systemReason(int errnum) {
-    QString thai;
-    switch (errnum) {
-        case ENOSPC:
-            thai = QStringLiteral("พื้นที่บนดิสก์เต็ม");
-            break;
-        case EDQUOT:
-            thai = QStringLiteral("ใช้พื้นที่เกินโควตาที่ได้รับ");
-            break;
-        case EIO:
-            thai = QStringLiteral("อ่านหรือเขียนอุปกรณ์เก็บข้อมูลไม่ได้");
-            break;
-        case EACCES:
-        case EPERM:
-            thai = QStringLiteral("ไม่มีสิทธิ์เขียนที่นั่น");
-            break;
-        case EROFS:
-            thai = QStringLiteral("ที่เก็บนั้นเขียนไม่ได้ (อ่านได้อย่างเดียว)");
-            break;
-        case ENOENT:
-        case ENOTDIR:
-            thai = QStringLiteral("ไม่มีโฟลเดอร์นั้น");
-            break;
-        default:
-            thai = QStringLiteral("ระบบแจ้งข้อผิดพลาด");
-            break;
-    }
-    return thai + QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(errnum)));
-}
 
 namespace {
 
@@ -93,7 +65,8 @@ bool FileReplacement::begin(QString* error) {
     const QByteArray original = QFile::encodeName(path_);
     struct stat info {};
     if (::stat(original.constData(), &info) == 0) {
-        if (!S_ISREG(info.st_mode)) return fail(QStringLiteral("ไม่ใช่แฟ้มธรรมดา จึงไม่เขียนทับ"), error);
+        if (const QString what = notRegularReason(info.st_mode); !what.isEmpty())
+            return fail(what + QStringLiteral(" จึงไม่เขียนทับ"), error);
         mode = info.st_mode & 07777;
         const QFileInfo link(path_);
         if (link.isSymLink()) target = link.canonicalFilePath();

@@ -49,9 +49,6 @@ bool replaceFile(const QString& path, const QByteArray& content, QString* error)
 // file first (it is left as that one wrote it). False with a Thai reason.
 bool createFile(const QString& path, const QByteArray& content, QString* error);
 
-// The Thai words for a system error number, with the system's own after.
-QString systemReason(int errnum);
-
 // Empty when writing `output` cannot touch any of `inputs`; otherwise the
 // Thai refusal naming both. Two paths are one file when, links followed,
 // they share device and inode (so "./c.csv" and a link to it count too).

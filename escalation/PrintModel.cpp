@@ -1,45 +1,24 @@
 #include "escalation/PrintModel.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <string>
 
 namespace print {
 namespace {
 
 // Rounds to `digits` significant digits (correctly rounded from the binary
 // value), drops trailing zeros, and switches to exponent form when the
-// decimal exponent reaches the digit count or falls below -4.
+// decimal exponent reaches the digit count or falls below -4: printf's
+// "%.*G", in the C locale's form whatever the user's.
 QString formatSignificant(double v, int digits) {
     if (std::isnan(v)) return QStringLiteral(" NaN ");
     if (std::isinf(v)) return v < 0 ? QStringLiteral("-INF ") : QStringLiteral(" INF ");
     if (v == 0) return QStringLiteral(" 0 ");  // a negative zero prints as zero
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", digits - 1, std::fabs(v));
-    std::string s(buf);
-    const auto epos = s.find('e');
-    const int exp = std::stoi(s.substr(epos + 1));
-    std::string ds = s.substr(0, 1) + s.substr(2, epos - 2);
-    while (ds.size() > 1 && ds.back() == '0') ds.pop_back();
-
-    std::string out;
-    if (exp >= digits || exp < -4) {
-        out = ds.substr(0, 1);
-        if (ds.size() > 1) out += "." + ds.substr(1);
-        char e[16];
-        std::snprintf(e, sizeof e, "E%c%02d", exp < 0 ? '-' : '+', std::abs(exp));
-        out += e;
-    } else if (exp >= 0) {
-        const size_t intLen = static_cast<size_t>(exp) + 1;
-        if (ds.size() <= intLen) {
-            out = ds + std::string(intLen - ds.size(), '0');
-        } else {
-            out = ds.substr(0, intLen) + "." + ds.substr(intLen);
-        }
-    } else {
-        out = "0." + std::string(static_cast<size_t>(-exp - 1), '0') + ds;
-    }
-    return QString::fromLatin1(v < 0 ? "-" : " ") + QString::fromStdString(out) + QLatin1Char(' ');
+    const auto end =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::general, digits).ptr;
+    QString out = QString::fromLatin1(buf, end - buf).toUpper();
+    return QLatin1Char(v < 0 ? '-' : ' ') + out + QLatin1Char(' ');
 }
 
 bool isNonSpacingThai(QChar c) {

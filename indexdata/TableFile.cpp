@@ -9,6 +9,8 @@
 #include <cstring>
 #include <set>
 
+#include "base/SystemFiles.h"
+
 namespace {
 std::set<Integer>& fileNumbersInUse() {
     static std::set<Integer> used;
@@ -35,36 +37,15 @@ bool TableFile::open(const QString& name, QString* error, bool create) {
     }
     if (create && ::stat(path.constData(), &info) != 0 && errno == ENOENT) {
         // Create it empty, then read it like any other table.
-        QFile empty(name);
-        if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (error) *error = empty.errorString();
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            if (error) *error = systemReason(errno);
             return false;
         }
-        empty.close();
+        if (fd >= 0) ::close(fd);
     }
-    // Non-blocking, so that a FIFO or a device cannot hang the start-up;
-    // only a regular file (or a link to one) is a table.
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (error) *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        if (error) {
-            *error = S_ISDIR(info.st_mode)
-                         ? QStringLiteral("เป็นโฟลเดอร์ ไม่ใช่แฟ้ม")
-                         : QStringLiteral("ไม่ใช่แฟ้มธรรมดา (เช่น FIFO อุปกรณ์ หรือซ็อกเก็ต)");
-        }
-        return false;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     auto f = std::make_unique<QFile>();
-    if (!f->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        if (error) *error = f->errorString();
-        return false;
-    }
+    if (!openRegularFile(*f, name, error)) return false;
     file_ = std::move(f);
     fileNo_ = nextFreeFileNumber();
     fileNumbersInUse().insert(fileNo_);

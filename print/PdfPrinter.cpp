@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "base/SystemFiles.h"
+
 PdfPrinter::~PdfPrinter() { discardDoc(); }
 
 void PdfPrinter::begin() {
@@ -14,7 +16,7 @@ void PdfPrinter::begin() {
         spool_ = std::make_unique<QTemporaryFile>(QDir::tempPath() +
                                                   QStringLiteral("/tarvon-XXXXXX.pdf"));
         if (!spool_->open()) {
-            failure_ = QStringLiteral("เตรียมงานพิมพ์ไม่ได้: %1").arg(spool_->errorString());
+            failure_ = QStringLiteral("เตรียมงานพิมพ์ไม่ได้: %1").arg(lastSystemReason());
             return;
         }
         sink = [f = spool_.get()](const char* data, size_t size) {
@@ -50,7 +52,7 @@ bool PdfPrinter::endDoc(QString* error) {
         ok = file_->commit(error);
     } else {
         if (!whole)
-            return fail(QStringLiteral("เตรียมงานพิมพ์ไม่ได้: %1").arg(spool_->errorString()));
+            return fail(QStringLiteral("เตรียมงานพิมพ์ไม่ได้: %1").arg(lastSystemReason()));
         spool_->seek(0);
         job_ = cups::printPdf(*spool_, QStringLiteral("Tarvon"), error);
         ok = job_.id != 0;

@@ -1,0 +1,67 @@
+#include "base/SystemFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+QString systemReason(int errnum) {
+    QString thai;
+    switch (errnum) {
+        case ENOSPC:
+            thai = QStringLiteral("พื้นที่บนดิสก์เต็ม");
+            break;
+        case EDQUOT:
+            thai = QStringLiteral("ใช้พื้นที่เกินโควตาที่ได้รับ");
+            break;
+        case EIO:
+            thai = QStringLiteral("อ่านหรือเขียนอุปกรณ์เก็บข้อมูลไม่ได้");
+            break;
+        case EACCES:
+        case EPERM:
+            thai = QStringLiteral("ไม่มีสิทธิ์เขียนที่นั่น");
+            break;
+        case EROFS:
+            thai = QStringLiteral("ที่เก็บนั้นเขียนไม่ได้ (อ่านได้อย่างเดียว)");
+            break;
+        case ENOENT:
+        case ENOTDIR:
+            thai = QStringLiteral("ไม่มีโฟลเดอร์นั้น");
+            break;
+        default:
+            thai = QStringLiteral("ระบบแจ้งข้อผิดพลาด");
+            break;
+    }
+    return thai + QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(errnum)));
+}
+
+QString lastSystemReason() { return systemReason(errno ? errno : EIO); }
+
+QString notRegularReason(unsigned mode) {
+    if (S_ISREG(mode)) return QString();
+    if (S_ISDIR(mode)) return QStringLiteral("เป็นโฟลเดอร์ ไม่ใช่แฟ้ม");
+    return QStringLiteral("ไม่ใช่แฟ้มธรรมดา (เช่น FIFO อุปกรณ์ หรือซ็อกเก็ต)");
+}
+
+bool openRegularFile(QFile& file, const QString& path, QString* why) {
+    // Non-blocking, so that opening a FIFO or a device cannot hang; what
+    // it is decides before anything is read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (why) *why = systemReason(errno);
+        return false;
+    }
+    struct stat info {};
+    QString what = ::fstat(fd, &info) != 0 ? systemReason(errno) : notRegularReason(info.st_mode);
+    if (what.isEmpty()) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        file.setFileName(path);
+        if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
+        what = systemReason(EBADF);
+    }
+    ::close(fd);
+    if (why) *why = what;
+    return false;
+}
