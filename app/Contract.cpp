@@ -22,7 +22,7 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
         return row.cells.value(header.indexOf(column)).trimmed();
     };
     ContractRow out;
-    out.line = row.line;
+    out.row = row.row;
     out.formula = cell(QStringLiteral("formula"));
     out.installment = cell(QStringLiteral("installment"));
     if (const QString problem = csvRowProblem(row); !problem.isEmpty()) {
@@ -162,7 +162,7 @@ QString contractSummary(const std::vector<ContractRow>& rows) {
     Double refunds = 0;
     int refused = 0;
     for (const ContractRow& r : rows) {
-        QStringList l = {QString::number(r.line), r.installment, r.formula};
+        QStringList l = {QString::number(r.row), r.installment, r.formula};
         if (!r.computed()) {
             ++refused;
             l << QString() << QString() << QStringLiteral("ไม่ได้คำนวณ: ") + r.error;
@@ -221,7 +221,7 @@ QString contractSummaryCsv(const std::vector<ContractRow>& rows) {
         "compensation,"
         "refund,error\n");
     for (const ContractRow& r : rows) {
-        QStringList c = {QString::number(r.line), r.installment, r.formula};
+        QStringList c = {QString::number(r.row), r.installment, r.formula};
         if (!r.computed()) {
             c << QString() << QString() << QString() << QString() << QString() << QString()
               << QString() << QString() << QString() << QString() << r.error;

@@ -18,7 +18,7 @@
 #include "indexdata/TableFile.h"
 
 struct ContractRow {
-    int line = 0;         // the row's line in the file (the header is line 1)
+    int row = 0;          // the row as a spreadsheet numbers it (the header is row 1)
     QString installment;  // the designation as printed (blanks trimmed)
     QString formula;      // as written in the file
     Long bidYear = 0, bidMonth = 0, year = 0, month = 0;

@@ -95,6 +95,7 @@ bool CsvReader::next(CsvRow* out) {
 
 bool CsvReader::readRow(CsvRow* row) {
     row->line = line_;
+    row->row = ++row_;
     row->unclosedQuote = swallowedBy_;
     row->swallowed = swallowedBy_ != 0;
     QString cell;

@@ -20,7 +20,10 @@
 QString decodeCsvBytes(const QByteArray& bytes);
 
 struct CsvRow {
-    int line = 0;  // the line the row starts on, from 1
+    int line = 0;  // the line of the file the row starts on, from 1
+    // The row as a spreadsheet numbers it, from 1: a cell holding line
+    // breaks is still one row, a blank line is a row of its own.
+    int row = 0;
     QStringList cells;
     // The line of a quote never closed: it began in this row and took the
     // rest of the file into one cell, or (swallowed) it began before this
@@ -48,6 +51,7 @@ class CsvReader {
     const QString& text_;
     qsizetype at_ = 0;
     int line_ = 1;
+    int row_ = 0;
     int swallowedBy_ = 0;  // the line of a quote never closed, once met
 };
 

@@ -21,14 +21,16 @@ QString systemReason(int errnum) {
             break;
         case EACCES:
         case EPERM:
-            thai = QStringLiteral("ไม่มีสิทธิ์เขียนที่นั่น");
+            thai = QStringLiteral("ไม่มีสิทธิ์เข้าถึงแฟ้มหรือโฟลเดอร์นั้น");
             break;
         case EROFS:
             thai = QStringLiteral("ที่เก็บนั้นเขียนไม่ได้ (อ่านได้อย่างเดียว)");
             break;
         case ENOENT:
+            thai = QStringLiteral("ไม่มีแฟ้มหรือโฟลเดอร์นั้น");
+            break;
         case ENOTDIR:
-            thai = QStringLiteral("ไม่มีโฟลเดอร์นั้น");
+            thai = QStringLiteral("ส่วนหนึ่งของชื่อแฟ้มไม่ใช่โฟลเดอร์");
             break;
         default:
             thai = QStringLiteral("ระบบแจ้งข้อผิดพลาด");

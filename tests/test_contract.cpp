@@ -131,7 +131,7 @@ TEST_F(ContractTest, ValuesThatAreNotNumbersNameRowAndColumnAndTheOthersGoOn) {
                            "3,15,1,2548,20,10,2548,c,\"1,000\",,,,\n"
                            ",15,1,2548,20,10,2548,d,1000,,,,\n"));
     ASSERT_EQ(c.rows.size(), 4u);
-    EXPECT_EQ(c.rows[0].line, 2);
+    EXPECT_EQ(c.rows[0].row, 2);
     EXPECT_TRUE(c.rows[0].error.startsWith(QStringLiteral("ช่อง amount: \"abc\"")))
         << c.rows[0].error.toStdString();
     EXPECT_TRUE(c.rows[1].error.startsWith(QStringLiteral("ช่อง price1: \"x\"")))
@@ -194,6 +194,43 @@ TEST_F(ContractTest, SummaryCsvHasTheFixedColumnsAndTheRowsAsTheSheetPrints) {
     EXPECT_TRUE(table.contains(QStringLiteral("คำนวณได้ 2 แถว ไม่ได้คำนวณ 1 แถว")));
 }
 
+// The totals a user adds up by hand: refunds below the band, and
+// compensations to the satang as each sheet truncates them.
+TEST_F(ContractTest, TotalsOfRefundsAndOfCompensationsToTheSatang) {
+    const Contract c = run(QStringLiteral("3,15,10,2548,20,1,2548,a,\"1,000,000\",,,,\n"
+                                          "3,15,1,2548,20,10,2548,b,1,,,,\n"
+                                          "3,15,1,2548,20,10,2548,c,1.5,,,,\n"
+                                          "3,15,1,2548,20,10,2548,d,0.5,,,,\n"));
+    const QString summary = contractSummary(c.rows);
+    for (const char* says : {"-82000", "รวมเงินที่ต้องคืนให้ราชการ 82000 บาท", "0.11", "0.17",
+                             "0.05", "รวมเงินชดเชย 0.33 บาท"})
+        EXPECT_TRUE(summary.contains(QString::fromUtf8(says))) << says << "\n"
+                                                               << summary.toStdString();
+    const QStringList csv = contractSummaryCsv(c.rows).split(QLatin1Char('\n'));
+    EXPECT_EQ(csv[1], QStringLiteral("2,a,3,2548,10,2548,1,0.878,below,0.082,1000000,,82000,"));
+    EXPECT_EQ(csv[2], QStringLiteral("3,b,3,2548,1,2548,10,1.159,above,0.119,1,0.11,,"));
+}
+
+// A header as a spreadsheet user writes it, in any case; a designation
+// holding a line break goes back out quoted, and the rows after it are
+// numbered as the spreadsheet shows them.
+TEST_F(ContractTest, HeaderInAnyCaseAndRowsNumberedAsASpreadsheetShowsThem) {
+    const Contract c = runContract(
+        QStringLiteral("Formula,BID_DAY,Bid_Month,bid_year,Day,MONTH,Year,Installment,Amount\n"
+                       "3,15,1,2548,28,2,2548,\"งวดที่ 1\nงานดิน\",500000\n"
+                       "\n"
+                       "3,15,1,2548,30,4,2548,งวดที่ 2,x\n"),
+        table, records);
+    ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
+    ASSERT_EQ(c.rows.size(), 2u);
+    EXPECT_TRUE(c.rows[0].computed()) << c.rows[0].error.toStdString();
+    EXPECT_EQ(c.rows[1].row, 4);  // header, the two-line row, the blank row
+    const QStringList csv = contractSummaryCsv(c.rows).split(QLatin1Char('\n'));
+    EXPECT_EQ(csv[1], QStringLiteral("2,\"งวดที่ 1"));
+    EXPECT_TRUE(csv[2].startsWith(QStringLiteral("งานดิน\",3,2548,1,"))) << csv[2].toStdString();
+    EXPECT_TRUE(csv[3].startsWith(QStringLiteral("4,งวดที่ 2,"))) << csv[3].toStdString();
+}
+
 // ---- reading CSV as spreadsheets save it ------------------------------------------
 
 TEST(CsvText, Utf8WithOrWithoutMarkAndWindows874AllReadTheSame) {
@@ -226,6 +263,42 @@ TEST(CsvText, QuotesLineBreaksAndBlankLines) {
     EXPECT_EQ(rows[2].cells, QStringList({"", ""}));
     EXPECT_EQ(csvCell(QStringLiteral("say \"hi\", ok")), QStringLiteral("\"say \"\"hi\"\", ok\""));
     EXPECT_EQ(csvCell(QStringLiteral("plain")), QStringLiteral("plain"));
+}
+
+// What spreadsheets write, read back cell for cell and row for row.
+TEST(CsvText, WhatSpreadsheetsWrite) {
+    struct Case {
+        const char* name;
+        const char* text;
+        std::vector<QStringList> cells;
+        std::vector<int> rows;  // as the spreadsheet numbers them
+    };
+    const Case cases[] = {
+        {"last row without a line break", "a,b\n1,2", {{"a", "b"}, {"1", "2"}}, {1, 2}},
+        {"doubled quotes inside quotes", "\"a \"\"b\"\" c\",d\n", {{"a \"b\" c", "d"}}, {1}},
+        {"a line of two quotes only", "x\n\"\"\ny\n", {{"x"}, {""}, {"y"}}, {1, 2, 3}},
+        {"a cell over two lines, a blank line",
+         "\"one\ntwo\",x\n\n3,y\n",
+         {{"one\ntwo", "x"}, {"3", "y"}},
+         {1, 3}},
+        {"CR LF line ends", "a,b\r\n\r\nc\r\n", {{"a", "b"}, {"c"}}, {1, 3}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<CsvRow> rows = parseCsv(QString::fromUtf8(c.text));
+        ASSERT_EQ(rows.size(), c.cells.size()) << c.name;
+        for (size_t r = 0; r < rows.size(); ++r) {
+            EXPECT_EQ(rows[r].cells, c.cells[r]) << c.name << ", row " << r;
+            EXPECT_EQ(rows[r].row, c.rows[r]) << c.name << ", row " << r;
+            EXPECT_EQ(csvRowProblem(rows[r]), QString()) << c.name;
+        }
+    }
+    // Whatever a cell holds, written and read back it is the same cell.
+    for (const char* v : {"plain", "a,b", "say \"hi\"", "two\nlines", "cr\rhere", "\"\"", ""}) {
+        const QString value = QString::fromUtf8(v);
+        const std::vector<CsvRow> back = parseCsv(csvCell(value) + QStringLiteral(",end\n"));
+        ASSERT_EQ(back.size(), 1u) << v;
+        EXPECT_EQ(back[0].cells, QStringList({value, QStringLiteral("end")})) << v;
+    }
 }
 
 TEST(CsvText, AMostlyUtf8FileIsReadAsUtf8AndOnlyItsForeignRowsAreRefused) {
@@ -286,6 +359,6 @@ TEST_F(ContractTest, RowsItCannotReadAreRefusedAndCountedNotDropped) {
                                           "3,15,1,2548,28,2,2548,สอง,500000\n"));
     ASSERT_EQ(c.rows.size(), 2u);
     EXPECT_TRUE(c.rows[0].error.contains(QStringLiteral("ไม่มีตัวปิด"))) << c.rows[0].error.toStdString();
-    EXPECT_EQ(c.rows[1].line, 3);
+    EXPECT_EQ(c.rows[1].row, 3);
     EXPECT_TRUE(c.rows[1].error.contains(QStringLiteral("ไม่ได้อ่าน"))) << c.rows[1].error.toStdString();
 }

@@ -13,6 +13,7 @@
 #include "indexdata/IndexRecord.h"
 #include "indexdata/MonthSearch.h"
 #include "base/ReplaceFile.h"
+#include "base/SystemFiles.h"
 #include "app/TableTools.h"
 
 // ---- record count ---------------------------------------------------------
@@ -312,6 +313,38 @@ TEST(ReplaceFile, WritesBesideAndRenamesKeepingTheMode) {
     EXPECT_EQ(QDir(folder.path(QString())).entryList(QDir::Files), QStringList{"out.dat"});
 }
 
+// Only a regular file, or a link to one, is read; everything else is said
+// in Thai, and opening a FIFO does not wait for a writer.
+TEST(SystemFiles, OnlyARegularFileIsOpenedToRead) {
+    WorkingFolder folder;
+    const QString fifo = folder.path(QStringLiteral("fifo")), file = folder.path(QStringLiteral("f")),
+                  link = folder.path(QStringLiteral("link"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    writeFile(file, "bytes");
+    ASSERT_TRUE(QFile::link(file, link));
+    const struct {
+        QString path;
+        const char* says;  // empty: opened
+    } cases[] = {
+        {file, ""},
+        {link, ""},
+        {fifo, "ไม่ใช่แฟ้มธรรมดา"},
+        {folder.path(QString()), "เป็นโฟลเดอร์"},
+        {folder.path(QStringLiteral("none")), "ไม่มีแฟ้มหรือโฟลเดอร์นั้น"},
+        {folder.path(QStringLiteral("f/x")), "ส่วนหนึ่งของชื่อแฟ้มไม่ใช่โฟลเดอร์"},
+    };
+    for (const auto& c : cases) {
+        QFile f;
+        QString why;
+        const bool opened = openRegularFile(f, c.path, &why);
+        EXPECT_EQ(opened, !*c.says) << c.path.toStdString();
+        EXPECT_TRUE(why.contains(QString::fromUtf8(c.says))) << why.toStdString();
+        if (opened) {
+            EXPECT_EQ(f.readAll(), QByteArray("bytes"));
+        }
+    }
+}
+
 TEST(ReplaceFile, RefusesWhatIsNotARegularFileAndLeavesItAlone) {
     WorkingFolder folder;
     const QString fifo = folder.path(QStringLiteral("fifo"));
@@ -322,7 +355,7 @@ TEST(ReplaceFile, RefusesWhatIsNotARegularFileAndLeavesItAlone) {
     EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
     EXPECT_FALSE(replaceFile(folder.path(QString()), "x", &error));  // a folder
     EXPECT_FALSE(replaceFile(folder.path(QStringLiteral("none/out.dat")), "x", &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("ไม่มีโฟลเดอร์นั้น"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("ไม่มีแฟ้มหรือโฟลเดอร์นั้น"))) << error.toStdString();
     EXPECT_EQ(
         QDir(folder.path(QString())).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot),
         QStringList{"fifo"});

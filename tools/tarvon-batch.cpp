@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
     for (const ContractRow& r : contract.rows) {
         if (r.computed()) continue;
         ++refused;
-        cli::fail(kName, QStringLiteral("%1 แถวที่ %2: %3").arg(o->contract).arg(r.line).arg(r.error),
+        cli::fail(kName, QStringLiteral("%1 แถวที่ %2: %3").arg(o->contract).arg(r.row).arg(r.error),
                   1);
     }
     cli::out(o->csv ? contractSummaryCsv(contract.rows) : contractSummary(contract.rows));
