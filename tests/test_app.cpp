@@ -318,24 +318,42 @@ TEST_F(SampleRun, CancelledBidOpeningLeavesTheSheetAsItWas) {
     EXPECT_EQ(printed(), before);
 }
 
+// A field A that reads "1e39" in the bid-opening or the delivery month: the
+// sheet is refused, naming the index and its month.
 TEST_F(SampleRun, IndexFieldBeyondTheSingleRangeIsRefused) {
-    // Field A of the bid-opening month's record reads "1e39".
-    QFile table(QStringLiteral("KTABLE.DAT"));
-    ASSERT_TRUE(table.open(QIODevice::ReadWrite));
-    const QByteArray all = table.readAll();
-    const qsizetype at = all.indexOf(QByteArray("  2548     1"));
-    ASSERT_EQ(at % 90, 0);
-    table.seek(at + 48);  // field 9: A
-    table.write("  1e39");
-    table.close();
-    ui.reply({"15", "1", "2548"});
-    app.cmdO_Click();
-    ASSERT_TRUE(std::isinf(app.state().OData[IndexColumn::A]));
-    app.cmdPrint_Click();
-    EXPECT_TRUE(ui.printerDevice.jobs.empty());
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("Ao"))) << ui.messages[0].toStdString();
-    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("เดือนมกราคม พ.ศ. 2548")));
+    const struct {
+        const char* record;  // year and month as the table holds them
+        bool bid;
+        const char* index;
+        const char* month;
+    } cases[] = {
+        {"  2548     1", true, "Ao", "เดือนมกราคม พ.ศ. 2548"},
+        {"  2548    10", false, "At", "เดือนตุลาคม พ.ศ. 2548"},
+    };
+    for (const auto& c : cases) {
+        folder.table(sampleImport().table);
+        QFile table(QStringLiteral("KTABLE.DAT"));
+        ASSERT_TRUE(table.open(QIODevice::ReadWrite));
+        const QByteArray all = table.readAll();
+        const qsizetype at = all.indexOf(QByteArray(c.record));
+        ASSERT_EQ(at % 90, 0);
+        table.seek(at + 48);  // field 9: A
+        table.write("  1e39");
+        table.close();
+        ui.reply({"15", "1", "2548"});
+        app.cmdO_Click();
+        ui.reply({"20", "10", "2548", "first", "1,000,000", "pump", "50,000", "b", "0"});
+        app.cmdT_Click();
+        ASSERT_TRUE(std::isinf((c.bid ? app.state().OData : app.state().TData)[IndexColumn::A]));
+        ui.messages.clear();
+        const size_t jobs = ui.printerDevice.jobs.size();
+        app.cmdPrint_Click();
+        EXPECT_EQ(ui.printerDevice.jobs.size(), jobs);
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_TRUE(ui.messages[0].contains(QString::fromUtf8(c.index)) &&
+                    ui.messages[0].contains(QString::fromUtf8(c.month)))
+            << ui.messages[0].toStdString();
+    }
 }
 
 // ---- the user's data folder (started from the menu) --------------------------------

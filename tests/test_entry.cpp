@@ -71,6 +71,18 @@ TEST(ReplyToDouble, KeepsTheFraction) {
     EXPECT_FALSE(replyToDouble(QStringLiteral("บาท"), QLocale(QStringLiteral("th_TH"))).ok);
 }
 
+// An amount is a number a sheet can print: what a locale reads as "not a
+// number" or an infinity is refused, in every case the user may type it.
+TEST(ReplyToDouble, NoInfinityAndNoNotANumber) {
+    for (const char* reply : {"nan", "NaN", "-nan", "inf", "-inf", "INF", "infinity", "1e999"}) {
+        for (const QLocale& locale : {QLocale::c(), QLocale(QStringLiteral("th_TH"))}) {
+            const Conversion c = replyToDouble(QString::fromLatin1(reply), locale);
+            EXPECT_FALSE(c.ok) << reply << " read as " << c.value;
+            EXPECT_FALSE(c.error.isEmpty()) << reply;
+        }
+    }
+}
+
 TEST(MonthNames, TwelveNamesAndNothingElse) {
     EXPECT_EQ(thaiMonthName(1), QStringLiteral("มกราคม"));
     EXPECT_EQ(thaiMonthName(6), QStringLiteral("มิถุนายน"));

@@ -444,6 +444,9 @@ TEST(CupsReason, NamesTheCauseAndThePrinter) {
              Case{IPP_STATUS_ERROR_NOT_FOUND, "Office", "ไม่พบเครื่องพิมพ์ \"Office\""},
              Case{IPP_STATUS_ERROR_SERVICE_UNAVAILABLE, "", "ติดต่อระบบการพิมพ์ไม่ได้ (detail)"},
              Case{IPP_STATUS_ERROR_SERVICE_UNAVAILABLE, "Office", "ติดต่อเครื่องพิมพ์ \"Office\" ไม่ได้"},
+             Case{IPP_STATUS_ERROR_TEMPORARY, "Office", "ติดต่อเครื่องพิมพ์ \"Office\" ไม่ได้ (detail)"},
+             Case{IPP_STATUS_ERROR_DEVICE, "Office", "ติดต่อเครื่องพิมพ์ \"Office\" ไม่ได้ (detail)"},
+             Case{IPP_STATUS_ERROR_NOT_AUTHORIZED, "Office", "ไม่อนุญาต"},
              Case{IPP_STATUS_ERROR_FORBIDDEN, "Office", "ไม่อนุญาต"},
              Case{IPP_STATUS_ERROR_INTERNAL, "Office", "(detail)"},
          }) {

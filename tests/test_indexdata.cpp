@@ -216,12 +216,21 @@ TEST_F(MonthSearchTest, EmptyTableAlwaysReports) {
 
 // ---- opening the table --------------------------------------------------------
 
+// Created as any new file of the user's: readable by others only as the
+// umask allows.
 TEST(TableFile, MissingFileIsCreatedEmpty) {
-    WorkingFolder folder;
-    TableFile table;
-    ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr));
-    EXPECT_TRUE(QFile::exists(folder.path(QStringLiteral("KTABLE.DAT"))));
-    EXPECT_EQ(TableFile::length(QStringLiteral("KTABLE.DAT")), 0);
+    for (const auto [mask, mode] : {std::pair<mode_t, mode_t>{022, 0644}, {077, 0600}}) {
+        WorkingFolder folder;
+        const mode_t before = ::umask(mask);
+        TableFile table;
+        const bool opened = table.open(QStringLiteral("KTABLE.DAT"), nullptr);
+        ::umask(before);
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(TableFile::length(QStringLiteral("KTABLE.DAT")), 0);
+        struct stat info {};
+        ASSERT_EQ(::stat("KTABLE.DAT", &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, mode) << std::oct << mask;
+    }
 }
 
 TEST(TableFile, ADirectoryInTheWayIsAnErrorWithAReason) {
@@ -488,8 +497,13 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"beyond the Single range", record({"2548", "1", "1e39"}), 1, "ค่า M ใหญ่เกิน"},
         CheckCase{"trailing part not counted", kGood + QByteArray(10, ' '), 2, "ไม่นับเป็นระเบียน"},
         CheckCase{"trailing part counted", kGood + kGood.left(60), 2, "แต่นับเป็นระเบียน"},
-        CheckCase{"byte outside the code page", kGood.left(20) + "\xFF" + kGood.mid(21), 1, "0xff"},
-        CheckCase{"saved with line breaks", kGood + "\n" + kGood + "\n", 0, "tr -d"}),
+        CheckCase{"byte outside the code page", kGood.left(20) + "\xFF" + kGood.mid(21), 1,
+                  "0xff (ตำแหน่ง 21 ในระเบียน)"},
+        CheckCase{"unassigned byte among the Thai letters", kGood.left(89) + "\xDB", 1, "0xdb"},
+        CheckCase{"saved with line breaks", kGood + "\n" + kGood + "\n", 0, "tr -d"},
+        CheckCase{"a lone carriage return", kGood + "\r" + kGood, 0, "tr -d"},
+        CheckCase{"month 0", kGood + record({"2548", "0"}), 2, "เดือนอ่านได้ 0"},
+        CheckCase{"same month three times", kGood + kGood + kGood, 3, "ซ้ำกับระเบียนที่ 1"}),
     [](const auto& info) { return std::to_string(info.index); });
 
 TEST(TableCheck, AFullTableOfGoodRecordsIsClean) {
