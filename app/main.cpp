@@ -34,6 +34,7 @@ int fatal(const QString& error) {
 int main(int argc, char** argv) {
     // Answered before any window system is needed.
     if (const int status = cli::helpOrVersion(argc, argv, "tarvon", kUsage); status >= 0) return status;
+    cli::settleRuntimeFolder();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Tarvon"));
     app.setDesktopFileName(QStringLiteral("org.tarvon.Tarvon"));

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/SystemFiles.h"
 
@@ -44,6 +46,20 @@ inline int helpOrVersion(int argc, char** argv, const char* command, const char*
         }
     }
     return -1;
+}
+
+// A session without XDG_RUNTIME_DIR (a cron job, ssh, a container) gets the
+// private folder Qt would fall back to, made here so that Qt has nothing
+// to warn about on every run. Left alone when the variable is set or when
+// the folder exists but is not the user's own, private one.
+inline void settleRuntimeFolder() {
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
+    const QByteArray folder = "/tmp/runtime-" + QByteArray::number(::getuid());
+    ::mkdir(folder.constData(), 0700);
+    struct stat info {};
+    if (::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == ::getuid() && (info.st_mode & 0777) == 0700)
+        qputenv("XDG_RUNTIME_DIR", folder);
 }
 
 // The largest file read whole into memory: far beyond any real contract or

@@ -1,16 +1,18 @@
 // tarvon-batch: every installment of a contract in one run, each computed
 // as the window computes it; a summary on standard output, the sheets into
 // a PDF or to the default printer.
+#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QThread>
 #include <QStringList>
+#include <QThread>
+#include <memory>
 
 #include "app/Contract.h"
+#include "base/Cli.h"
 #include "base/CsvText.h"
 #include "base/ReplaceFile.h"
 #include "print/PdfPrinter.h"
-#include "base/Cli.h"
 
 namespace {
 
@@ -33,29 +35,26 @@ struct Options {
     int waitSeconds = 120;
 };
 
+// `args` without the program's name; nullopt for a usage error.
 std::optional<Options> parse(const QStringList& args) {
+    QCommandLineParser p;
+    const QCommandLineOption table(QStringLiteral("table"), {}, QStringLiteral("FILE")),
+        pdf(QStringLiteral("pdf"), {}, QStringLiteral("FILE")), print(QStringLiteral("print")),
+        wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS")), csv(QStringLiteral("csv"));
+    p.addOptions({table, pdf, print, wait, csv});
+    if (!p.parse(QStringList{QString::fromLatin1(kName)} + args) ||
+        p.positionalArguments().size() != 1 || p.values(pdf).size() > 1 ||
+        (p.isSet(print) && p.isSet(pdf)))
+        return std::nullopt;
     Options o;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--table") && i + 1 < args.size()) {
-            o.table = args[++i];
-        } else if (a == QLatin1String("--pdf") && i + 1 < args.size() && o.pdf.isEmpty()) {
-            o.pdf = args[++i];
-        } else if (a == QLatin1String("--wait") && i + 1 < args.size()) {
-            bool ok = false;
-            o.waitSeconds = args[++i].toInt(&ok);
-            if (!ok || o.waitSeconds < 0) return std::nullopt;
-        } else if (a == QLatin1String("--print")) {
-            o.print = true;
-        } else if (a == QLatin1String("--csv")) {
-            o.csv = true;
-        } else if (!a.startsWith(QLatin1Char('-')) && o.contract.isEmpty()) {
-            o.contract = a;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (o.contract.isEmpty() || (o.print && !o.pdf.isEmpty())) return std::nullopt;
+    o.contract = p.positionalArguments().front();
+    if (p.isSet(table)) o.table = p.values(table).last();
+    o.pdf = p.value(pdf);
+    o.print = p.isSet(print);
+    o.csv = p.isSet(csv);
+    bool ok = true;
+    if (p.isSet(wait)) o.waitSeconds = p.values(wait).last().toInt(&ok);
+    if (!ok || o.waitSeconds < 0) return std::nullopt;
     return o;
 }
 
@@ -102,14 +101,22 @@ bool waitForJob(const cups::Job& job, int seconds) {
 
 int main(int argc, char** argv) {
     if (const int status = cli::helpOrVersion(argc, argv, kName, kUsage); status >= 0) return status;
-    // Sheets are laid out with the same fonts as on paper, but no window is
-    // ever shown: no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const std::optional<Options> o = parse(app.arguments().mid(1));
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const std::optional<Options> o = parse(args);
     if (!o) {
         std::fputs(kUsage, stderr);
         return 2;
+    }
+    cli::settleRuntimeFolder();
+    // Sheets are laid out with the fonts they have on paper (no window is
+    // ever shown: no display is needed); a summary alone needs no fonts.
+    std::unique_ptr<QCoreApplication> app;
+    if (o->pdf.isEmpty() && !o->print) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
     }
 
     if (const QString same = outputIsInput(o->pdf, {o->contract, o->table}); !same.isEmpty())
