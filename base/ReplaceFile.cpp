@@ -93,7 +93,13 @@ bool FileReplacement::begin(QString* error) {
 
 bool FileReplacement::write(const char* data, size_t size) {
     if (fd_ < 0) return false;
-    if (!errnum_) errnum_ = writeAll(fd_, data, size);
+    pending_.append(data, qsizetype(size));
+    return pending_.size() < (qsizetype(1) << 16) || flush();
+}
+
+bool FileReplacement::flush() {
+    if (!errnum_) errnum_ = writeAll(fd_, pending_.constData(), size_t(pending_.size()));
+    pending_.clear();
     return errnum_ == 0;
 }
 
@@ -101,6 +107,7 @@ bool FileReplacement::commit(QString* error) {
     if (fd_ < 0) return fail(systemReason(EBADF), error);
     // No fsync: putting it in place only after the last byte was written is
     // what keeps a kill or a full disk from losing the old file.
+    flush();
     int errnum = errnum_;
     if (!errnum && ::fchmod(fd_, mode_t(mode_)) != 0) errnum = errno;
     if (::close(fd_) != 0 && !errnum) errnum = errno;
@@ -112,6 +119,7 @@ bool FileReplacement::commit(QString* error) {
 }
 
 void FileReplacement::discard() {
+    pending_.clear();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     if (!temp_.isEmpty()) ::unlink(temp_.constData());

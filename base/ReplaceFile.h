@@ -33,7 +33,9 @@ class FileReplacement {
 
   private:
     bool fail(const QString& why, QString* error);
+    bool flush();
     QString path_;
+    QByteArray pending_;  // written out in large pieces: callers write small ones
     QByteArray target_, temp_;
     unsigned mode_ = 0666;
     int fd_ = -1;

@@ -56,11 +56,12 @@ const Geometry& geometry(const QString& family, double points) {
     return it->second;
 }
 
-// What Pango is given of a run: control characters (the code-0 padding of
-// a text never entered) print as nothing.
+// What Pango is given of a run: a tab is a blank, other control characters
+// (the code-0 padding of a text never entered) print as nothing.
 QByteArray printable(const QString& run) {
     QString text = run;
-    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != QLatin1Char('\t'); });
+    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    text.removeIf([](QChar c) { return c.unicode() < 0x20; });
     return text.toUtf8();
 }
 
@@ -72,7 +73,8 @@ struct PdfPages::Drawing {
     const Geometry& g;
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
-    PangoLayout* layout = nullptr;
+    PangoContext* context = nullptr;
+    PangoAttrList* attributes = nullptr;
     bool pageEmpty = true;
     double y = 0;  // baseline of the next line, in dots
 
@@ -82,20 +84,21 @@ struct PdfPages::Drawing {
         cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Tarvon");
         cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Tarvon");
         cr = cairo_create(surface);
-        layout = pango_cairo_create_layout(cr);
+        context = pango_cairo_create_context(cr);
         // Glyphs where the font puts them, not rounded to whole points.
-        pango_context_set_round_glyph_positions(pango_layout_get_context(layout), FALSE);
+        pango_context_set_round_glyph_positions(context, FALSE);
         PangoFontDescription* font = pango_font_description_new();
         pango_font_description_set_family(font, g.family.constData());
         pango_font_description_set_weight(font, PANGO_WEIGHT_NORMAL);
         pango_font_description_set_absolute_size(font, g.points * PANGO_SCALE);
-        pango_layout_set_font_description(layout, font);
+        pango_context_set_font_description(context, font);
         pango_font_description_free(font);
-        pango_layout_context_changed(layout);
+        attributes = pango_attr_list_new();
         y = g.ascent;
     }
     ~Drawing() {
-        g_object_unref(layout);
+        pango_attr_list_unref(attributes);
+        g_object_unref(context);
         cairo_destroy(cr);
         cairo_surface_destroy(surface);
     }
@@ -114,24 +117,32 @@ struct PdfPages::Drawing {
     }
 
     // Draws `run` with its baseline starting at (x, y) dots; its advance.
+    // A run is one line of one direction: it is itemized (split where the
+    // font changes) and shaped, with no line breaking to work out.
     double draw(const QString& run, double x) {
         const QByteArray text = printable(run);
-        pango_layout_set_text(layout, text.constData(), int(text.size()));
+        const int length = int(text.size());
+        if (length == 0) return 0;
         double at = kMargin + x * kPointsPerDot;
         const double baseline = kMargin + y * kPointsPerDot;
-        // Each stretch in one font is drawn as one cluster: its text goes
-        // into the PDF as written (ActualText), not pieced together from
-        // glyphs, whose order and spacing for Thai marks an extractor
-        // cannot know.
-        for (GSList* l = pango_layout_get_line_readonly(layout, 0)->runs; l; l = l->next) {
-            PangoGlyphItem* item = pango_glyph_item_copy(static_cast<PangoGlyphItem*>(l->data));
-            PangoGlyphString* glyphs = item->glyphs;
+        GList* items = pango_itemize(context, text.constData(), 0, length, attributes, nullptr);
+        PangoGlyphString* glyphs = pango_glyph_string_new();
+        for (GList* l = items; l; l = l->next) {
+            auto* item = static_cast<PangoItem*>(l->data);
+            pango_shape_with_flags(text.constData() + item->offset, item->length, text.constData(),
+                                   length, &item->analysis, glyphs, PANGO_SHAPE_NONE);
+            // The item is drawn as one cluster: its text goes into the PDF
+            // as written (ActualText), not pieced together from glyphs,
+            // whose order and spacing for Thai marks an extractor cannot know.
             for (int i = 0; i < glyphs->num_glyphs; ++i) glyphs->log_clusters[i] = 0;
+            PangoGlyphItem drawn{item, glyphs, 0, 0, 0};
             cairo_move_to(cr, at, baseline);
-            pango_cairo_show_glyph_item(cr, text.constData(), item);
+            pango_cairo_show_glyph_item(cr, text.constData(), &drawn);
             at += double(pango_glyph_string_get_width(glyphs)) / PANGO_SCALE;
-            pango_glyph_item_free(item);
+            pango_item_free(item);
         }
+        pango_glyph_string_free(glyphs);
+        g_list_free(items);
         pageEmpty = false;
         return (at - kMargin) / kPointsPerDot - x;
     }

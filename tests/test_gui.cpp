@@ -227,6 +227,20 @@ TEST(PdfPrinter, DiscardedOrEmptyDocumentWritesNothing) {
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
+// Texts that print as nothing (the code-0 padding of a name never entered,
+// a tab) leave the page as it is and the columns where they are.
+TEST(PdfPrinter, ControlCharactersPrintAsNothing) {
+    WorkingFolder folder;
+    const QString pdf = folder.path(QStringLiteral("blank.pdf"));
+    PdfPrinter printer(pdf);
+    printer.print({print::Col{15}, QString(3, QChar(0)), print::Col{20}, QStringLiteral("x\ty")});
+    printer.print({QString(1, QChar(0))});
+    ASSERT_TRUE(printer.endDoc(nullptr));
+    const QString text =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
+    EXPECT_EQ(text.trimmed(), QStringLiteral("x y"));
+}
+
 TEST(PdfPrinter, FailureSaysWhyAndKeepsTheOldFile) {
     WorkingFolder folder;
     PdfPrinter nowhere(folder.path(QStringLiteral("missing/sheet.pdf")));

@@ -219,7 +219,7 @@ TEST_F(MonthSearchTest, EmptyTableAlwaysReports) {
 // Created as any new file of the user's: readable by others only as the
 // umask allows.
 TEST(TableFile, MissingFileIsCreatedEmpty) {
-    for (const auto [mask, mode] : {std::pair<mode_t, mode_t>{022, 0644}, {077, 0600}}) {
+    for (const auto& [mask, mode] : {std::pair<mode_t, mode_t>{022, 0644}, {077, 0600}}) {
         WorkingFolder folder;
         const mode_t before = ::umask(mask);
         TableFile table;
