@@ -233,12 +233,13 @@ TEST(PdfPrinter, ControlCharactersPrintAsNothing) {
     WorkingFolder folder;
     const QString pdf = folder.path(QStringLiteral("blank.pdf"));
     PdfPrinter printer(pdf);
-    printer.print({print::Col{15}, QString(3, QChar(0)), print::Col{20}, QStringLiteral("x\ty")});
+    printer.print({print::Col{15}, QString(3, QChar(0)), print::Col{20},
+                   QStringLiteral("งวด") + QString(3, QChar(0)) + QStringLiteral("ที่ x\ty")});
     printer.print({QString(1, QChar(0))});
     ASSERT_TRUE(printer.endDoc(nullptr));
     const QString text =
         run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
-    EXPECT_EQ(text.trimmed(), QStringLiteral("x y"));
+    EXPECT_EQ(text.trimmed(), QStringLiteral("งวดที่ x y"));
 }
 
 TEST(PdfPrinter, FailureSaysWhyAndKeepsTheOldFile) {
