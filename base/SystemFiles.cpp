@@ -8,34 +8,22 @@
 #include <cstring>
 
 QString systemReason(int errnum) {
-    QString thai;
-    switch (errnum) {
-        case ENOSPC:
-            thai = QStringLiteral("พื้นที่บนดิสก์เต็ม");
-            break;
-        case EDQUOT:
-            thai = QStringLiteral("ใช้พื้นที่เกินโควตาที่ได้รับ");
-            break;
-        case EIO:
-            thai = QStringLiteral("อ่านหรือเขียนอุปกรณ์เก็บข้อมูลไม่ได้");
-            break;
-        case EACCES:
-        case EPERM:
-            thai = QStringLiteral("ไม่มีสิทธิ์เข้าถึงแฟ้มหรือโฟลเดอร์นั้น");
-            break;
-        case EROFS:
-            thai = QStringLiteral("ที่เก็บนั้นเขียนไม่ได้ (อ่านได้อย่างเดียว)");
-            break;
-        case ENOENT:
-            thai = QStringLiteral("ไม่มีแฟ้มหรือโฟลเดอร์นั้น");
-            break;
-        case ENOTDIR:
-            thai = QStringLiteral("ส่วนหนึ่งของชื่อแฟ้มไม่ใช่โฟลเดอร์");
-            break;
-        default:
-            thai = QStringLiteral("ระบบแจ้งข้อผิดพลาด");
-            break;
-    }
+    static const struct {
+        int errnum;
+        const char* thai;
+    } kReasons[] = {
+        {ENOSPC, "พื้นที่บนดิสก์เต็ม"},
+        {EDQUOT, "ใช้พื้นที่เกินโควตาที่ได้รับ"},
+        {EIO, "อ่านหรือเขียนอุปกรณ์เก็บข้อมูลไม่ได้"},
+        {EACCES, "ไม่มีสิทธิ์เข้าถึงแฟ้มหรือโฟลเดอร์นั้น"},
+        {EPERM, "ไม่มีสิทธิ์เข้าถึงแฟ้มหรือโฟลเดอร์นั้น"},
+        {EROFS, "ที่เก็บนั้นเขียนไม่ได้ (อ่านได้อย่างเดียว)"},
+        {ENOENT, "ไม่มีแฟ้มหรือโฟลเดอร์นั้น"},
+        {ENOTDIR, "ส่วนหนึ่งของชื่อแฟ้มไม่ใช่โฟลเดอร์"},
+    };
+    QString thai = QStringLiteral("ระบบแจ้งข้อผิดพลาด");
+    for (const auto& r : kReasons)
+        if (r.errnum == errnum) thai = QString::fromUtf8(r.thai);
     return thai + QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(errnum)));
 }
 

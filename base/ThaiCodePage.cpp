@@ -8,28 +8,14 @@ QChar decodeTis620(unsigned char b) {
 }
 
 QChar decodeWindows874(unsigned char b) {
-    switch (b) {
-        case 0x80:
-            return QChar(0x20AC);
-        case 0x85:
-            return QChar(0x2026);
-        case 0x91:
-            return QChar(0x2018);
-        case 0x92:
-            return QChar(0x2019);
-        case 0x93:
-            return QChar(0x201C);
-        case 0x94:
-            return QChar(0x201D);
-        case 0x95:
-            return QChar(0x2022);
-        case 0x96:
-            return QChar(0x2013);
-        case 0x97:
-            return QChar(0x2014);
-        case 0xA0:
-            return QChar(0x00A0);
-        default:
-            return decodeTis620(b);
-    }
+    // Where Windows-874 differs from TIS-620.
+    static constexpr struct {
+        unsigned char byte;
+        char16_t character;
+    } kExtras[] = {{0x80, 0x20AC}, {0x85, 0x2026}, {0x91, 0x2018}, {0x92, 0x2019},
+                   {0x93, 0x201C}, {0x94, 0x201D}, {0x95, 0x2022}, {0x96, 0x2013},
+                   {0x97, 0x2014}, {0xA0, 0x00A0}};
+    for (const auto& extra : kExtras)
+        if (extra.byte == b) return QChar(extra.character);
+    return decodeTis620(b);
 }

@@ -67,20 +67,35 @@ QString equipNamePrompt(int n) { return QStringLiteral("ครุภัณฑ์
 
 QString equipPricePrompt(int n) { return QStringLiteral("ราคาครุภัณฑ์ลำดับที่ %1").arg(n); }
 
+namespace {
+
+// The fields of one date of the state, and the values its search fills.
+struct DateFields {
+    Long &day, &month;
+    QString& monthName;
+    Long& year;
+    IndexValues& values;
+};
+
+bool setDate(CalcState& st, TableFile& table, const DateFields& to, Long day, Long month,
+             Long year) {
+    to.day = day;
+    to.month = month;
+    if (month >= 1 && month <= 12) to.monthName = thaiMonthName(month);
+    to.year = year;
+    return monthSearch(st, table, to.values, month, year);
+}
+
+}  // namespace
+
 bool setBidOpening(CalcState& st, TableFile& table, Long day, Long month, Long year) {
-    st.lngODay = day;
-    st.lngOMonth = month;
-    if (month >= 1 && month <= 12) st.strOMonth = thaiMonthName(month);
-    st.lngOYear = year;
-    return monthSearch(st, table, st.OData, month, year);
+    return setDate(st, table, {st.lngODay, st.lngOMonth, st.strOMonth, st.lngOYear, st.OData}, day,
+                   month, year);
 }
 
 bool setDelivery(CalcState& st, TableFile& table, Long day, Long month, Long year) {
-    st.lngTDay = day;
-    st.lngTMonth = month;
-    if (month >= 1 && month <= 12) st.strTMonth = thaiMonthName(month);
-    st.lngTYear = year;
-    return monthSearch(st, table, st.TData, month, year);
+    return setDate(st, table, {st.lngTDay, st.lngTMonth, st.strTMonth, st.lngTYear, st.TData}, day,
+                   month, year);
 }
 
 bool setEquipItem(CalcState& st, int n, const QString& name, Double price) {
