@@ -446,6 +446,37 @@ TEST(PdfPrinter, EverySheetOfAContractLooksTheSame) {
     EXPECT_TRUE(picture(pdf, 2) == first);
 }
 
+// A contract's PDF is written page by page, yet the PDF already there stays
+// whole until the last page is written: a document discarded half-way (a
+// sheet that failed) leaves it as it was, one that ends replaces it.
+TEST(PdfPrinter, TheOldPdfStaysUntilTheDocumentEnds) {
+    WorkingFolder folder;
+    const QString pdf = folder.path(QStringLiteral("contract.pdf"));
+    writeFile(pdf, "the old PDF");
+    const std::vector<print::Statement> sheet = thaiSheet();
+    const auto contents = [&] {
+        QFile f(pdf);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    PdfPrinter printer(pdf);
+    for (int page = 0; page < 40; ++page) {
+        printer.pageBreak();
+        for (const auto& s : sheet) printer.print(s);
+    }
+    EXPECT_EQ(contents(), QByteArray("the old PDF"));
+    printer.discardDoc();
+    EXPECT_EQ(contents(), QByteArray("the old PDF"));
+    EXPECT_EQ(QDir(folder.path(QString())).entryList(QDir::Files), QStringList{"contract.pdf"});
+    for (int page = 0; page < 3; ++page) {
+        printer.pageBreak();
+        for (const auto& s : sheet) printer.print(s);
+    }
+    ASSERT_TRUE(printer.endDoc(nullptr));
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\n")))) << info.toStdString();
+}
+
+
 // What the print system answers, in the words the user reads.
 TEST(CupsReason, NamesTheCauseAndThePrinter) {
     struct Case {

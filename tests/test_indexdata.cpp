@@ -354,6 +354,37 @@ TEST(SystemFiles, OnlyARegularFileIsOpenedToRead) {
     }
 }
 
+// A replacement written in pieces: the old file stays as it was until
+// commit, whatever is not committed leaves no temporary file, and what is
+// committed is every byte in order (pieces larger and smaller than what is
+// kept before writing out).
+TEST(FileReplacement, TheOldFileUntilCommitThenEveryByte) {
+    WorkingFolder folder;
+    const QString path = folder.path(QStringLiteral("out.pdf"));
+    QByteArray whole;
+    for (int i = 0; i < 5000; ++i) whole += QByteArray::number(i) + QByteArray(i % 97, 'x');
+    for (const bool commit : {false, true}) {
+        writeFile(path, "old");
+        {
+            FileReplacement file(path);
+            QString error;
+            ASSERT_TRUE(file.begin(&error)) << error.toStdString();
+            for (qsizetype at = 0, step = 1; at < whole.size(); at += step, step = step * 3 % 70001)
+                ASSERT_TRUE(file.write(whole.constData() + at, size_t(std::min(step, whole.size() - at))));
+            QFile now(path);
+            ASSERT_TRUE(now.open(QIODevice::ReadOnly));
+            EXPECT_EQ(now.readAll(), QByteArray("old"));
+            if (commit) {
+                ASSERT_TRUE(file.commit(&error)) << error.toStdString();
+            }
+        }
+        QFile after(path);
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        EXPECT_EQ(after.readAll(), commit ? whole : QByteArray("old"));
+        EXPECT_EQ(QDir(folder.path(QString())).entryList(QDir::Files), QStringList{"out.pdf"});
+    }
+}
+
 TEST(ReplaceFile, RefusesWhatIsNotARegularFileAndLeavesItAlone) {
     WorkingFolder folder;
     const QString fifo = folder.path(QStringLiteral("fifo"));
