@@ -1,10 +1,16 @@
 #include "app/QtPlatform.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
 #include <cstdio>
 
 const QString QtPlatform::kTitle = QStringLiteral("Tarvon");
@@ -37,6 +43,28 @@ void QtPlatform::followJobs() {
         msgBox(why + QStringLiteral("\nรายการคำนวณจึงยังไม่ได้พิมพ์"));
 }
 
+namespace {
+
+// `text` broken into lines at its blanks, each line at most `width` wide:
+// a long prompt then never breaks inside a Thai word.
+QString linesAtBlanks(const QString& text, const QFontMetrics& fm, int width) {
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && fm.horizontalAdvance(longer) > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    lines << line;
+    return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
 std::optional<QString> QtPlatform::inputBox(const QString& prompt) {
     QInputDialog dlg(window_);
     dlg.setObjectName(QStringLiteral("inputBox"));
@@ -47,11 +75,45 @@ std::optional<QString> QtPlatform::inputBox(const QString& prompt) {
     // Qt has no Thai for its own buttons; every other word here is Thai.
     dlg.setOkButtonText(kOk);
     dlg.setCancelButtonText(QStringLiteral("ยกเลิก"));
-    // The long month and formula lists wrap instead of widening the box.
-    for (QLabel* label : dlg.findChildren<QLabel*>()) label->setWordWrap(true);
-    dlg.setMinimumWidth(420);
+    // The long month and formula lists stand on one line where the screen
+    // has room; where it has not, they break at their blanks (between the
+    // months), never where the line breaker would cut a Thai word.
+    const QScreen* screen = window_->screen();
+    const int most = screen ? screen->availableGeometry().width() * 9 / 10 - 40 : 600;
+    const QFontMetrics fm(dlg.font());
+    const int wide = fm.horizontalAdvance(prompt);
+    for (QLabel* label : dlg.findChildren<QLabel*>()) label->setWordWrap(false);
+    auto* layout = qobject_cast<QBoxLayout*>(dlg.layout());
+    QLabel* label = dlg.findChild<QLabel*>();
+    if (wide > most && layout && label) {
+        // Shown in the prompt's place; the prompt itself stays the dialog's
+        // label text, word for word.
+        label->hide();
+        layout->insertWidget(0, new QLabel(linesAtBlanks(prompt, fm, most), &dlg));
+    }
+    dlg.setMinimumWidth(std::max(420, std::min(wide, most) + 40));
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;
     return dlg.textValue();
+}
+
+void QtPlatform::notice(const QString& text) {
+    std::fprintf(stderr, "tarvon: %s\n", text.toUtf8().constData());
+    if (onNotice) onNotice(text);
+}
+
+std::optional<QString> QtPlatform::askPdfPath(const QString& suggested) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir()) folder = QDir::homePath();
+    const QString path = QFileDialog::getSaveFileName(
+        window_, QStringLiteral("บันทึกรายการคำนวณเป็น PDF"), folder + QLatin1Char('/') + suggested,
+        QStringLiteral("PDF (*.pdf)"));
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
+Printer* QtPlatform::pdfPrinter(const QString& path) {
+    savePrinter_ = std::make_unique<PdfPrinter>(path);
+    return savePrinter_.get();
 }
 
 void QtPlatform::msgBox(const QString& text) {

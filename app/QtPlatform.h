@@ -1,12 +1,14 @@
 // The Qt side of the seam: QInputDialog and QMessageBox under the title
-// "Tarvon", QApplication::beep, the window caption, and the PDF printer:
-// into the PDF file given, or to the default printer, whose jobs are
-// followed until they print.
+// "Tarvon", QApplication::beep, the window caption, a file dialog for a PDF
+// to keep, and the PDF printer: into the PDF file given, or to the default
+// printer, whose jobs are followed until they print.
 #pragma once
 
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -26,6 +28,12 @@ class QtPlatform : public Platform {
     void setCaption(const QString& caption) override { window_->setWindowTitle(caption); }
     Printer* printer(QString* why) override;
     void endProgram() override;
+    // Shown by the window (onNotice) and kept on standard error.
+    void notice(const QString& text) override;
+    std::optional<QString> askPdfPath(const QString& suggested) override;
+    Printer* pdfPrinter(const QString& path) override;
+
+    std::function<void(const QString&)> onNotice;
 
   private:
     // Jobs sent to the print system are followed, without blocking the
@@ -34,6 +42,7 @@ class QtPlatform : public Platform {
 
     QWidget* window_;
     PdfPrinter printer_;
+    std::unique_ptr<PdfPrinter> savePrinter_;  // into the PDF the user chose
     QTimer jobTimer_;
     struct Followed {
         cups::Job job;

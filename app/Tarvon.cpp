@@ -1,5 +1,9 @@
 #include "app/Tarvon.h"
 
+#include <QRegularExpression>
+
+#include "base/MonthNames.h"
+
 #include "entry/Entry.h"
 #include "entry/Replies.h"
 #include "escalation/Arithmetic.h"
@@ -34,23 +38,61 @@ bool Tarvon::Form_Load(QString* error) {
     return true;
 }
 
-void Tarvon::enterBidOpening() { ::enterBidOpening(st_, table_, ui_); }
+void Tarvon::enterBidOpening() {
+    if (!::enterBidOpening(st_, table_, ui_))
+        ui_.notice(QStringLiteral("ยกเลิกการป้อนข้อมูลวันเปิดซองแล้ว: ข้อมูลที่ป้อนไว้ก่อนหน้านี้ยังใช้อยู่"));
+}
 
-void Tarvon::enterInstallment() { ::enterInstallment(st_, table_, ui_); }
+void Tarvon::enterInstallment() {
+    if (!::enterInstallment(st_, table_, ui_))
+        ui_.notice(QStringLiteral("ยกเลิกการป้อนข้อมูลงวดงานแล้ว: ข้อมูลงวดที่ป้อนไว้ก่อนหน้านี้ยังใช้อยู่"));
+}
 
 void Tarvon::chooseFormula() {
-    if (!askInteger(ui_, kFormulaPrompt, st_.intFormulaNo)) return;
+    if (!askInteger(ui_, kFormulaPrompt, st_.intFormulaNo)) {
+        ui_.notice(QStringLiteral("ยกเลิกการกำหนดสูตรแล้ว: ยังใช้สูตรหมายเลข %1").arg(st_.intFormulaNo));
+        return;
+    }
     ui_.setCaption(caption(st_.intFormulaNo));
 }
 
+QString Tarvon::suggestedPdfName(const CalcState& st) {
+    QString name = QStringLiteral("ค่า K");
+    const QString designation = trimBlanks(st.strInstallment).toString().remove(QChar(0));
+    if (!designation.isEmpty()) name += QLatin1Char(' ') + designation;
+    if (st.lngTYear != 0) {
+        const QString month = thaiMonthName(st.lngTMonth);
+        name += QStringLiteral(" %1 %2")
+                    .arg(month.isEmpty() ? QString::number(st.lngTMonth) : month)
+                    .arg(st.lngTYear);
+    }
+    static const QRegularExpression unfit(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]+"));
+    return name.replace(unfit, QStringLiteral("-")).simplified() + QStringLiteral(".pdf");
+}
+
 void Tarvon::printSheet() {
-    const QString notPrinted = QStringLiteral("\nจึงไม่ได้พิมพ์รายการคำนวณ");
     QString why;
     Printer* printer = ui_.printer(&why);
     if (!printer) {
-        ui_.msgBox(why + notPrinted);
+        ui_.msgBox(why + QStringLiteral("\nจึงไม่ได้พิมพ์รายการคำนวณ"));
         return;
     }
+    printTo(*printer);
+}
+
+void Tarvon::saveSheetAsPdf() {
+    const std::optional<QString> path = ui_.askPdfPath(suggestedPdfName(st_));
+    Printer* printer = path ? ui_.pdfPrinter(*path) : nullptr;
+    if (!printer) {
+        ui_.notice(QStringLiteral("ยกเลิกการบันทึกเป็น PDF แล้ว"));
+        return;
+    }
+    printTo(*printer);
+}
+
+void Tarvon::printTo(Printer& p) {
+    const QString notPrinted = QStringLiteral("\nจึงไม่ได้พิมพ์รายการคำนวณ");
+    Printer* printer = &p;
     printer->setFontName(QStringLiteral("Browallia New"));
     printer->setFontSize(16);
     if (const FormulaDef* def = formulaDefinition(st_.intFormulaNo)) {
@@ -72,8 +114,9 @@ void Tarvon::printSheet() {
     QString error;
     if (!printer->endDoc(&error)) {
         ui_.msgBox(QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error);
-    } else if (const QString note = printer->note(); !note.isEmpty()) {
-        ui_.msgBox(note);
+    } else {
+        if (const QString where = printer->sentTo(); !where.isEmpty()) ui_.notice(where);
+        if (const QString note = printer->note(); !note.isEmpty()) ui_.msgBox(note);
     }
 }
 

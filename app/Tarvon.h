@@ -32,19 +32,29 @@ class Tarvon {
     void mnuPrint_Click() { printSheet(); }
     void cmdExit_Click() { quit(); }
     void mnuExit_Click() { quit(); }
+    // Beside the menu above: the current sheet into a PDF file the user
+    // chooses.
+    void mnuSavePdf_Click() { saveSheetAsPdf(); }
 
     // "สูตรหมายเลข " followed by the formatted formula number.
     static QString caption(Integer formulaNo);
+    // The PDF file name offered for the current sheet: the designation and
+    // the delivery month, with nothing a file name cannot hold.
+    static QString suggestedPdfName(const CalcState& st);
 
     CalcState& state() { return st_; }
     const CalcState& state() const { return st_; }
     const TableFile& table() const { return table_; }
+    TableFile& table() { return table_; }
 
   private:
     void enterBidOpening();
     void enterInstallment();
     void chooseFormula();
     void printSheet();
+    void saveSheetAsPdf();
+    // The print command's steps onto `printer`.
+    void printTo(Printer& printer);
     void quit();
 
     Platform& ui_;

@@ -1,9 +1,13 @@
 #include "app/frmTarvon.h"
 
 #include <QAction>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 
+#include "app/StateSummary.h"
 #include "print/Fonts.h"
 
 namespace {
@@ -15,10 +19,19 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     : QMainWindow(parent), platform_(this, pdfPath), commands_(platform_) {
     setObjectName(QStringLiteral("frmTarvon"));
     auto* client = new QWidget(this);
-    // The form's own font; the menu keeps the desktop's menu font.
-    client->setFont(thaiFont(QStringLiteral("Browallia New"), 8.25));
-    client->setFixedSize(px(4785), px(3375));
+    client->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
+    auto* row = new QHBoxLayout(client);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    // The buttons keep the form's own place and size, top left.
+    auto* buttons = new QWidget(client);
+    buttons->setObjectName(QStringLiteral("buttons"));
+    // The form's own font; the menu keeps the desktop's menu font.
+    buttons->setFont(thaiFont(QStringLiteral("Browallia New"), 8.25));
+    buttons->setFixedSize(px(4785), px(3375));
+    row->addWidget(buttons, 0, Qt::AlignTop);
 
     struct Command {
         const char* button;
@@ -44,17 +57,73 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     mnuK->setObjectName(QStringLiteral("mnuK"));
     int top = 240;
     for (const Command& c : commands) {
-        auto* button = new QPushButton(c.buttonCaption, client);
+        auto* button = new QPushButton(c.buttonCaption, buttons);
         button->setObjectName(QString::fromLatin1(c.button));
         button->setFont(buttonFont);
         button->setGeometry(px(240), px(top), px(4335), px(495));
+        // Enter presses the button that has the focus, as Space does.
+        button->setAutoDefault(true);
         top += 600;
         QAction* item = mnuK->addAction(c.menuCaption);
         item->setObjectName(QString::fromLatin1(c.menuItem));
         // A button and its menu item run one implementation.
-        const auto run = c.run;
-        connect(button, &QPushButton::clicked, this, [this, run] { (commands_.*run)(); });
-        connect(item, &QAction::triggered, this, [this, run] { (commands_.*run)(); });
+        const auto command = c.run;
+        connect(button, &QPushButton::clicked, this, [this, command] { run(command); });
+        connect(item, &QAction::triggered, this, [this, command] { run(command); });
     }
-    if (auto* first = client->findChild<QPushButton*>(QStringLiteral("cmdO"))) first->setFocus();
+    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("บันทึก (&S)"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    QAction* savePdf = mnuFile->addAction(QStringLiteral("บันทึกเป็น PDF…"));
+    savePdf->setObjectName(QStringLiteral("mnuSavePdf"));
+    connect(savePdf, &QAction::triggered, this, [this] { run(&Tarvon::mnuSavePdf_Click); });
+
+    // The panel: the latest news, then one titled line a part of the state,
+    // each value a label of its own that a screen reader reads with its title.
+    auto* panel = new QWidget;
+    panel->setObjectName(QStringLiteral("statePanel"));
+    panel->setFont(buttonFont);
+    auto* grid = new QGridLayout(panel);
+    grid->setColumnStretch(1, 1);
+    const auto addLine = [&](const QString& title, const QString& objectName) {
+        const int at = grid->rowCount();
+        auto* name = new QLabel(title + QLatin1Char(':'));
+        auto* value = new QLabel;
+        value->setObjectName(objectName);
+        value->setAccessibleName(title);
+        value->setWordWrap(true);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        name->setBuddy(value);
+        grid->addWidget(name, at, 0, Qt::AlignTop);
+        grid->addWidget(value, at, 1, Qt::AlignTop);
+        return value;
+    };
+    news_ = addLine(QStringLiteral("ล่าสุด"), QStringLiteral("news"));
+    for (const SummaryLine& line : stateSummary(commands_.state(), commands_.table()))
+        values_.push_back(addLine(line.title, QStringLiteral("summary")));
+    grid->setRowStretch(grid->rowCount(), 1);
+    auto* scroll = new QScrollArea(client);
+    scroll->setWidget(panel);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    row->addWidget(scroll, 1);
+    platform_.onNotice = [this](const QString& text) { news_->setText(text); };
+
+    if (auto* first = buttons->findChild<QPushButton*>(QStringLiteral("cmdO"))) first->setFocus();
+}
+
+bool frmTarvon::Form_Load(QString* error) {
+    const bool loaded = commands_.Form_Load(error);
+    refresh();
+    return loaded;
+}
+
+void frmTarvon::run(void (Tarvon::*command)()) {
+    news_->clear();
+    (commands_.*command)();
+    refresh();
+}
+
+void frmTarvon::refresh() {
+    const std::vector<SummaryLine> lines = stateSummary(commands_.state(), commands_.table());
+    for (size_t i = 0; i < lines.size() && i < values_.size(); ++i) values_[i]->setText(lines[i].text);
 }

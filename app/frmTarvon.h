@@ -1,23 +1,39 @@
 // The main window: five buttons in one column and the menu "ค่า &K ...",
-// each item wired to the same command as its button. The window only
-// forwards clicks to Tarvon; the commands talk back through QtPlatform.
+// each item wired to the same command as its button; beside them a menu of
+// its own for "บันทึกเป็น PDF…". Beside the buttons, a panel shows the state
+// the next sheet would be computed from (stateSummary) and the latest news
+// (an entry cancelled, where a sheet went); it is refreshed after every
+// command. The window only forwards clicks to Tarvon and refreshes the
+// view; the commands talk back through QtPlatform.
 #pragma once
 
+#include <QLabel>
 #include <QMainWindow>
+#include <vector>
 
-#include "app/Tarvon.h"
 #include "app/QtPlatform.h"
+#include "app/Tarvon.h"
 
 class frmTarvon : public QMainWindow {
     Q_OBJECT
   public:
+    // The client area when the window opens, buttons and panel; the window
+    // can be made larger, never smaller.
+    static constexpr int kClientWidth = 900, kClientHeight = 540;
+
     // pdfPath: print each sheet into this PDF file instead of the printer.
     explicit frmTarvon(const QString& pdfPath = QString(), QWidget* parent = nullptr);
 
-    bool Form_Load(QString* error) { return commands_.Form_Load(error); }
+    bool Form_Load(QString* error);
     Tarvon& commands() { return commands_; }
 
   private:
+    // Runs a command, then shows the state it left.
+    void run(void (Tarvon::*command)());
+    void refresh();
+
     QtPlatform platform_;
     Tarvon commands_;
+    QLabel* news_ = nullptr;
+    std::vector<QLabel*> values_;  // one a line of the summary, in its order
 };

@@ -6,12 +6,24 @@
 
 const QString kNotFoundMessage = QStringLiteral("ไม่พบข้อมูลดัชนีราคา");
 
+QString notFoundMessage(const QString& table, Long month, Long year) {
+    QString text = kNotFoundMessage + QStringLiteral("\nเดือนที่ค้นหา: %1/%2").arg(month).arg(year) +
+                   QStringLiteral("\nในแฟ้ม: %1").arg(table);
+    if (!table.isEmpty() && TableFile::length(table) == 0)
+        text += QStringLiteral("\nแฟ้มนี้ว่าง ยังไม่มีข้อมูลดัชนีราคาของเดือนใดเลย");
+    if (year < 2400)
+        text += QStringLiteral("\nปีต้องเป็นปีพุทธศักราช (พ.ศ. = ค.ศ. + 543) เช่น ค.ศ. %1 คือ พ.ศ. %2")
+                    .arg(year)
+                    .arg(year + 543);
+    return text;
+}
+
 namespace {
 
 // The user hears and reads that the table has no values for the month.
-void sayNotFound(Platform& ui) {
+void sayNotFound(Platform& ui, const TableFile& table, Long month, Long year) {
     ui.beep();
-    ui.msgBox(kNotFoundMessage);
+    ui.msgBox(notFoundMessage(table.path(), month, year));
 }
 
 // Day, month and year of one date; false when cancelled.
@@ -26,9 +38,11 @@ bool askDate(Platform& ui, const QString& dayPrompt, const QString& monthLead,
 // index values, the amounts and the search bookkeeping exactly as they were,
 // so a sheet never mixes an old entry with half of a new one.
 template <class Steps>
-void allOrNothing(CalcState& st, Steps steps) {
+bool allOrNothing(CalcState& st, Steps steps) {
     CalcState draft = st;
-    if (steps(draft)) st = std::move(draft);
+    if (!steps(draft)) return false;
+    st = std::move(draft);
+    return true;
 }
 
 bool bidOpeningSteps(CalcState& st, TableFile& table, Platform& ui) {
@@ -36,7 +50,7 @@ bool bidOpeningSteps(CalcState& st, TableFile& table, Platform& ui) {
     if (!askDate(ui, QStringLiteral("เปิดซองวันที่เท่าใด"), QStringLiteral("เดือนเปิดซอง"),
                  QStringLiteral("ปี พ.ศ.ที่เปิดซอง"), day, month, year))
         return false;
-    if (!setBidOpening(st, table, day, month, year)) sayNotFound(ui);
+    if (!setBidOpening(st, table, day, month, year)) sayNotFound(ui, table, month, year);
     return true;
 }
 
@@ -45,7 +59,7 @@ bool installmentSteps(CalcState& st, TableFile& table, Platform& ui) {
     if (!askDate(ui, QStringLiteral("วันที่ที่ส่งงาน"), QStringLiteral("เดือนที่ส่งงาน"),
                  QStringLiteral("ปี พ.ศ.ที่ส่งงาน"), day, month, year))
         return false;
-    if (!setDelivery(st, table, day, month, year)) sayNotFound(ui);
+    if (!setDelivery(st, table, day, month, year)) sayNotFound(ui, table, month, year);
 
     if (!askText50(ui, QStringLiteral("งวดที่ส่งนี้เป็นงวดใด"), st.strInstallment)) return false;
     if (!askDouble(ui, QStringLiteral("ค่างวดของงวดนี้กี่บาท"), st.dblAmount)) return false;
@@ -121,10 +135,10 @@ Double netAmount(const CalcState& st) {
     return net;
 }
 
-void enterBidOpening(CalcState& st, TableFile& table, Platform& ui) {
-    allOrNothing(st, [&](CalcState& draft) { return bidOpeningSteps(draft, table, ui); });
+bool enterBidOpening(CalcState& st, TableFile& table, Platform& ui) {
+    return allOrNothing(st, [&](CalcState& draft) { return bidOpeningSteps(draft, table, ui); });
 }
 
-void enterInstallment(CalcState& st, TableFile& table, Platform& ui) {
-    allOrNothing(st, [&](CalcState& draft) { return installmentSteps(draft, table, ui); });
+bool enterInstallment(CalcState& st, TableFile& table, Platform& ui) {
+    return allOrNothing(st, [&](CalcState& draft) { return installmentSteps(draft, table, ui); });
 }

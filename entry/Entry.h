@@ -9,11 +9,15 @@
 #include "indexdata/TableFile.h"
 #include "entry/Platform.h"
 
-// The not-found message of every month search.
+// The not-found message of every month search, first line of what the
+// user reads: then the month and year asked, the table searched, and for a
+// year that cannot be a Buddhist Era one, the hint that years are.
 extern const QString kNotFoundMessage;
+QString notFoundMessage(const QString& table, Long month, Long year);
 
-void enterBidOpening(CalcState& st, TableFile& table, Platform& ui);
-void enterInstallment(CalcState& st, TableFile& table, Platform& ui);
+// Each returns false when the user cancelled (the state is as it was).
+bool enterBidOpening(CalcState& st, TableFile& table, Platform& ui);
+bool enterInstallment(CalcState& st, TableFile& table, Platform& ui);
 
 // The plain steps of the two commands, for values already given (by the
 // prompts above, or by the cells of a contract row): each stores what the

@@ -1,6 +1,6 @@
 // The one seam between the program's logic and the user: the modal prompt
-// and message boxes, the beep, the window caption, which printer a sheet
-// goes to, and ending the program. The window supplies the Qt
+// and message boxes, the beep, the window caption, a line of news, which
+// printer or PDF file a sheet goes to, and ending the program. The window supplies the Qt
 // implementation; tests supply a scripted fake, so every command runs
 // without a display.
 #pragma once
@@ -23,4 +23,13 @@ class Platform {
     // is set, or the print system cannot be reached).
     virtual Printer* printer(QString* why) = 0;
     virtual void endProgram() = 0;
+
+    // What the user should know without having to answer it (an entry
+    // cancelled, where a sheet went), where the window shows such news.
+    virtual void notice(const QString&) {}
+    // A PDF file the user chooses to keep a sheet in, `suggested` being the
+    // name offered; nullopt when cancelled (or where there is no choosing).
+    virtual std::optional<QString> askPdfPath(const QString& /*suggested*/) { return std::nullopt; }
+    // A printer into that PDF file; nullptr where there is none.
+    virtual Printer* pdfPrinter(const QString& /*path*/) { return nullptr; }
 };

@@ -27,6 +27,10 @@ class Printer {
     // though it did reach the printer (a paused queue holds it); empty
     // when nothing.
     virtual QString note() const { return QString(); }
+    // Where the document that endDoc just sent went, said for the user
+    // (the printer and job, or the PDF file); empty when there is nothing
+    // to say.
+    virtual QString sentTo() const { return QString(); }
 };
 
 // A printer that only keeps what is printed, for sheets computed to be

@@ -47,6 +47,7 @@ bool TableFile::open(const QString& name, QString* error, bool create) {
     auto f = std::make_unique<QFile>();
     if (!openRegularFile(*f, name, error)) return false;
     file_ = std::move(f);
+    path_ = QFileInfo(name).absoluteFilePath();
     fileNo_ = nextFreeFileNumber();
     fileNumbersInUse().insert(fileNo_);
     return true;
@@ -68,6 +69,7 @@ void TableFile::close() {
     if (!file_) return;
     file_->close();
     file_.reset();
+    path_.clear();
     fileNumbersInUse().erase(fileNo_);
 }
 

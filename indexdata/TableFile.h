@@ -18,6 +18,8 @@ class TableFile {
     // sets `error` to the system's reason.
     bool open(const QString& name, QString* error, bool create = true);
     bool isOpen() const { return file_ != nullptr; }
+    // The file's absolute path as it was opened; empty when none is open.
+    const QString& path() const { return path_; }
     Integer fileNo() const { return fileNo_; }
     // Record n counts from 1.
     RecordBytes readRecord(Long n);
@@ -29,5 +31,6 @@ class TableFile {
 
   private:
     std::unique_ptr<QFile> file_;
+    QString path_;
     Integer fileNo_ = 0;
 };

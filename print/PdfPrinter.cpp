@@ -37,6 +37,7 @@ void PdfPrinter::pageBreak() {
 
 bool PdfPrinter::endDoc(QString* error) {
     job_ = cups::Job();
+    sentTo_.clear();
     if (!pages_ && failure_.isEmpty()) return true;  // nothing printed: no page, no job
     const auto fail = [&](const QString& why) {
         if (error) *error = why;
@@ -50,12 +51,17 @@ bool PdfPrinter::endDoc(QString* error) {
         // A write that failed is worded by commit, with the system's reason.
         if (!whole && !file_->failed()) return fail(QStringLiteral("จัดหน้ารายการคำนวณไม่ได้"));
         ok = file_->commit(error);
+        if (ok) sentTo_ = QStringLiteral("บันทึกรายการคำนวณลงแฟ้ม %1 แล้ว").arg(pdfPath_);
     } else {
         if (!whole)
             return fail(QStringLiteral("เตรียมงานพิมพ์ไม่ได้: %1").arg(lastSystemReason()));
         spool_->seek(0);
         job_ = cups::printPdf(*spool_, QStringLiteral("Tarvon"), error);
         ok = job_.id != 0;
+        if (ok)
+            sentTo_ = QStringLiteral("ส่งรายการคำนวณไปที่เครื่องพิมพ์ \"%1\" แล้ว (งานพิมพ์หมายเลข %2)")
+                          .arg(job_.printer)
+                          .arg(job_.id);
         if (ok && onSubmitted) onSubmitted(job_);
     }
     discardDoc();

@@ -30,6 +30,8 @@ class PdfPrinter : public Printer {
 
     bool toPdf() const { return !pdfPath_.isEmpty(); }
     QString note() const override { return job_.note; }
+    QString sentTo() const override { return sentTo_; }
+    const QString& pdfPath() const { return pdfPath_; }
     // The job the last document became on the printer (id 0: none).
     const cups::Job& job() const { return job_; }
     // Called with each job handed to the print system.
@@ -47,4 +49,5 @@ class PdfPrinter : public Printer {
     std::unique_ptr<PdfPages> pages_;
     QString failure_;  // why the document cannot be written, once known
     cups::Job job_;
+    QString sentTo_;
 };

@@ -44,6 +44,8 @@ class FakePrinter : public Printer {
     int endDocs = 0;
     int discards = 0;
     QString failure;  // when set, every document fails with this reason
+    QString where;    // what sentTo says after a document that reached it
+    QString sentTo() const override { return endDocs && failure.isEmpty() ? where : QString(); }
 };
 
 class FakePlatform : public Platform {
@@ -76,6 +78,18 @@ class FakePlatform : public Platform {
         return nullptr;
     }
     void endProgram() override { ended = true; }
+    void notice(const QString& text) override {
+        notices << text;
+        events << QStringLiteral("notice:") + text;
+    }
+    std::optional<QString> askPdfPath(const QString& suggested) override {
+        suggestedPdf = suggested;
+        return pdfPath;
+    }
+    Printer* pdfPrinter(const QString& path) override {
+        pdfPrinterPath = path;
+        return &pdfDevice;
+    }
 
     // Queues replies; std::nullopt stands for Cancel.
     FakePlatform& reply(std::initializer_list<std::optional<QString>> rs) {
@@ -90,4 +104,8 @@ class FakePlatform : public Platform {
     bool ended = false;
     bool hasPrinter = true;
     FakePrinter printerDevice;
+    QStringList notices;
+    std::optional<QString> pdfPath;  // the file the user picks; nullopt: Cancel
+    QString suggestedPdf, pdfPrinterPath;
+    FakePrinter pdfDevice;
 };

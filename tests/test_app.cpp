@@ -5,6 +5,7 @@
 
 #include "FakePlatform.h"
 #include "TableFiles.h"
+#include "app/StateSummary.h"
 #include "app/Tarvon.h"
 #include "app/UserFolder.h"
 #include "indexdata/CsvImport.h"
@@ -302,6 +303,107 @@ class SampleRun : public ::testing::Test {
     FakePlatform ui;
     Tarvon app{ui};
 };
+
+// Nothing the user does passes in silence: a cancelled entry or formula
+// choice says that the previous one stands, a print says where it went.
+TEST_F(SampleRun, CancelAndPrintAreSaid) {
+    const struct {
+        void (Tarvon::*command)();
+        std::initializer_list<std::optional<QString>> replies;
+        const char* says;
+    } cases[] = {
+        {&Tarvon::cmdT_Click,
+         {"21", "10", "2548", "second", "2,000,000", "crane", "1", std::nullopt},
+         "ยกเลิกการป้อนข้อมูลงวดงานแล้ว: ข้อมูลงวดที่ป้อนไว้ก่อนหน้านี้ยังใช้อยู่"},
+        {&Tarvon::mnuO_Click, {"1", std::nullopt}, "ยกเลิกการป้อนข้อมูลวันเปิดซองแล้ว"},
+        {&Tarvon::cmdFormula_Click, {std::nullopt}, "ยกเลิกการกำหนดสูตรแล้ว: ยังใช้สูตรหมายเลข 3"},
+    };
+    const QStringList before = printed();
+    for (const auto& c : cases) {
+        ui.notices.clear();
+        ui.reply(c.replies);
+        (app.*c.command)();
+        ASSERT_EQ(ui.notices.size(), 1) << c.says;
+        EXPECT_TRUE(ui.notices[0].startsWith(QString::fromUtf8(c.says))) << ui.notices[0].toStdString();
+        EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join("\n").toStdString();
+    }
+    EXPECT_EQ(printed(), before);
+    ui.printerDevice.where = QStringLiteral("to the office printer, job 7");
+    ui.notices.clear();
+    printed();
+    EXPECT_EQ(ui.notices, QStringList{QStringLiteral("to the office printer, job 7")});
+    ui.printerDevice.failure = QStringLiteral("jammed");
+    ui.notices.clear();
+    app.cmdPrint_Click();
+    EXPECT_TRUE(ui.notices.isEmpty());
+}
+
+// "บันทึกเป็น PDF…": the same sheet as the print command, into the file the
+// user picks from a suggested name; Cancel writes nothing and says so.
+TEST_F(SampleRun, SaveAsPdfPrintsTheSameSheetIntoTheChosenFile) {
+    const QStringList sheet = printed();
+    ui.pdfPath = QStringLiteral("/home/me/kept.pdf");
+    app.mnuSavePdf_Click();
+    EXPECT_EQ(ui.suggestedPdf, QStringLiteral("ค่า K first ตุลาคม 2548.pdf"));
+    EXPECT_EQ(ui.pdfPrinterPath, QStringLiteral("/home/me/kept.pdf"));
+    ASSERT_EQ(ui.pdfDevice.jobs.size(), 1u);
+    EXPECT_EQ(FakePrinter::texts(ui.pdfDevice.jobs[0]), sheet);
+    ui.pdfPath.reset();
+    ui.notices.clear();
+    app.mnuSavePdf_Click();
+    EXPECT_EQ(ui.pdfDevice.jobs.size(), 1u);
+    EXPECT_EQ(ui.notices, QStringList{QStringLiteral("ยกเลิกการบันทึกเป็น PDF แล้ว")});
+}
+
+// The window's summary of the state: what the sheet will be computed from,
+// and the K the sheet prints, with nothing printed and nothing changed.
+TEST_F(SampleRun, SummaryShowsWhatTheSheetWillBeComputedFrom) {
+    const auto text = [&] {
+        QStringList all;
+        for (const SummaryLine& l : stateSummary(app.state(), const_cast<TableFile&>(app.table())))
+            all << l.title + QStringLiteral(": ") + l.text;
+        return all.join(QLatin1Char('\n'));
+    };
+    const CalcState before = app.state();
+    const QString summary = text();
+    for (const char* says :
+         {"/KTABLE.DAT\n", "เดือน (ระเบียนแรก 1/2548 ระเบียนสุดท้าย", "สูตร: สูตรที่ 3 งานทาง",
+          "วันเปิดซอง: 15 มกราคม พ.ศ. 2548 (1/2548): พบในแฟ้มดัชนีราคา",
+          "ดัชนีเดือนเปิดซอง: Ao = 171.1, Eo = 190.2, Fo = 239.5",
+          "วันส่งงาน: 20 ตุลาคม พ.ศ. 2548 (10/2548): พบ", "งวด: first", "ค่างวด: 1,000,000.00 บาท",
+          "1. pump: 50,000.00 บาท", "คงเหลือเงินในงวดนี้: 950,000.00 บาท",
+          "ค่า K: 1.159 สูงกว่าช่วง 0.96 ถึง 1.04 (ส่วนเกิน 0.119): ได้รับเงินชดเชย 113,050.00 บาท"})
+        EXPECT_TRUE(summary.contains(QString::fromUtf8(says))) << says << "\n" << summary.toStdString();
+    EXPECT_TRUE(ui.printerDevice.jobs.empty());  // nothing printed
+    EXPECT_EQ(app.state().sngK, before.sngK);  // nothing changed
+    EXPECT_TRUE(printed().contains(QStringLiteral("K =  1.159 ")));
+
+    // What the print command would refuse, the summary says instead of K.
+    ui.reply({"1", "3", "2549"});
+    app.cmdO_Click();
+    EXPECT_TRUE(text().contains(QStringLiteral("วันเปิดซอง: 1 มีนาคม พ.ศ. 2549 (3/2549): ไม่พบในแฟ้มดัชนีราคา")))
+        << text().toStdString();
+    EXPECT_TRUE(text().contains(QStringLiteral("ค่า K: พิมพ์ไม่ได้: ไม่พบข้อมูลดัชนีราคาของวันเปิดซอง")));
+}
+
+TEST(SuggestedPdfName, DesignationAndDeliveryMonthWithNothingAFileNameCannotHold) {
+    const struct {
+        const char* designation;
+        Long month, year;
+        const char* name;
+    } cases[] = {
+        {"งวดที่ 3/4 ฐานราก", 10, 2548, "ค่า K งวดที่ 3-4 ฐานราก ตุลาคม 2548.pdf"},
+        {"a:b*c?\"d\"", 13, 2548, "ค่า K a-b-c-d- 13 2548.pdf"},
+        {"", 0, 0, "ค่า K.pdf"},
+    };
+    for (const auto& c : cases) {
+        CalcState st;
+        st.strInstallment = fixedText(QString::fromUtf8(c.designation), kTextLength);
+        st.lngTMonth = c.month;
+        st.lngTYear = c.year;
+        EXPECT_EQ(Tarvon::suggestedPdfName(st), QString::fromUtf8(c.name)) << c.designation;
+    }
+}
 
 TEST_F(SampleRun, CancelledInstallmentLeavesTheSheetAsItWas) {
     const QStringList before = printed();

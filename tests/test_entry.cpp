@@ -137,7 +137,8 @@ TEST_F(EntryTest, MonthThirteenKeepsThePreviousNameAndIsNotFound) {
     EXPECT_EQ(st().lngOMonth, 13);
     EXPECT_EQ(st().strOMonth, QStringLiteral("มิถุนายน"));
     EXPECT_EQ(st().lngOYear, 1998);
-    EXPECT_EQ(ui.messages, QStringList{kNotFoundMessage});
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].section(QLatin1Char('\n'), 0, 0), kNotFoundMessage);
     EXPECT_EQ(ui.beeps, 1);
 }
 
@@ -316,8 +317,43 @@ TEST_F(EntryTest, NetAmountSubtractsThePricesOneByOne) {
 TEST_F(EntryTest, InstallmentGoesOnAfterNotFound) {
     ui.reply({"20", "9", "2541", "งวด 1", "100", "x", "0"});
     app.cmdT_Click();
-    EXPECT_EQ(ui.messages, QStringList{kNotFoundMessage});
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].section(QLatin1Char('\n'), 0, 0), kNotFoundMessage);
     EXPECT_EQ(st().dblNetAmount, 100.0);
+}
+
+// The not-found message says, under its own first line, which month was
+// asked and in which table; a Christian year gets the hint, an empty table
+// is said to be empty.
+TEST_F(EntryTest, NotFoundSaysTheMonthTheTableAndTheBuddhistEra) {
+    const QString table = QFileInfo(QStringLiteral("KTABLE.DAT")).absoluteFilePath();
+    const struct {
+        std::initializer_list<std::optional<QString>> replies;
+        QStringList says, never;
+    } cases[] = {
+        {{"1", "1", "2005"},
+         {kNotFoundMessage + "\n", "1/2005", table, "พ.ศ. = ค.ศ. + 543", "พ.ศ. 2548"},
+         {"แฟ้มนี้ว่าง"}},
+        {{"1", "7", "2560"}, {"7/2560", table}, {"543", "แฟ้มนี้ว่าง"}},
+    };
+    for (const auto& c : cases) {
+        ui.messages.clear();
+        ui.reply(c.replies);
+        app.cmdO_Click();
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_TRUE(ui.messages[0].startsWith(kNotFoundMessage));
+        for (const QString& part : c.says)
+            EXPECT_TRUE(ui.messages[0].contains(part)) << ui.messages[0].toStdString();
+        for (const QString& part : c.never)
+            EXPECT_FALSE(ui.messages[0].contains(part)) << ui.messages[0].toStdString();
+    }
+    // An empty table says so.
+    folder.table(QByteArray());
+    ui.messages.clear();
+    ui.reply({"1", "1", "2548"});
+    app.cmdO_Click();
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].contains(QStringLiteral("แฟ้มนี้ว่าง"))) << ui.messages[0].toStdString();
 }
 
 TEST_F(EntryTest, EachEntryRewritesOnlyItsOwnGroup) {

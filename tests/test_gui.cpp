@@ -9,6 +9,10 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
@@ -137,6 +141,95 @@ TEST_F(WindowTest, ThaiButtonsOnBothBoxesAndThaiDigitsInReplies) {
     EXPECT_EQ(buttons, QStringList({QStringLiteral("QInputDialog: ตกลง ยกเลิก"),
                                     QStringLiteral("QMessageBox: ตกลง"),
                                     QStringLiteral("QInputDialog: ตกลง ยกเลิก")}));
+}
+
+// Enter on the focused button runs its command, as Space and a click do.
+TEST_F(WindowTest, EnterPressesTheFocusedButton) {
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    QStringList prompts;
+    answerPrompts({"7"}, &prompts);
+    auto* button = w.findChild<QPushButton*>(QStringLiteral("cmdFormula"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(button, &enter);
+    EXPECT_EQ(prompts, QStringList{Tarvon::kFormulaPrompt});
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("สูตรหมายเลข  7"));
+}
+
+// The panel beside the buttons shows the state after every command, each
+// value a label a screen reader reads with its title; a larger window
+// gives the panel the room and leaves the buttons where they were.
+TEST_F(WindowTest, ThePanelFollowsEveryCommandAndTakesTheRoom) {
+    folder.table(record({"2548", "1", "100", "100", "100", "100"}));
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    w.show();
+    const auto value = [&](const QString& title) {
+        for (QLabel* l : w.findChildren<QLabel*>())
+            if (l->accessibleName() == title) return l->text();
+        return QStringLiteral("(no label %1)").arg(title);
+    };
+    EXPECT_TRUE(value(QStringLiteral("แฟ้มดัชนีราคา")).contains(QStringLiteral("1 เดือน (ระเบียนแรก 1/2548")))
+        << value(QStringLiteral("แฟ้มดัชนีราคา")).toStdString();
+    EXPECT_EQ(value(QStringLiteral("วันเปิดซอง")), QStringLiteral("ยังไม่ได้ป้อน"));
+    QStringList prompts;
+    answerPrompts({"15", "1", "2548"}, &prompts);
+    w.findChild<QPushButton*>(QStringLiteral("cmdO"))->click();
+    EXPECT_TRUE(value(QStringLiteral("วันเปิดซอง")).startsWith(QStringLiteral("15 มกราคม พ.ศ. 2548")))
+        << value(QStringLiteral("วันเปิดซอง")).toStdString();
+    answerPrompts({"9"}, &prompts);
+    w.findChild<QAction*>(QStringLiteral("mnuFormula"))->trigger();
+    EXPECT_TRUE(value(QStringLiteral("สูตร")).startsWith(QStringLiteral("สูตรที่ 9")));
+
+    auto* scroll = w.findChild<QScrollArea*>();
+    ASSERT_TRUE(scroll);
+    const int panelWidth = scroll->width();
+    const QRect cmdO = w.findChild<QPushButton*>(QStringLiteral("cmdO"))->geometry();
+    w.resize(w.width() + 300, w.height() + 200);
+    QApplication::processEvents();
+    EXPECT_EQ(scroll->width(), panelWidth + 300);
+    EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("cmdO"))->geometry(), cmdO);
+}
+
+// The month and formula lists stand on one line where the screen has room,
+// else on lines that break at their blanks only; the prompt is still the
+// dialog's label text word for word.
+TEST_F(WindowTest, LongPromptsBreakOnlyAtTheirBlanks) {
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    QStringList shown;
+    std::function<void()> look = [&] {
+        auto* dlg = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dlg) {
+            QTimer::singleShot(0, look);
+            return;
+        }
+        for (QLabel* l : dlg->findChildren<QLabel*>()) {
+            if (l->isHidden()) continue;
+            EXPECT_FALSE(l->wordWrap());
+            for (const QString& line : l->text().split('\n'))
+                EXPECT_LE(QFontMetrics(l->font()).horizontalAdvance(line),
+                          dlg->screen()->availableGeometry().width());
+            shown << l->text();
+        }
+        EXPECT_TRUE(dlg->labelText() == Tarvon::kFormulaPrompt ||
+                    dlg->labelText().startsWith(QStringLiteral("เดือนเปิดซอง")));
+        dlg->reject();
+    };
+    QTimer::singleShot(0, look);
+    w.findChild<QPushButton*>(QStringLiteral("cmdFormula"))->click();
+    QStringList prompts;
+    answerPrompts({"15"}, &prompts);
+    QTimer::singleShot(0, [&] { QTimer::singleShot(50, look); });
+    w.findChild<QPushButton*>(QStringLiteral("cmdO"))->click();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(QString(shown[0]).replace('\n', ' '), Tarvon::kFormulaPrompt);
+    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("เดือนเปิดซอง")));
+    // Every line ends where an item ends: never inside a month's name.
+    for (const QString& line : shown[1].split('\n'))
+        EXPECT_TRUE(line.endsWith(QStringLiteral("คม")) || line.endsWith(QStringLiteral("ยน")) ||
+                    line.endsWith(QStringLiteral("ธ์")) || line.endsWith(QStringLiteral("เปิดซอง")))
+            << line.toStdString();
 }
 
 TEST_F(WindowTest, QuitClosesTheTable) {

@@ -25,9 +25,10 @@ start_app() {
     wait_for 20 xdotool search --onlyvisible --name 'สูตรหมายเลข' ||
         fail "the window did not open: $(tail -5 "${APP_LOG:-/dev/null}")"
     WIN=$(xdotool search --onlyvisible --name 'สูตรหมายเลข' | head -1)
-    # The client area is 225 pixels high; the menu bar takes the rest.
+    # The client area opens 540 pixels high (frmTarvon::kClientHeight);
+    # the menu bar takes the rest. The buttons stand at its top left.
     local h; h=$(xwininfo -id "$WIN" | awk '/Height:/ {print $2}')
-    MENU_H=$(( h - 225 ))
+    MENU_H=$(( h - 540 ))
 }
 
 caption() { xdotool getwindowname "$WIN"; }

@@ -1,0 +1,25 @@
+// What the window shows beside its buttons: the state the next sheet would
+// be computed from, as titled lines of Thai text — the table in use, the
+// formula, both dates with the index values the sheet would use, the
+// designation, the amount, the equipment items and the net amount, and K
+// with its band and the compensation or refund, or the reason the print
+// command would give instead. K is computed by the sheet's own steps on a
+// copy of the state: nothing is printed and the state is not changed.
+// Amounts are grouped for reading (1,324,999.50); the sheet is not.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "app/CalcState.h"
+#include "indexdata/TableFile.h"
+
+struct SummaryLine {
+    QString title;
+    QString text;  // may hold line breaks (one equipment item a line)
+};
+
+std::vector<SummaryLine> stateSummary(const CalcState& st, TableFile& table);
+
+// An amount of baht grouped by thousands, two decimals: "1,324,999.50".
+QString groupedBaht(Double amount);
