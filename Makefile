@@ -4,7 +4,7 @@ BUILD   ?= build
 RUNDIR  ?= run
 PACKAGES = cmake g++ make pkg-config qt6-base-dev libcups2-dev libpango1.0-dev libcairo2-dev libgtest-dev libgmock-dev libbenchmark-dev \
            fonts-thai-tlwg xvfb xauth xdotool x11-utils imagemagick poppler-utils \
-           cups cups-client cups-bsd printer-driver-cups-pdf \
+           cups cups-client cups-bsd printer-driver-cups-pdf at-spi2-core python3-pyatspi dbus \
            dpkg-dev lintian desktop-file-utils appstream man-db
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

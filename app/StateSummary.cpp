@@ -39,8 +39,9 @@ QString dateLine(Long day, Long month, const QString& monthName, Long year,
 }
 
 // The values the sheet would print for `def`: "Ao = 171.1, Eo = 190.2".
-QString indexLine(const FormulaDef* def, const IndexValues& v, const char* suffix) {
-    if (!def) return QStringLiteral("-");
+QString indexLine(const FormulaDef* def, Long month, Long year, const IndexValues& v,
+                  const char* suffix) {
+    if (!def || (month == 0 && year == 0)) return QStringLiteral("-");
     QStringList parts;
     for (const FormulaTerm& t : def->terms)
         parts << t.symbol + QString::fromLatin1(suffix) + QStringLiteral(" = ") + number(v[t.column]);
@@ -98,10 +99,10 @@ std::vector<SummaryLine> stateSummary(const CalcState& st, TableFile& table) {
                                            .arg(st.intFormulaNo)},
         {QStringLiteral("วันเปิดซอง"),
          dateLine(st.lngODay, st.lngOMonth, st.strOMonth, st.lngOYear, st.OData)},
-        {QStringLiteral("ดัชนีเดือนเปิดซอง"), indexLine(def, st.OData, "o")},
+        {QStringLiteral("ดัชนีเดือนเปิดซอง"), indexLine(def, st.lngOMonth, st.lngOYear, st.OData, "o")},
         {QStringLiteral("วันส่งงาน"),
          dateLine(st.lngTDay, st.lngTMonth, st.strTMonth, st.lngTYear, st.TData)},
-        {QStringLiteral("ดัชนีเดือนส่งงาน"), indexLine(def, st.TData, "t")},
+        {QStringLiteral("ดัชนีเดือนส่งงาน"), indexLine(def, st.lngTMonth, st.lngTYear, st.TData, "t")},
         {QStringLiteral("งวด"), installment ? designation : QStringLiteral("ยังไม่ได้ป้อน")},
         {QStringLiteral("ค่างวด"),
          installment ? groupedBaht(st.dblAmount) + QStringLiteral(" บาท") : QStringLiteral("-")},

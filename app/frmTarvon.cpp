@@ -78,7 +78,8 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     connect(savePdf, &QAction::triggered, this, [this] { run(&Tarvon::mnuSavePdf_Click); });
 
     // The panel: the latest news, then one titled line a part of the state,
-    // each value a label of its own that a screen reader reads with its title.
+    // each value a label of its own that a screen reader reads with its
+    // title ("วันเปิดซอง: 15 มกราคม ...").
     auto* panel = new QWidget;
     panel->setObjectName(QStringLiteral("statePanel"));
     panel->setFont(buttonFont);
@@ -89,7 +90,7 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
         auto* name = new QLabel(title + QLatin1Char(':'));
         auto* value = new QLabel;
         value->setObjectName(objectName);
-        value->setAccessibleName(title);
+        value->setProperty("title", title);
         value->setWordWrap(true);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         name->setBuddy(value);
@@ -106,7 +107,7 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     row->addWidget(scroll, 1);
-    platform_.onNotice = [this](const QString& text) { news_->setText(text); };
+    platform_.onNotice = [this](const QString& text) { showValue(news_, text); };
 
     if (auto* first = buttons->findChild<QPushButton*>(QStringLiteral("cmdO"))) first->setFocus();
 }
@@ -118,12 +119,17 @@ bool frmTarvon::Form_Load(QString* error) {
 }
 
 void frmTarvon::run(void (Tarvon::*command)()) {
-    news_->clear();
+    showValue(news_, QString());
     (commands_.*command)();
     refresh();
 }
 
+void frmTarvon::showValue(QLabel* value, const QString& text) {
+    value->setText(text);
+    value->setAccessibleName(value->property("title").toString() + QStringLiteral(": ") + text);
+}
+
 void frmTarvon::refresh() {
     const std::vector<SummaryLine> lines = stateSummary(commands_.state(), commands_.table());
-    for (size_t i = 0; i < lines.size() && i < values_.size(); ++i) values_[i]->setText(lines[i].text);
+    for (size_t i = 0; i < lines.size() && i < values_.size(); ++i) showValue(values_[i], lines[i].text);
 }

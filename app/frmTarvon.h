@@ -31,6 +31,8 @@ class frmTarvon : public QMainWindow {
     // Runs a command, then shows the state it left.
     void run(void (Tarvon::*command)());
     void refresh();
+    // A value of the panel, for the eye and for a screen reader.
+    static void showValue(QLabel* value, const QString& text);
 
     QtPlatform platform_;
     Tarvon commands_;

@@ -166,7 +166,7 @@ TEST_F(WindowTest, ThePanelFollowsEveryCommandAndTakesTheRoom) {
     w.show();
     const auto value = [&](const QString& title) {
         for (QLabel* l : w.findChildren<QLabel*>())
-            if (l->accessibleName() == title) return l->text();
+            if (l->accessibleName() == title + QStringLiteral(": ") + l->text()) return l->text();
         return QStringLiteral("(no label %1)").arg(title);
     };
     EXPECT_TRUE(value(QStringLiteral("แฟ้มดัชนีราคา")).contains(QStringLiteral("1 เดือน (ระเบียนแรก 1/2548")))

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The window's panel as a screen reader reads it (AT-SPI): after a complete
+# entry it shows the months, the designation, the items, the net amount
+# and the K of the sheet; Cancel at the item prompt leaves the previous
+# entry with a notice; a month not found names the month, the table and the
+# Buddhist Era; a print and "บันทึกเป็น PDF…" say where the sheet went.
+# Usage: panel.sh TARVON TARVON_TABLE SAMPLE_CSV
+set -euo pipefail
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"; fi
+if [ -z "${TARVON_A11Y_BUS:-}" ]; then exec env TARVON_A11Y_BUS=1 dbus-run-session -- "$0" "$@"; fi
+TARVON=$(realpath "$1") TARVON_TABLE=$(realpath "$2") SAMPLE_CSV=$(realpath "$3")
+HERE=$(dirname "$(realpath "$0")")
+. "$HERE/drive.sh"
+
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+BUS=$!
+trap 'kill "$BUS" 2>/dev/null || true' EXIT
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+
+# panel_says TEXT: the screen reader finds TEXT among what the window shows.
+panel_says() {
+    wait_for 10 bash -c '"$0" | grep -qF -- "$1"' "$HERE/panel.py" "$1" ||
+        fail "the panel does not say '$1'; it reads:
+$("$HERE/panel.py")"
+}
+
+make_folder
+APP_LOG="$WORK/app.log"; : >"$APP_LOG"
+start_app --pdf "$WORK/sheet.pdf"
+panel_says "แฟ้มดัชนีราคา: $WORK/KTABLE.DAT / "
+enter_formula3_example
+panel_says "วันเปิดซอง: 15 มกราคม พ.ศ. 2548 (1/2548): พบในแฟ้มดัชนีราคา"
+panel_says "ดัชนีเดือนส่งงาน: At = 206.4, Et = 201.5, Ft = 399.3"
+panel_says "งวด: ที่ 3 ฐานราก"
+panel_says "1. ปั๊มน้ำ P-1: 50,000.00 บาท"
+panel_says "คงเหลือเงินในงวดนี้: 950,000.00 บาท"
+panel_says "ค่า K: 1.159 สูงกว่าช่วง 0.96 ถึง 1.04 (ส่วนเกิน 0.119): ได้รับเงินชดเชย 113,050.00 บาท"
+
+# The print: the sheet's K is the panel's, and the panel says where it went.
+click 3
+wait_for 20 test -s "$WORK/sheet.pdf" || fail "no PDF written"
+panel_says "ล่าสุด: บันทึกรายการคำนวณลงแฟ้ม $WORK/sheet.pdf แล้ว"
+pdftotext -raw "$WORK/sheet.pdf" - | grep -qxF 'K =  1.159 ' || fail "the sheet's K is not the panel's"
+
+# Cancel at the price of the second item: the previous entry stands.
+click 1; answer 21; answer 11; answer 2548; answer "งวดสอง"; answer 2000000
+answer "รถเครน"; cancel
+panel_says "ล่าสุด: ยกเลิกการป้อนข้อมูลงวดงานแล้ว: ข้อมูลงวดที่ป้อนไว้ก่อนหน้านี้ยังใช้อยู่"
+panel_says "งวด: ที่ 3 ฐานราก"
+panel_says "วันส่งงาน: 20 ตุลาคม พ.ศ. 2548"
+
+# A Christian year: the month, the table and the Buddhist Era are named.
+click 0; answer 1; answer 1; answer 2005
+expect_message "เดือนที่ค้นหา: 1/2005"
+grep -qF "ในแฟ้ม: $WORK/KTABLE.DAT" "$APP_LOG" || fail "the message does not name the table"
+grep -qF "พ.ศ. = ค.ศ. + 543" "$APP_LOG" || fail "the message lacks the Buddhist Era hint"
+panel_says "ค่า K: พิมพ์ไม่ได้: ไม่พบข้อมูลดัชนีราคาของวันเปิดซอง"
+
+# "บันทึกเป็น PDF…" in its own menu: the file dialog, a name, Enter.
+click 0; answer 15; answer 1; answer 2548
+xdotool windowfocus --sync "$WIN"; xdotool key alt+s; sleep 0.3; xdotool key Return
+wait_for 10 xdotool search --onlyvisible --name 'บันทึกรายการคำนวณเป็น PDF' || fail "no file dialog"
+sleep 0.5
+xdotool key ctrl+a; xdotool type --delay 15 "$WORK/kept.pdf"; xdotool key Return
+wait_for 20 test -s "$WORK/kept.pdf" || fail "บันทึกเป็น PDF wrote nothing"
+panel_says "ล่าสุด: บันทึกรายการคำนวณลงแฟ้ม $WORK/kept.pdf แล้ว"
+pdftotext -raw "$WORK/kept.pdf" - | grep -qxF 'K =  1.159 ' || fail "the kept PDF is not the sheet"
+quit_app
+echo "1 passed, 0 failed"
