@@ -107,6 +107,9 @@ rm -f "$pdf"
 spooled=$(ls "$CUPS"/spool/d*-001 2>/dev/null | head -1)
 [ -n "$spooled" ] || fail "the job's document was not kept"
 check_sheet_text "$spooled"
+# The window said where the sheet went: the printer and the job's number.
+grep -q 'ส่งรายการคำนวณไปที่เครื่องพิมพ์ "TarvonPDF" แล้ว (งานพิมพ์หมายเลข [0-9]' "$APP_LOG" ||
+    fail "the print did not say where it went: $(cat "$APP_LOG")"
 # A whole contract with tarvon-batch --print: one job, one page a sheet.
 "$(dirname "$TARVON")/tarvon-batch" "$(dirname "$SAMPLE_CSV")/contract-sample.csv" --table KTABLE.DAT --print \
     >/dev/null || fail "tarvon-batch --print failed"
