@@ -2,7 +2,9 @@
 
 #include <QBuffer>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 #include "escalation/Formulas.h"
@@ -140,7 +142,7 @@ QString exportTable(const std::vector<TableRecord>& records) {
 
 bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>& found,
                 QString* error) {
-    const auto say = [&](Long record, const QString& text) { found({record, text}); };
+    const auto say = [&](Long record, const QString& text) { found({record, QString(), text}); };
 
     // The first line break, for the file as a whole: said before the rest.
     const qint64 size = table.size();
@@ -170,17 +172,21 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
                    .arg(lineBreak + 1));
     }
     std::map<std::pair<Long, Long>, Long> firstOfMonth;
+    // A record's findings name its month as the program reads it.
+    const auto sayAbout = [&](const TableRecord& r, const QString& text) {
+        found({r.number, QStringLiteral("%1/%2").arg(r.values.month).arg(r.values.year), text});
+    };
     const auto checkRecord = [&](const TableRecord& r, QByteArrayView bytes) {
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             const uchar b = uchar(bytes[i]);
             if (decodeTis620(b) == QChar(0xFFFD)) {
-                say(r.number, QStringLiteral("ไบต์ 0x%1 (ตำแหน่ง %2 ในระเบียน) ไม่อยู่ในรหัสอักษรไทย TIS-620")
+                sayAbout(r, QStringLiteral("ไบต์ 0x%1 (ตำแหน่ง %2 ในระเบียน) ไม่อยู่ในรหัสอักษรไทย TIS-620")
                                   .arg(b, 2, 16, QLatin1Char('0'))
                                   .arg(i + 1));
             }
         }
         if (r.bytes < kRecordLength) {
-            say(r.number,
+            sayAbout(r,
                 r.counted ? QStringLiteral("ส่วนท้ายของแฟ้มมีเพียง %1 ไบต์ (ไม่ครบ 90) แต่นับเป็นระเบียน: "
                                            "ไบต์ที่ขาดอ่านเป็นรหัส 0 ช่องที่ขาดจึงอ่านได้ 0")
                                 .arg(r.bytes)
@@ -195,7 +201,7 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
             if (!text.isEmpty() && !isPlainNumber(text)) {
                 const QString name = kTableCsvHeader[f];
                 const double read = leadingNumber(trimBlanks(r.raw.fields[f]));
-                say(r.number,
+                sayAbout(r,
                     QStringLiteral("ช่อง %1 \"%2\" ไม่ใช่ตัวเลขล้วน โปรแกรมอ่านได้เป็น %3")
                         .arg(name, fieldText(r.raw.fields[f]),
                              f < 2 ? QString::number(f == 0 ? r.values.year : r.values.month)
@@ -203,9 +209,9 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
             }
         }
         if (r.values.year == 0)
-            say(r.number, QStringLiteral("ปีอ่านได้ 0: การค้นหาเดือนไม่มีวันพบระเบียนนี้"));
+            sayAbout(r, QStringLiteral("ปีอ่านได้ 0: การค้นหาเดือนไม่มีวันพบระเบียนนี้"));
         if (r.values.month < 1 || r.values.month > 12) {
-            say(r.number,
+            sayAbout(r,
                 QStringLiteral("เดือนอ่านได้ %1 ซึ่งไม่อยู่ระหว่าง 1 ถึง 12: การค้นหาเดือนไม่มีวันพบระเบียนนี้")
                     .arg(r.values.month));
         }
@@ -213,7 +219,7 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
         if (r.values.year != 0) {
             const auto [it, first] = firstOfMonth.emplace(key, r.number);
             if (!first) {
-                say(r.number, QStringLiteral("เดือน %1/%2 ซ้ำกับระเบียนที่ %3: การค้นหาใช้ระเบียนแรกเสมอ "
+                sayAbout(r, QStringLiteral("เดือน %1/%2 ซ้ำกับระเบียนที่ %3: การค้นหาใช้ระเบียนแรกเสมอ "
                                              "ระเบียนนี้จึงไม่มีวันถูกใช้")
                                   .arg(r.values.month)
                                   .arg(r.values.year)
@@ -226,10 +232,10 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
             if (formulas.isEmpty()) continue;
             const QString name = kTableCsvHeader[2 + c];
             if (!std::isfinite(v)) {
-                say(r.number, QStringLiteral("ค่า %1 ใหญ่เกินกว่าจะเป็นตัวเลขได้: สูตร %2 คำนวณไม่ได้")
+                sayAbout(r, QStringLiteral("ค่า %1 ใหญ่เกินกว่าจะเป็นตัวเลขได้: สูตร %2 คำนวณไม่ได้")
                                   .arg(name, formulas));
             } else if (v == 0) {
-                say(r.number,
+                sayAbout(r,
                     QStringLiteral(
                         "ค่า %1 เป็น 0%2: สูตร %3 หารด้วยค่านี้ เดือนนี้จึงใช้เป็นเดือนเปิดซองของสูตรเหล่านี้ไม่ได้")
                         .arg(name,
@@ -238,7 +244,7 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
                                  : QString(),
                              formulas));
             } else if (v < 0) {
-                say(r.number, QStringLiteral("ค่า %1 ติดลบ (%2): สูตร %3 หารด้วยค่านี้ได้ค่า K ที่ผิด")
+                sayAbout(r, QStringLiteral("ค่า %1 ติดลบ (%2): สูตร %3 หารด้วยค่านี้ได้ค่า K ที่ผิด")
                                   .arg(name, valueText(v), formulas));
             }
         }
@@ -253,4 +259,107 @@ std::vector<TableFinding> checkTable(const QByteArray& table) {
     buffer.open(QIODevice::ReadOnly);
     checkTable(buffer, [&](const TableFinding& f) { found.push_back(f); }, nullptr);
     return found;
+}
+
+namespace {
+
+QString monthText(const RecordKey& k) { return QStringLiteral("%1/%2").arg(k.month).arg(k.year); }
+
+RecordKey keyAt(const QByteArray& table, qsizetype record) {
+    RecordBytes bytes{};
+    std::memcpy(bytes.data(), table.constData() + record * kRecordLength, kRecordLength);
+    return recordKey(bytes);
+}
+
+// The months of whole records, as the search matches them: year and month.
+std::vector<RecordKey> recordKeys(const QByteArray& table) {
+    std::vector<RecordKey> keys;
+    for (qsizetype r = 0; (r + 1) * kRecordLength <= table.size(); ++r) keys.push_back(keyAt(table, r));
+    return keys;
+}
+
+bool sameMonth(const RecordKey& a, const RecordKey& b) {
+    return a.year == b.year && a.month == b.month;
+}
+
+// "M 228.4 → 229.0, S (ว่าง) → 226.3": the fields that differ.
+QString changes(QByteArrayView before, QByteArrayView after) {
+    QStringList parts;
+    for (int f = 2; f < kFieldCount; ++f) {
+        const auto field = [&](QByteArrayView r) {
+            const QString t = QString::fromLatin1(r.sliced(f * kFieldLength, kFieldLength)).trimmed();
+            return t.isEmpty() ? QStringLiteral("(ว่าง)") : t;
+        };
+        if (field(before) != field(after))
+            parts << QStringLiteral("%1 %2 → %3").arg(kTableCsvHeader[f], field(before), field(after));
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+QStringList monthsLost(const QByteArray& table, const QByteArray& replacement) {
+    const std::vector<RecordKey> kept = recordKeys(replacement);
+    QStringList lost;
+    for (const RecordKey& k : recordKeys(table)) {
+        const auto keeps = [&](const RecordKey& o) { return sameMonth(o, k); };
+        if (k.year != 0 && std::none_of(kept.begin(), kept.end(), keeps) &&
+            !lost.contains(monthText(k)))
+            lost << monthText(k);
+    }
+    return lost;
+}
+
+TableMerge mergeTable(const QByteArray& table, const QByteArray& records) {
+    TableMerge m;
+    if (table.size() % kRecordLength != 0) {
+        m.error = QStringLiteral("แฟ้มมีส่วนท้าย %1 ไบต์ที่ไม่ครบระเบียน (ระเบียนละ 90 ไบต์) "
+                                 "ระเบียนที่เพิ่มต่อท้ายจะเลื่อนตำแหน่งจนอ่านผิด จึงไม่รวมอะไรเลย: "
+                                 "ตรวจแฟ้มด้วย tarvon-table check ก่อน")
+                      .arg(table.size() % kRecordLength);
+        return m;
+    }
+    m.table = table;
+    const std::vector<RecordKey> keys = recordKeys(table);
+    std::vector<RecordKey> merged;
+    for (qsizetype r = 0; (r + 1) * kRecordLength <= records.size(); ++r) {
+        const RecordKey key = keyAt(records, r);
+        const QByteArray record = records.mid(r * kRecordLength, kRecordLength);
+        const auto same = [&](const RecordKey& k) { return sameMonth(k, key); };
+        if (std::any_of(merged.begin(), merged.end(), same)) {
+            m.error = QStringLiteral("เดือน %1 มีมากกว่าหนึ่งแถวใน CSV: ไม่รู้ว่าจะใช้แถวใด จึงไม่รวมอะไรเลย")
+                          .arg(monthText(key));
+            return m;
+        }
+        merged.push_back(key);
+        const auto first = std::find_if(keys.begin(), keys.end(), same);
+        if (first == keys.end()) {
+            m.table += record;
+            ++m.added;
+            m.report << QStringLiteral("เพิ่มเดือน %1 เป็นระเบียนที่ %2")
+                            .arg(monthText(key))
+                            .arg(m.table.size() / kRecordLength);
+            continue;
+        }
+        const qsizetype at = first - keys.begin();
+        const QByteArray old = m.table.mid(at * kRecordLength, kRecordLength);
+        if (old == record) {
+            m.report << QStringLiteral("เดือน %1 (ระเบียนที่ %2): ค่าเหมือนเดิม ไม่ได้แก้").arg(monthText(key)).arg(at + 1);
+        } else {
+            m.table.replace(at * kRecordLength, kRecordLength, record);
+            ++m.corrected;
+            m.report << QStringLiteral("แก้เดือน %1 (ระเบียนที่ %2): %3")
+                            .arg(monthText(key))
+                            .arg(at + 1)
+                            .arg(changes(old, record));
+        }
+        for (auto later = std::find_if(first + 1, keys.end(), same); later != keys.end();
+             later = std::find_if(later + 1, keys.end(), same)) {
+            m.report << QStringLiteral("ระเบียนที่ %1 ก็เป็นเดือน %2 แต่การค้นหาใช้ระเบียนแรกเสมอ "
+                                       "ระเบียนนี้จึงไม่เคยถูกใช้และไม่ได้แก้")
+                            .arg(later - keys.begin() + 1)
+                            .arg(monthText(key));
+        }
+    }
+    return m;
 }

@@ -42,6 +42,7 @@ QString exportTable(const std::vector<TableRecord>& records);
 
 struct TableFinding {
     Long record = 0;  // 0 for the file as a whole
+    QString month;    // of the record, as the program reads it: "9/2548"
     QString text;     // Thai
 };
 
@@ -52,3 +53,22 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
                 QString* error);
 // The same for a table held in memory.
 std::vector<TableFinding> checkTable(const QByteArray& table);
+
+// The months a table holds as the month search finds them ("1/2548"), of
+// `table` that `replacement` lacks: what replacing the one by the other
+// would lose.
+QStringList monthsLost(const QByteArray& table, const QByteArray& replacement);
+
+struct TableMerge {
+    QByteArray table;    // the merged table
+    QStringList report;  // Thai, a line a month: added, corrected (old and new values), duplicates
+    int added = 0, corrected = 0;
+    QString error;  // Thai, when nothing can be merged
+};
+
+// Each record of `records` (whole records, as import builds them) goes
+// into `table`: a month the table holds is corrected in place in the
+// record the search uses (the first of that month), and any later record
+// of it is reported; a month it lacks is appended. The record format and
+// every other record stay as they are.
+TableMerge mergeTable(const QByteArray& table, const QByteArray& records);

@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QRegularExpression>
 #include <cmath>
 
 #include "FakePlatform.h"
@@ -505,6 +506,11 @@ TEST_P(TableCheck, ReportsByRecordNumber) {
     bool hit = false;
     for (const TableFinding& f : found) {
         all << QStringLiteral("%1: %2").arg(f.record).arg(f.text);
+        // A record's finding names its month: "<month>/<year>".
+        if (f.record) {
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+/[0-9]+$")).match(f.month).hasMatch())
+                << f.month.toStdString();
+        }
         hit = hit || (f.record == GetParam().record &&
                       f.text.contains(QString::fromUtf8(GetParam().says)));
     }
@@ -536,6 +542,49 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"month 0", kGood + record({"2548", "0"}), 2, "เดือนอ่านได้ 0"},
         CheckCase{"same month three times", kGood + kGood + kGood, 3, "ซ้ำกับระเบียนที่ 1"}),
     [](const auto& info) { return std::to_string(info.index); });
+
+TEST(TableCheck, EveryFindingOfARecordNamesItsMonth) {
+    const std::vector<TableFinding> found =
+        checkTable(kGood + record({"2549", "9", "-5"}) + record({"2549", "9", "-5"}));
+    ASSERT_GE(found.size(), 3u);
+    for (const TableFinding& f : found)
+        EXPECT_EQ(f.month, f.record == 1 ? QStringLiteral("1/2548") : QStringLiteral("9/2549"))
+            << f.record << ": " << f.text.toStdString();
+}
+
+// A month's merge: corrected in place in the record the search uses,
+// appended when new; later records of the month reported, never touched.
+TEST(TableMerge, CorrectsInPlaceAppendsTheNewAndReportsEachMonth) {
+    const QByteArray jan = record({"2548", "1", "100"}), feb = record({"2548", "2", "110"}),
+                     janAgain = record({"2548", "1", "999"}), janNew = record({"2548", "1", "101"}),
+                     mar = record({"2548", "3", "120"});
+    const TableMerge m = mergeTable(jan + feb + janAgain, janNew + mar + feb);
+    ASSERT_TRUE(m.error.isEmpty()) << m.error.toStdString();
+    EXPECT_EQ(m.table, janNew + feb + janAgain + mar);
+    EXPECT_EQ(m.added, 1);
+    EXPECT_EQ(m.corrected, 1);
+    EXPECT_EQ(m.report, QStringList({QStringLiteral("แก้เดือน 1/2548 (ระเบียนที่ 1): M 100 → 101"),
+                                     QStringLiteral("ระเบียนที่ 3 ก็เป็นเดือน 1/2548 แต่การค้นหาใช้ระเบียนแรกเสมอ "
+                                                    "ระเบียนนี้จึงไม่เคยถูกใช้และไม่ได้แก้"),
+                                     QStringLiteral("เพิ่มเดือน 3/2548 เป็นระเบียนที่ 4"),
+                                     QStringLiteral("เดือน 2/2548 (ระเบียนที่ 2): ค่าเหมือนเดิม ไม่ได้แก้")}));
+    // Into an empty table, every month is added.
+    EXPECT_EQ(mergeTable(QByteArray(), jan + feb).table, jan + feb);
+    // Nothing is merged into a table with a part of a record at its end, nor
+    // from a CSV that holds a month twice.
+    EXPECT_TRUE(mergeTable(jan + feb.left(50), mar).table.isEmpty());
+    EXPECT_TRUE(mergeTable(jan + feb.left(50), mar).error.contains(QStringLiteral("50 ไบต์")));
+    EXPECT_TRUE(mergeTable(jan, mar + mar).error.contains(QStringLiteral("3/2548")));
+}
+
+TEST(TableMerge, AReplacementNamesTheMonthsItWouldLose) {
+    const QByteArray jan = record({"2548", "1", "100"}), feb = record({"2548", "2", "110"}),
+                     blank = QByteArray(kRecordLength, ' ');
+    EXPECT_EQ(monthsLost(jan + feb + blank, record({"2548", "2", "1"})),
+              QStringList{QStringLiteral("1/2548")});
+    EXPECT_TRUE(monthsLost(jan + feb, feb + jan + record({"2549", "1"})).isEmpty());
+    EXPECT_TRUE(monthsLost(QByteArray(), feb).isEmpty());
+}
 
 TEST(TableCheck, AFullTableOfGoodRecordsIsClean) {
     QByteArray table;

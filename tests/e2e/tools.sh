@@ -27,11 +27,37 @@ grep -q '^ *10 2548 *10 *233 ' list.txt || fail "list: record 10 is not 10/2548"
 cmp -s KTABLE.DAT AGAIN.DAT || fail "import of an export is not the same table"
 [ "$(status "$TABLE_TOOL" list missing.dat)" = 2 ] || fail "list of a missing table must exit 2"
 
+# The monthly update. A CSV of one month imported over the table is
+# refused (exit 1), naming what would be lost; the table keeps every byte.
+# --replace replaces.
+head -1 "$SAMPLE_CSV" >new.csv
+echo '2564,8,300,301,302,303,304,305,306,307,308,309,310,311,312' >>new.csv
+cp KTABLE.DAT before.dat
+s=0; "$TABLE_TOOL" import new.csv KTABLE.DAT >import.out 2>import.err || s=$?
+[ "$s" = 1 ] || fail "a one-month import over a table must exit 1, not $s"
+grep -q 'มีข้อมูลดัชนีราคา 28 เดือนที่ไม่มีใน new.csv' import.err || fail "import refusal: $(cat import.err)"
+cmp -s KTABLE.DAT before.dat || fail "the refused import changed the table"
+cp KTABLE.DAT scratch.dat
+"$TABLE_TOOL" import new.csv scratch.dat --replace >/dev/null || fail "import --replace"
+[ "$(stat -c %s scratch.dat)" = 90 ] || fail "--replace did not replace"
+# merge: 1/2548 corrected in place, 8/2564 appended, the old table kept
+# byte for byte as KTABLE.DAT.bak, both months named.
+echo '2548,1,229.0,226.3,173.7,335.5,194.2,239.5,171.1,190.2,332.4,121.3,153.6,,' >>new.csv
+"$TABLE_TOOL" merge new.csv KTABLE.DAT >merge.out || fail "merge: $(cat merge.out)"
+cmp -s KTABLE.DAT.bak before.dat || fail "the backup is not the old table"
+grep -qF 'เพิ่มเดือน 8/2564 เป็นระเบียนที่ 29' merge.out || fail "merge output: $(cat merge.out)"
+grep -qF 'แก้เดือน 1/2548 (ระเบียนที่ 1): M 228.4 → 229.0' merge.out || fail "merge output: $(cat merge.out)"
+[ "$(stat -c %s KTABLE.DAT)" = 2610 ] || fail "the merged table is not 29 records"
+cmp -s <(tail -c +91 KTABLE.DAT | head -c 2430) <(tail -c +91 before.dat) || fail "merge touched other months"
+"$TABLE_TOOL" list KTABLE.DAT | grep -q '^ *1 2548 *1 *229 ' || fail "1/2548 was not corrected in place"
+cp before.dat KTABLE.DAT
+
 # check: the sample's unpublished PVC months are reported (exit 1); a
 # table of full months is clean (exit 0).
 [ "$(status "$TABLE_TOOL" check KTABLE.DAT)" = 1 ] || fail "check of the sample must report its blank PVC months"
 "$TABLE_TOOL" check KTABLE.DAT >check.txt || true
-grep -q 'ระเบียนที่ 9: ค่า PVC เป็น 0 (ช่องว่าง)' check.txt || fail "check does not name record 9"
+grep -q 'ระเบียนที่ 9 (เดือน 9/2548): ค่า PVC เป็น 0 (ช่องว่าง)' check.txt || fail "check does not name record 9 and its month"
+! grep '^ระเบียนที่' check.txt | grep -qv '(เดือน [0-9]*/[0-9]*)' || fail "a finding of check does not name its month"
 head -9 "$SAMPLE_CSV" >full.csv
 "$TABLE_TOOL" import full.csv FULL.DAT >/dev/null
 [ "$(status "$TABLE_TOOL" check FULL.DAT)" = 0 ] || fail "check of full months must be clean: $("$TABLE_TOOL" check FULL.DAT)"
