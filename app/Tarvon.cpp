@@ -38,12 +38,25 @@ bool Tarvon::Form_Load(QString* error) {
     return true;
 }
 
+void Tarvon::followTable() {
+    if (!table_.changedOnDisk()) return;
+    QString why;
+    if (!table_.reopen(&why)) {
+        ui_.notice(QStringLiteral("แฟ้มดัชนีราคา %1 เปลี่ยนไป แต่เปิดใหม่ไม่ได้ (%2): ยังใช้แฟ้มที่เปิดไว้เดิม")
+                       .arg(table_.path(), why));
+        return;
+    }
+    st_.lngRecCount = recordCount(TableFile::length(table_.path()), st_.lngRecLen);
+}
+
 void Tarvon::enterBidOpening() {
+    followTable();
     if (!::enterBidOpening(st_, table_, ui_))
         ui_.notice(QStringLiteral("ยกเลิกการป้อนข้อมูลวันเปิดซองแล้ว: ข้อมูลที่ป้อนไว้ก่อนหน้านี้ยังใช้อยู่"));
 }
 
 void Tarvon::enterInstallment() {
+    followTable();
     if (!::enterInstallment(st_, table_, ui_))
         ui_.notice(QStringLiteral("ยกเลิกการป้อนข้อมูลงวดงานแล้ว: ข้อมูลงวดที่ป้อนไว้ก่อนหน้านี้ยังใช้อยู่"));
 }

@@ -36,6 +36,11 @@ class Tarvon {
     // chooses.
     void mnuSavePdf_Click() { saveSheetAsPdf(); }
 
+    // The table as it is on disk: when the file was replaced or changed
+    // since it was opened (a month merged meanwhile), it is opened afresh
+    // and its records counted again. Every search runs after this.
+    void followTable();
+
     // "สูตรหมายเลข " followed by the formatted formula number.
     static QString caption(Integer formulaNo);
     // The PDF file name offered for the current sheet: the designation and

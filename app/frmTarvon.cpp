@@ -130,6 +130,7 @@ void frmTarvon::showValue(QLabel* value, const QString& text) {
 }
 
 void frmTarvon::refresh() {
+    commands_.followTable();  // the panel shows the table as it is now
     const std::vector<SummaryLine> lines = stateSummary(commands_.state(), commands_.table());
     for (size_t i = 0; i < lines.size() && i < values_.size(); ++i) showValue(values_[i], lines[i].text);
 }

@@ -48,6 +48,7 @@ bool TableFile::open(const QString& name, QString* error, bool create) {
     if (!openRegularFile(*f, name, error)) return false;
     file_ = std::move(f);
     path_ = QFileInfo(name).absoluteFilePath();
+    seen_ = seen(path_);
     fileNo_ = nextFreeFileNumber();
     fileNumbersInUse().insert(fileNo_);
     return true;
@@ -74,3 +75,20 @@ void TableFile::close() {
 }
 
 qint64 TableFile::length(const QString& name) { return QFileInfo(name).size(); }
+
+TableFile::Seen TableFile::seen(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return {};
+    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+bool TableFile::changedOnDisk() const { return file_ && !(seen(path_) == seen_); }
+
+bool TableFile::reopen(QString* error) {
+    auto f = std::make_unique<QFile>();
+    if (!openRegularFile(*f, path_, error)) return false;
+    file_ = std::move(f);
+    seen_ = seen(path_);
+    return true;
+}

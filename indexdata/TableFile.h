@@ -24,13 +24,27 @@ class TableFile {
     // Record n counts from 1.
     RecordBytes readRecord(Long n);
     void close();
+    // Whether the file at path() is no longer the one that was opened, or
+    // has changed since (another file put in its place, its size or time).
+    bool changedOnDisk() const;
+    // Opens the file at path() afresh; the one open stays open when that
+    // fails (false, with the reason in `error`).
+    bool reopen(QString* error);
 
     static qint64 length(const QString& name);
     // The lowest file number not in use by any open table.
     static Integer nextFreeFileNumber();
 
   private:
+    // What the file was when opened: device, inode, size, change time.
+    struct Seen {
+        quint64 device = 0, inode = 0;
+        qint64 size = 0, changed = 0;
+        bool operator==(const Seen&) const = default;
+    };
+    static Seen seen(const QString& path);
     std::unique_ptr<QFile> file_;
     QString path_;
+    Seen seen_;
     Integer fileNo_ = 0;
 };

@@ -6,6 +6,7 @@
 #include "FakePlatform.h"
 #include "TableFiles.h"
 #include "app/StateSummary.h"
+#include "base/ReplaceFile.h"
 #include "app/Tarvon.h"
 #include "app/UserFolder.h"
 #include "indexdata/CsvImport.h"
@@ -303,6 +304,32 @@ class SampleRun : public ::testing::Test {
     FakePlatform ui;
     Tarvon app{ui};
 };
+
+// A month put into the table while the window is open (the file replaced,
+// as merge does, or appended to) is found by the next search.
+TEST_F(SampleRun, TheNextSearchReadsTheTableAsItIsOnDisk) {
+    const QByteArray sample = sampleImport().table;
+    const QByteArray august = record({"2564", "8", "300", "300", "300", "300", "300", "300", "300",
+                                      "300", "300", "300", "300", "300", "300"});
+    for (const bool replaced : {true, false}) {
+        folder.table(sample);
+        app.followTable();
+        const Long before = app.state().lngRecCount;
+        if (replaced) {
+            ASSERT_TRUE(replaceFile(QStringLiteral("KTABLE.DAT"), sample + august, nullptr));
+        } else {
+            QFile table(QStringLiteral("KTABLE.DAT"));
+            ASSERT_TRUE(table.open(QIODevice::Append));
+            table.write(august);
+        }
+        ui.messages.clear();
+        ui.reply({"1", "8", "2564"});
+        app.cmdO_Click();
+        EXPECT_TRUE(ui.messages.isEmpty()) << replaced << ui.messages.join("\n").toStdString();
+        EXPECT_EQ(app.state().lngRecCount, before + 1);
+        EXPECT_EQ(app.state().OData[IndexColumn::M], 300.0f);
+    }
+}
 
 // Nothing the user does passes in silence: a cancelled entry or formula
 // choice says that the previous one stands, a print says where it went.

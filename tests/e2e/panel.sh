@@ -65,5 +65,13 @@ xdotool key ctrl+a; xdotool type --delay 15 "$WORK/kept.pdf"; xdotool key Return
 wait_for 20 test -s "$WORK/kept.pdf" || fail "บันทึกเป็น PDF wrote nothing"
 panel_says "ล่าสุด: บันทึกรายการคำนวณลงแฟ้ม $WORK/kept.pdf แล้ว"
 pdftotext -raw "$WORK/kept.pdf" - | grep -qxF 'K =  1.159 ' || fail "the kept PDF is not the sheet"
+# A month merged from the command line while the window is open: the panel
+# counts it, and the next search finds it.
+head -1 "$SAMPLE_CSV" >"$WORK/new.csv"
+echo '2564,8,300,301,302,303,304,305,306,307,308,309,310,311,312' >>"$WORK/new.csv"
+"$TARVON_TABLE" merge "$WORK/new.csv" "$WORK/KTABLE.DAT" >/dev/null || fail "merge"
+click 0; answer 1; answer 8; answer 2564
+panel_says "29 เดือน (ระเบียนแรก 1/2548 ระเบียนสุดท้าย 8/2564)"
+panel_says "วันเปิดซอง: 1 สิงหาคม พ.ศ. 2564 (8/2564): พบในแฟ้มดัชนีราคา"
 quit_app
 echo "1 passed, 0 failed"
