@@ -8,6 +8,7 @@
 #include <QScrollArea>
 
 #include "app/StateSummary.h"
+#include "app/frmIndexTable.h"
 #include "print/Fonts.h"
 
 namespace {
@@ -76,6 +77,11 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     QAction* savePdf = mnuFile->addAction(QStringLiteral("บันทึกเป็น PDF…"));
     savePdf->setObjectName(QStringLiteral("mnuSavePdf"));
     connect(savePdf, &QAction::triggered, this, [this] { run(&Tarvon::mnuSavePdf_Click); });
+    QMenu* mnuTable = menuBar()->addMenu(QStringLiteral("ตารางดัชนี (&T)"));
+    mnuTable->setObjectName(QStringLiteral("mnuTable"));
+    QAction* editTable = mnuTable->addAction(QStringLiteral("แก้ไขตารางดัชนีราคา…"));
+    editTable->setObjectName(QStringLiteral("mnuIndexTable"));
+    connect(editTable, &QAction::triggered, this, [this] { editIndexTable(); });
 
     // The panel: the latest news, then one titled line a part of the state,
     // each value a label of its own that a screen reader reads with its
@@ -110,6 +116,17 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     platform_.onNotice = [this](const QString& text) { showValue(news_, text); };
 
     if (auto* first = buttons->findChild<QPushButton*>(QStringLiteral("cmdO"))) first->setFocus();
+}
+
+void frmTarvon::editIndexTable() {
+    frmIndexTable dialog(this);
+    QString error;
+    if (!dialog.open(commands_.table().path(), &error)) {
+        platform_.msgBox(error);
+        return;
+    }
+    dialog.exec();
+    refresh();  // the next search reads the table as it was saved
 }
 
 bool frmTarvon::Form_Load(QString* error) {

@@ -1,6 +1,7 @@
 // The main window: five buttons in one column and the menu "ค่า &K ...",
 // each item wired to the same command as its button; beside them a menu of
-// its own for "บันทึกเป็น PDF…". Beside the buttons, a panel shows the state
+// its own for "บันทึกเป็น PDF…" and one, "ตารางดัชนี", for the index-table
+// window (frmIndexTable). Beside the buttons, a panel shows the state
 // the next sheet would be computed from (stateSummary) and the latest news
 // (an entry cancelled, where a sheet went); it is refreshed after every
 // command. The window only forwards clicks to Tarvon and refreshes the
@@ -31,6 +32,8 @@ class frmTarvon : public QMainWindow {
     // Runs a command, then shows the state it left.
     void run(void (Tarvon::*command)());
     void refresh();
+    // The index-table window on the table in use; modal.
+    void editIndexTable();
     // A value of the panel, for the eye and for a screen reader.
     static void showValue(QLabel* value, const QString& text);
 

@@ -23,6 +23,7 @@
 
 #include "SheetRun.h"
 #include "TableFiles.h"
+#include "app/frmIndexTable.h"
 #include "app/frmTarvon.h"
 #include "escalation/Formulas.h"
 #include "print/CupsJob.h"
@@ -230,6 +231,58 @@ TEST_F(WindowTest, LongPromptsBreakOnlyAtTheirBlanks) {
         EXPECT_TRUE(line.endsWith(QStringLiteral("คม")) || line.endsWith(QStringLiteral("ยน")) ||
                     line.endsWith(QStringLiteral("ธ์")) || line.endsWith(QStringLiteral("เปิดซอง")))
             << line.toStdString();
+}
+
+// The index-table window from the menu "ตารางดัชนี": a month added there
+// (the next month offered, the values pasted as a spreadsheet row) is asked
+// about when the window closes unsaved, and once saved it is found by the
+// main window's next search; the table as it was is kept beside it.
+TEST_F(WindowTest, AMonthAddedInTheTableWindowIsFoundByTheNextSearch) {
+    const QByteArray january = record({"2548", "1", "100", "100", "100", "100", "100"});
+    folder.table(january);
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    QStringList prompts;
+    QString offered, asked;
+    std::function<void()> work = [&] {
+        auto* table = qobject_cast<frmIndexTable*>(QApplication::activeModalWidget());
+        if (!table) {
+            QTimer::singleShot(0, work);
+            return;
+        }
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dlg);
+            offered = dlg->textValue();
+            dlg->accept();
+            answerPrompts({"110\t111\t112\t\t114\t115\t116\t117\t118\t119\t120\t\t"}, &prompts);
+        });
+        table->addMonth();
+        // Closing unsaved asks; Cancel keeps the window and its change.
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            asked = box->text();
+            box->button(QMessageBox::Cancel)->click();
+        });
+        table->reject();
+        EXPECT_TRUE(table->isVisible());
+        EXPECT_TRUE(table->save());
+        table->reject();
+    };
+    QTimer::singleShot(0, work);
+    w.findChild<QAction*>(QStringLiteral("mnuIndexTable"))->trigger();
+    EXPECT_EQ(offered, QStringLiteral("2/2548"));
+    EXPECT_TRUE(asked.contains(QStringLiteral("ยังไม่ได้บันทึก"))) << asked.toStdString();
+    QFile backup(QStringLiteral("KTABLE.DAT.bak"));
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), january);
+
+    QStringList entry;
+    answerPrompts({"1", "2", "2548"}, &entry);
+    w.findChild<QPushButton*>(QStringLiteral("cmdO"))->click();
+    EXPECT_EQ(w.commands().state().OData[IndexColumn::I], 114.0f);
+    EXPECT_EQ(w.commands().state().lngRecCount, 2);
 }
 
 TEST_F(WindowTest, QuitClosesTheTable) {

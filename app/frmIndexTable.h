@@ -1,0 +1,45 @@
+// The index-table window, opened from the main window's menu "ตารางดัชนี":
+// every month of KTABLE.DAT in calendar order with its 13 values as the
+// program reads them and what `check` finds on its row; add a month (the
+// next one is offered; values typed or pasted as one row), correct a month,
+// remove a duplicate, undo, save. It only shows and asks: the table's rules
+// are TableEditor's. Saving writes the whole table beside the file and
+// renames it into place (KTABLE.DAT.bak keeps the file as it was); the main
+// window's next search reads it.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QTableWidget>
+
+#include "app/TableEditor.h"
+
+class frmIndexTable : public QDialog {
+    Q_OBJECT
+  public:
+    explicit frmIndexTable(QWidget* parent = nullptr);
+    // Reads the table and takes its lock; false with the Thai reason.
+    bool open(const QString& path, QString* error);
+
+    // The window's commands, for its buttons (and tests).
+    void addMonth();
+    void correctMonth();
+    void removeDuplicate();
+    void undo();
+    bool save();
+
+  protected:
+    // Closing with changes not saved asks first.
+    void done(int result) override;
+
+  private:
+    void refresh();
+    void say(const QString& text);
+    // The record of the selected row; -1 when none is selected.
+    int selectedRecord() const;
+
+    TableEditor editor_;
+    QString path_;
+    QTableWidget* table_ = nullptr;
+    QLabel* status_ = nullptr;
+};
