@@ -73,5 +73,21 @@ echo '2564,8,300,301,302,303,304,305,306,307,308,309,310,311,312' >>"$WORK/new.c
 click 0; answer 1; answer 8; answer 2564
 panel_says "29 เดือน (ระเบียนแรก 1/2548 ระเบียนสุดท้าย 8/2564)"
 panel_says "วันเปิดซอง: 1 สิงหาคม พ.ศ. 2564 (8/2564): พบในแฟ้มดัชนีราคา"
+# The index-table window (menu ตารางดัชนี, Alt+T): add the month offered
+# (9/2564, after the latest), paste its values, save, close; the next search
+# finds it.
+xdotool windowfocus --sync "$WIN"; xdotool key alt+t; sleep 0.3; xdotool key Return
+wait_for 10 xdotool search --onlyvisible --name '^ตารางดัชนีราคา ' || fail "no index-table window"
+TABLE_WIN=$(xdotool search --onlyvisible --name '^ตารางดัชนีราคา ' | head -1)
+xdotool windowfocus --sync "$TABLE_WIN"; xdotool key alt+a
+answer ""   # the month offered
+answer "310 311 312 313 314 315 316 317 318 319 320 321 322"
+xdotool windowfocus --sync "$TABLE_WIN"; xdotool key alt+s; sleep 0.5
+xdotool key alt+c
+wait_for 10 gone "$TABLE_WIN" || fail "the index-table window stayed open"
+cmp -s "$WORK/KTABLE.DAT.bak" <(head -c 2610 "$WORK/KTABLE.DAT") || fail "the table before saving was not kept"
+click 0; answer 1; answer 9; answer 2564
+panel_says "วันเปิดซอง: 1 กันยายน พ.ศ. 2564 (9/2564): พบในแฟ้มดัชนีราคา"
+panel_says "30 เดือน (ระเบียนแรก 1/2548 ระเบียนสุดท้าย 9/2564)"
 quit_app
 echo "1 passed, 0 failed"
