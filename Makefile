@@ -5,7 +5,7 @@ RUNDIR  ?= run
 PACKAGES = cmake g++ make pkg-config qt6-base-dev libcups2-dev libpango1.0-dev libcairo2-dev libgtest-dev libgmock-dev libbenchmark-dev \
            fonts-thai-tlwg xvfb xauth xdotool x11-utils imagemagick poppler-utils \
            cups cups-client cups-bsd printer-driver-cups-pdf at-spi2-core python3-pyatspi dbus \
-           dpkg-dev lintian desktop-file-utils appstream man-db
+           dpkg-dev lintian desktop-file-utils appstream man-db time
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps build run test bench docs clean package

@@ -22,19 +22,68 @@ QString valuesText(const TableEditor::Row& r) { return r.fields.mid(2).join(QLat
 
 }  // namespace
 
+// The rows as the table view asks for them: only the rows in sight are
+// ever turned into texts, so a table of many years opens at once.
+class IndexRowsModel : public QAbstractTableModel {
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+    std::vector<TableEditor::Row> rows;
+    QStringList headings;
+
+    void reset(std::vector<TableEditor::Row> next) {
+        beginResetModel();
+        rows = std::move(next);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : int(rows.size());
+    }
+    int columnCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : int(headings.size());
+    }
+    QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        if (o == Qt::Horizontal && role == Qt::DisplayRole) return headings.value(section);
+        return {};
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        const TableEditor::Row& r = rows[size_t(index.row())];
+        const int c = index.column();
+        switch (role) {
+            case Qt::DisplayRole:
+                if (c == 0) return r.record + 1;
+                if (c == 1) return r.year;
+                if (c == 2) return r.month;
+                if (c < 3 + kIndexColumns) return r.fields.value(c - 1);
+                return r.findings.join(QStringLiteral(" / "));
+            case Qt::TextAlignmentRole:
+                return c < 3 + kIndexColumns ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+            case Qt::BackgroundRole:
+                return r.findings.isEmpty() ? QVariant() : QVariant(QColor(255, 230, 230));
+            case Qt::ToolTipRole:
+                return r.findings.isEmpty() ? QVariant() : QVariant(r.findings.join(QLatin1Char('\n')));
+            case Qt::UserRole:
+                return r.record;
+            default:
+                return {};
+        }
+    }
+};
+
 frmIndexTable::frmIndexTable(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmIndexTable"));
     setFont(thaiFont(QStringLiteral("Browallia New"), 15.75));
     resize(1000, 600);
     auto* column = new QVBoxLayout(this);
-    table_ = new QTableWidget(this);
+    table_ = new QTableView(this);
     table_->setObjectName(QStringLiteral("indexTable"));
-    QStringList headings = {QStringLiteral("ระเบียน"), QStringLiteral("ปี พ.ศ."), QStringLiteral("เดือน")};
+    model_ = new IndexRowsModel(this);
+    model_->headings = {QStringLiteral("ระเบียน"), QStringLiteral("ปี พ.ศ."), QStringLiteral("เดือน")};
     for (int c = 0; c < kIndexColumns; ++c)
-        headings << kTableCsvHeader[2 + c] + QLatin1Char('\n') + QString::fromUtf8(kColumnNames[c]);
-    headings << QStringLiteral("สิ่งที่ตรวจพบ");
-    table_->setColumnCount(int(headings.size()));
-    table_->setHorizontalHeaderLabels(headings);
+        model_->headings << kTableCsvHeader[2 + c] + QLatin1Char('\n') + QString::fromUtf8(kColumnNames[c]);
+    model_->headings << QStringLiteral("สิ่งที่ตรวจพบ");
+    table_->setModel(model_);
+    // Column widths from the rows in sight, not from every row.
+    table_->horizontalHeader()->setResizeContentsPrecision(50);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -76,26 +125,13 @@ void frmIndexTable::say(const QString& text) {
 }
 
 void frmIndexTable::refresh() {
-    const std::vector<TableEditor::Row> rows = editor_.rows();
-    table_->setRowCount(int(rows.size()));
-    for (int i = 0; i < int(rows.size()); ++i) {
-        const TableEditor::Row& r = rows[size_t(i)];
-        QStringList cells = {QString::number(r.record + 1), QString::number(r.year),
-                             QString::number(r.month)};
-        for (int c = 0; c < kIndexColumns; ++c) cells << r.fields.value(2 + c);
-        cells << r.findings.join(QStringLiteral(" / "));
-        for (int c = 0; c < int(cells.size()); ++c) {
-            auto* item = new QTableWidgetItem(cells[c]);
-            item->setData(Qt::UserRole, r.record);
-            if (!r.findings.isEmpty()) {
-                item->setBackground(QColor(255, 230, 230));
-                item->setToolTip(r.findings.join(QLatin1Char('\n')));
-            }
-            if (c < 3 + kIndexColumns) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table_->setItem(i, c, item);
-        }
-    }
-    table_->resizeColumnsToContents();
+    const bool first = model_->rows.empty();
+    model_->reset(editor_.rows());
+    if (first) table_->resizeColumnsToContents();
+    showTitle();
+}
+
+void frmIndexTable::showTitle() {
     setWindowTitle(QStringLiteral("ตารางดัชนีราคา %1 (%2 ระเบียน)%3")
                        .arg(path_)
                        .arg(editor_.records())
@@ -103,8 +139,8 @@ void frmIndexTable::refresh() {
 }
 
 int frmIndexTable::selectedRecord() const {
-    const QList<QTableWidgetItem*> selected = table_->selectedItems();
-    return selected.isEmpty() ? -1 : selected.front()->data(Qt::UserRole).toInt();
+    const QModelIndexList selected = table_->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.front().data(Qt::UserRole).toInt();
 }
 
 void frmIndexTable::addMonth() {
@@ -195,7 +231,7 @@ bool frmIndexTable::save() {
         QMessageBox::warning(this, QtPlatform::kTitle, error);
         return false;
     }
-    refresh();
+    showTitle();  // saving changes no row
     say(QStringLiteral("บันทึกตารางลงแฟ้ม %1 แล้ว (แฟ้มเดิมเก็บไว้ที่ %1.bak)").arg(path_));
     return true;
 }

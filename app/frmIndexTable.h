@@ -10,9 +10,11 @@
 
 #include <QDialog>
 #include <QLabel>
-#include <QTableWidget>
+#include <QTableView>
 
 #include "app/TableEditor.h"
+
+class IndexRowsModel;
 
 class frmIndexTable : public QDialog {
     Q_OBJECT
@@ -34,12 +36,14 @@ class frmIndexTable : public QDialog {
 
   private:
     void refresh();
+    void showTitle();
     void say(const QString& text);
     // The record of the selected row; -1 when none is selected.
     int selectedRecord() const;
 
     TableEditor editor_;
     QString path_;
-    QTableWidget* table_ = nullptr;
+    QTableView* table_ = nullptr;
+    IndexRowsModel* model_ = nullptr;
     QLabel* status_ = nullptr;
 };
