@@ -129,14 +129,30 @@ bool isPlainNumber(QStringView text) {
     return digits > 0;
 }
 
-RecordKey recordKey(const RecordBytes& bytes) {
+RecordKey recordKey(const unsigned char* bytes) {
     const auto field = [&](int f) {
+        const unsigned char* at = bytes + f * kFieldLength;
+        // Blanks and digits only, the way tables hold years and months: the
+        // number rule gives the digits read as one number, blanks skipped.
+        Long digits = 0;
+        int i = 0;
+        for (; i < kFieldLength; ++i) {
+            if (at[i] >= '0' && at[i] <= '9')
+                digits = digits * 10 + (at[i] - '0');
+            else if (at[i] != ' ')
+                break;
+        }
+        if (i == kFieldLength) return digits;
+        // Anything else (a sign, a point, an exponent, a tab, code 0, a Thai
+        // letter) goes by the rule itself.
         QChar text[kFieldLength];
-        for (int i = 0; i < kFieldLength; ++i) text[i] = decodeTis620(bytes[f * kFieldLength + i]);
+        for (int k = 0; k < kFieldLength; ++k) text[k] = decodeTis620(at[k]);
         return toLongHalfEven(leadingNumber(trimBlanks(QStringView(text, kFieldLength))));
     };
     return {field(0), field(1)};
 }
+
+RecordKey recordKey(const RecordBytes& bytes) { return recordKey(bytes.data()); }
 
 IndexValues convertRecord(const IndexRecord& rec) {
     IndexValues v;

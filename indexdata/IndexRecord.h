@@ -56,6 +56,8 @@ struct RecordKey {
     Long month = 0;
 };
 RecordKey recordKey(const RecordBytes& bytes);
+// The same for the kRecordLength bytes at `bytes`.
+RecordKey recordKey(const unsigned char* bytes);
 
 // Records in a file of `bytes` bytes: the quotient rounded halves-to-even,
 // and never less than 1.

@@ -66,6 +66,13 @@ RecordBytes TableFile::readRecord(Long n) {
     return bytes;
 }
 
+void TableFile::readRecords(Long first, Long count, QByteArray* out) {
+    out->fill('\0', qsizetype(count) * kRecordLength);
+    if (!file_ || first < 1) return;
+    const qint64 offset = static_cast<qint64>(first - 1) * kRecordLength;
+    if (file_->pos() == offset || file_->seek(offset)) file_->read(out->data(), out->size());
+}
+
 void TableFile::close() {
     if (!file_) return;
     file_->close();

@@ -23,6 +23,9 @@ class TableFile {
     Integer fileNo() const { return fileNo_; }
     // Record n counts from 1.
     RecordBytes readRecord(Long n);
+    // Records first to first + count - 1 into `out`, in one read; what lies
+    // past the end of the file is code 0, as for readRecord.
+    void readRecords(Long first, Long count, QByteArray* out);
     void close();
     // Whether the file at path() is no longer the one that was opened, or
     // has changed since (another file put in its place, its size or time).

@@ -152,6 +152,27 @@ INSTANTIATE_TEST_SUITE_P(Fields, RecordKeyMatchesConversion,
                                            std::pair{"+2541", "1E1"}, std::pair{"2541\xff", ".5"},
                                            std::pair{"0.5", "2.5"}));
 
+// The same over many fields made of what tables hold and what they should
+// not: blanks, digits, signs, points, exponents, hex, tabs, line feeds,
+// code 0 and Thai letters, in every mix.
+TEST(RecordKeyMatchesConversion, ForManyMadeUpFields) {
+    const char alphabet[] = " 0123456789  00012+-.eEdDxX\t\n\0\xa1\xb4\xff";
+    unsigned state = 12345;
+    const auto next = [&] { return state = state * 1103515245u + 12345u, (state >> 16) & 0x7fff; };
+    for (int n = 0; n < 20000; ++n) {
+        RecordBytes raw{};
+        raw.fill(' ');
+        for (int i = 0; i < 2 * kFieldLength; ++i) {
+            // Mostly blanks and digits, as real tables; now and then anything.
+            raw[size_t(i)] = uchar(next() % 4 ? alphabet[next() % 16] : alphabet[next() % (sizeof alphabet - 1)]);
+        }
+        const IndexValues whole = convertRecord(decodeRecord(raw));
+        const RecordKey key = recordKey(raw);
+        ASSERT_EQ(key.year, whole.year) << QByteArray(reinterpret_cast<const char*>(raw.data()), 12).toHex().constData();
+        ASSERT_EQ(key.month, whole.month) << QByteArray(reinterpret_cast<const char*>(raw.data()), 12).toHex().constData();
+    }
+}
+
 // ---- month search -----------------------------------------------------------
 
 class MonthSearchTest : public ::testing::Test {
@@ -206,6 +227,27 @@ TEST_F(MonthSearchTest, ReadPastEndOfFileGivesCodeZeroFields) {
     EXPECT_EQ(st.OData[IndexColumn::C], 7.0f);  // field 5 lies inside the 46 bytes
     EXPECT_EQ(st.OData[IndexColumn::F], 0.0f);  // field 8 lies beyond the end
     EXPECT_EQ(st.recIndex.fields[14], QString(6, QChar(0)));
+}
+
+// A table longer than the search reads at a time: a month just past the
+// first block is found where it is, and a month that is not there leaves
+// the very last record's values, as a search record by record does.
+TEST_F(MonthSearchTest, AcrossBlocksAsRecordByRecord) {
+    QByteArray bytes;
+    for (int i = 0; i < 4100; ++i) {
+        const QByteArray y = QByteArray::number(1000 + i / 12), m = QByteArray::number(i % 12 + 1),
+                         v = QByteArray::number(i % 997);
+        bytes += record({y.constData(), m.constData(), v.constData()});
+    }
+    open(bytes);
+    for (const int at : {0, 4095, 4096, 4099}) {
+        EXPECT_TRUE(search(at % 12 + 1, 1000 + at / 12)) << at;
+        EXPECT_EQ(st.lngRecNo, at + 1);
+        EXPECT_EQ(st.OData[IndexColumn::M], Single(at % 997));
+    }
+    EXPECT_FALSE(search(1, 3000));
+    EXPECT_EQ(st.lngRecNo, 4101);
+    EXPECT_EQ(st.OData[IndexColumn::M], Single(4099 % 997));
 }
 
 TEST_F(MonthSearchTest, EmptyTableAlwaysReports) {
