@@ -127,6 +127,8 @@ Contract runContract(const QString& csv, TableFile& table, Long records,
             return contract;
         }
     }
+    // Every row searches the same table: it is read once.
+    table.buildMonthIndex(records);
     for (CsvRow row; reader.next(&row);) {
         contract.rows.push_back(runRow(row, header, table, records));
         if (each) {

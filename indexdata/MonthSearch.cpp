@@ -5,6 +5,16 @@
 
 bool monthSearch(CalcState& st, TableFile& table, IndexValues& target, Long month, Long year) {
     const Long bound = st.lngRecCount;
+    if (const std::optional<Long> at = table.indexedRecord(bound, month, year)) {
+        // Where reading from record 1 would stop: the month's first record,
+        // or past the last one having read it.
+        st.lngRecNo = *at ? *at : bound + 1;
+        if (bound >= 1) {
+            st.recIndex = decodeRecord(table.readRecord(*at ? *at : bound));
+            target = convertRecord(st.recIndex);
+        }
+        return *at != 0 && target.year != 0;
+    }
     bool matched = false;
     st.lngRecNo = 1;
     // Every record is read, in large blocks, but only its year and month

@@ -10,5 +10,7 @@
 // target holding the record read last. Returns whether the target now
 // holds that month's values: false when no record matched, and when the
 // year held is 0 (a blank record is no month). It finds and tells; saying
-// it to the user is the caller's.
+// it to the user is the caller's. A table with a month index for these
+// records (TableFile::buildMonthIndex) is not read again: the result is the
+// same.
 bool monthSearch(CalcState& st, TableFile& table, IndexValues& target, Long month, Long year);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <set>
 
 #include "base/SystemFiles.h"
@@ -73,11 +74,39 @@ void TableFile::readRecords(Long first, Long count, QByteArray* out) {
     if (file_->pos() == offset || file_->seek(offset)) file_->read(out->data(), out->size());
 }
 
+namespace {
+qint64 monthKey(Long year, Long month) { return qint64(year) * 100000 + month; }
+}  // namespace
+
+void TableFile::buildMonthIndex(Long records) {
+    MonthIndex index;
+    index.records = records;
+    constexpr Long kBlock = 4096;
+    QByteArray block;
+    for (Long first = 1; first <= records; first += kBlock) {
+        const Long count = std::min(kBlock, records - first + 1);
+        readRecords(first, count, &block);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(block.constData());
+        for (Long i = 0; i < count; ++i) {
+            const RecordKey key = recordKey(bytes + qsizetype(i) * kRecordLength);
+            index.first.emplace(monthKey(key.year, key.month), first + i);  // the first stays
+        }
+    }
+    index_ = std::move(index);
+}
+
+std::optional<Long> TableFile::indexedRecord(Long records, Long month, Long year) const {
+    if (!index_ || index_->records != records) return std::nullopt;
+    const auto it = index_->first.find(monthKey(year, month));
+    return it == index_->first.end() ? 0 : it->second;
+}
+
 void TableFile::close() {
     if (!file_) return;
     file_->close();
     file_.reset();
     path_.clear();
+    index_.reset();
     fileNumbersInUse().erase(fileNo_);
 }
 
@@ -97,5 +126,6 @@ bool TableFile::reopen(QString* error) {
     if (!openRegularFile(*f, path_, error)) return false;
     file_ = std::move(f);
     seen_ = seen(path_);
+    index_.reset();
     return true;
 }

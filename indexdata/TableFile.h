@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 
 #include "indexdata/IndexRecord.h"
 
@@ -27,6 +29,15 @@ class TableFile {
     // past the end of the file is code 0, as for readRecord.
     void readRecords(Long first, Long count, QByteArray* out);
     void close();
+    // For a run of many searches (a contract): reads the first `records`
+    // records once and keeps where each month's first record is, so that a
+    // month search finds exactly what reading from record 1 finds without
+    // reading the table again. Dropped when the file is closed or reopened.
+    void buildMonthIndex(Long records);
+    // The record a search of the first `records` records stops at: the
+    // first of the month, 0 when none is; nullopt without an index for them.
+    std::optional<Long> indexedRecord(Long records, Long month, Long year) const;
+
     // Whether the file at path() is no longer the one that was opened, or
     // has changed since (another file put in its place, its size or time).
     bool changedOnDisk() const;
@@ -49,5 +60,10 @@ class TableFile {
     std::unique_ptr<QFile> file_;
     QString path_;
     Seen seen_;
+    struct MonthIndex {
+        Long records = 0;
+        std::unordered_map<qint64, Long> first;  // year * 100000 + month -> record
+    };
+    std::optional<MonthIndex> index_;
     Integer fileNo_ = 0;
 };

@@ -250,6 +250,40 @@ TEST_F(MonthSearchTest, AcrossBlocksAsRecordByRecord) {
     EXPECT_EQ(st.OData[IndexColumn::M], Single(4099 % 997));
 }
 
+// A contract's searches go through a month index read once: on every
+// table (duplicates, blank records, year 0, a part of a record at the end,
+// an empty one) and for every month asked, the same record, the same
+// values and the same answer as reading from record 1.
+TEST_F(MonthSearchTest, TheMonthIndexFindsWhatReadingFindsOnEveryTable) {
+    const QByteArray tables[] = {
+        record({"2540", "1", "100"}) + record({"2541", "6", "111"}) + record({"2541", "6", "222"}),
+        record({"2540", "1", "100"}) + QByteArray(90, ' ') + record({"2541", "1"}),
+        record({"2541", "3", "5"}) + record({"2541", "4", "6"}).left(46),
+        record({"2541", "3", "5"}) + record({"2541", "4", "6"}).left(20),
+        record({" 25 41", "1.5", "7"}) + record({"2541", "2"}),
+        QByteArray(),
+    };
+    const std::pair<Long, Long> asked[] = {{1, 2540}, {6, 2541}, {1, 2541}, {2, 2541}, {3, 2541},
+                                           {4, 2541}, {0, 0},    {13, 2541}, {7, 2545}};
+    for (const QByteArray& bytes : tables) {
+        open(bytes);
+        for (const auto& [month, year] : asked) {
+            const bool read = search(month, year);
+            const CalcState byReading = st;
+            table.buildMonthIndex(st.lngRecCount);
+            st = CalcState();
+            st.lngRecCount = byReading.lngRecCount;
+            EXPECT_EQ(search(month, year), read) << month << "/" << year;
+            EXPECT_EQ(st.lngRecNo, byReading.lngRecNo) << month << "/" << year;
+            EXPECT_EQ(st.recIndex.fields, byReading.recIndex.fields) << month << "/" << year;
+            EXPECT_EQ(st.OData.col, byReading.OData.col) << month << "/" << year;
+            EXPECT_EQ(st.OData.year, byReading.OData.year);
+            table.close();
+            ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr));
+        }
+    }
+}
+
 TEST_F(MonthSearchTest, EmptyTableAlwaysReports) {
     open(QByteArray());
     EXPECT_EQ(st.lngRecCount, 1);
