@@ -129,27 +129,36 @@ bool isPlainNumber(QStringView text) {
     return digits > 0;
 }
 
+namespace {
+
+// Field 1 (year) or 2 (month) of a record as convertRecord reads it.
+Long keyField(const unsigned char* at) {
+    // Blanks and digits only, the way tables hold years and months: the
+    // number rule gives the digits read as one number, blanks skipped.
+    Long digits = 0;
+    int i = 0;
+    for (; i < kFieldLength; ++i) {
+        if (at[i] >= '0' && at[i] <= '9')
+            digits = digits * 10 + (at[i] - '0');
+        else if (at[i] != ' ')
+            break;
+    }
+    if (i == kFieldLength) return digits;
+    // Anything else (a sign, a point, an exponent, a tab, code 0, a Thai
+    // letter) goes by the rule itself.
+    QChar text[kFieldLength];
+    for (int k = 0; k < kFieldLength; ++k) text[k] = decodeTis620(at[k]);
+    return toLongHalfEven(leadingNumber(trimBlanks(QStringView(text, kFieldLength))));
+}
+
+}  // namespace
+
 RecordKey recordKey(const unsigned char* bytes) {
-    const auto field = [&](int f) {
-        const unsigned char* at = bytes + f * kFieldLength;
-        // Blanks and digits only, the way tables hold years and months: the
-        // number rule gives the digits read as one number, blanks skipped.
-        Long digits = 0;
-        int i = 0;
-        for (; i < kFieldLength; ++i) {
-            if (at[i] >= '0' && at[i] <= '9')
-                digits = digits * 10 + (at[i] - '0');
-            else if (at[i] != ' ')
-                break;
-        }
-        if (i == kFieldLength) return digits;
-        // Anything else (a sign, a point, an exponent, a tab, code 0, a Thai
-        // letter) goes by the rule itself.
-        QChar text[kFieldLength];
-        for (int k = 0; k < kFieldLength; ++k) text[k] = decodeTis620(at[k]);
-        return toLongHalfEven(leadingNumber(trimBlanks(QStringView(text, kFieldLength))));
-    };
-    return {field(0), field(1)};
+    return {keyField(bytes), keyField(bytes + kFieldLength)};
+}
+
+bool isRecordOf(const unsigned char* bytes, Long month, Long year) {
+    return keyField(bytes + kFieldLength) == month && keyField(bytes) == year;
 }
 
 RecordKey recordKey(const RecordBytes& bytes) { return recordKey(bytes.data()); }

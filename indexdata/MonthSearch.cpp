@@ -21,7 +21,7 @@ bool monthSearch(CalcState& st, TableFile& table, IndexValues& target, Long mont
     // are converted; the record read last is decoded and converted whole,
     // as if each had been.
     constexpr Long kBlock = 4096;
-    QByteArray block;
+    static thread_local QByteArray block;  // kept: a search a keystroke apart needs no new one
     const unsigned char* last = nullptr;
     while (!matched && st.lngRecNo <= bound) {
         const Long count = std::min(kBlock, bound - st.lngRecNo + 1);
@@ -29,8 +29,7 @@ bool monthSearch(CalcState& st, TableFile& table, IndexValues& target, Long mont
         const auto* bytes = reinterpret_cast<const unsigned char*>(block.constData());
         for (Long i = 0; i < count; ++i, ++st.lngRecNo) {
             last = bytes + qsizetype(i) * kRecordLength;
-            const RecordKey key = recordKey(last);
-            if (key.month == month && key.year == year) {
+            if (isRecordOf(last, month, year)) {
                 matched = true;
                 break;
             }

@@ -68,10 +68,12 @@ RecordBytes TableFile::readRecord(Long n) {
 }
 
 void TableFile::readRecords(Long first, Long count, QByteArray* out) {
-    out->fill('\0', qsizetype(count) * kRecordLength);
-    if (!file_ || first < 1) return;
+    out->resize(qsizetype(count) * kRecordLength);
+    qint64 got = 0;
     const qint64 offset = static_cast<qint64>(first - 1) * kRecordLength;
-    if (file_->pos() == offset || file_->seek(offset)) file_->read(out->data(), out->size());
+    if (file_ && first >= 1 && (file_->pos() == offset || file_->seek(offset)))
+        got = std::max<qint64>(0, file_->read(out->data(), out->size()));
+    std::memset(out->data() + got, 0, size_t(out->size() - got));  // past the end of the file
 }
 
 namespace {
