@@ -1,6 +1,6 @@
 #include "print/CupsJob.h"
 
-#include <cups/cups.h>
+#include "print/CupsLibrary.h"
 
 #include <cstdlib>
 #include <memory>
@@ -8,13 +8,16 @@
 namespace cups {
 namespace {
 
+// The library, once a public function below has made sure it is there.
+const CupsLibrary& lib() { return *CupsLibrary::get(nullptr); }
+
 struct DestDeleter {
-    void operator()(cups_dest_t* d) const { cupsFreeDests(1, d); }
+    void operator()(cups_dest_t* d) const { lib().cupsFreeDests(1, d); }
 };
 using Dest = std::unique_ptr<cups_dest_t, DestDeleter>;
 
 QString lastReason(const QString& printer) {
-    return reason(cupsLastError(), printer, QString::fromUtf8(cupsLastErrorString()));
+    return reason(lib().cupsLastError(), printer, QString::fromUtf8(lib().cupsLastErrorString()));
 }
 
 }  // namespace
@@ -42,19 +45,20 @@ QString reason(int status, const QString& printer, const QString& detail) {
 }
 
 QString defaultPrinter(QString* why) {
-    const Dest dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
+    if (!CupsLibrary::get(why)) return QString();
+    const Dest dest(lib().cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
     if (dest) return QString::fromUtf8(dest->name);
     // Without a server there is no default either: say which of the two.
     if (why) {
-        http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
+        http_t* http = lib().httpConnect2(lib().cupsServer(), lib().ippPort(), nullptr, AF_UNSPEC, lib().cupsEncryption(),
                                     1, 5000, nullptr);
         if (http) {
-            httpClose(http);
+            lib().httpClose(http);
             *why = reason(IPP_STATUS_ERROR_NOT_FOUND, QString(), QString());
         } else {
             *why = reason(IPP_STATUS_ERROR_SERVICE_UNAVAILABLE, QString(),
-                          QStringLiteral("%1: %2").arg(QString::fromUtf8(cupsServer()),
-                                                       QString::fromUtf8(cupsLastErrorString())));
+                          QStringLiteral("%1: %2").arg(QString::fromUtf8(lib().cupsServer()),
+                                                       QString::fromUtf8(lib().cupsLastErrorString())));
         }
     }
     return QString();
@@ -65,10 +69,10 @@ namespace {
 // The printer's state as the print system reports it: whether it is
 // stopped (paused, or halted by an error) and its own words for why.
 bool printerStopped(const char* name, QString* message) {
-    const Dest dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, name, nullptr));
+    const Dest dest(lib().cupsGetNamedDest(CUPS_HTTP_DEFAULT, name, nullptr));
     if (!dest) return false;
-    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
-    const char* text = cupsGetOption("printer-state-message", dest->num_options, dest->options);
+    const char* state = lib().cupsGetOption("printer-state", dest->num_options, dest->options);
+    const char* text = lib().cupsGetOption("printer-state-message", dest->num_options, dest->options);
     if (message) *message = QString::fromUtf8(text ? text : "");
     return state && std::atoi(state) == IPP_PSTATE_STOPPED;
 }
@@ -83,7 +87,8 @@ QString stoppedNote(const QString& printer, const QString& message) {
 
 Job printPdf(QIODevice& pdf, const QString& title, QString* why) {
     Job job;
-    const Dest dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
+    if (!CupsLibrary::get(why)) return job;
+    const Dest dest(lib().cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
     if (!dest) {
         defaultPrinter(why);
         return job;
@@ -92,26 +97,26 @@ Job printPdf(QIODevice& pdf, const QString& title, QString* why) {
     QString message;
     job.queueStopped = printerStopped(dest->name, &message);
     const QByteArray titleBytes = title.toUtf8();
-    const int id = cupsCreateJob(CUPS_HTTP_DEFAULT, dest->name, titleBytes.constData(),
+    const int id = lib().cupsCreateJob(CUPS_HTTP_DEFAULT, dest->name, titleBytes.constData(),
                                  dest->num_options, dest->options);
     if (id == 0) {
         if (why) *why = lastReason(job.printer);
         return job;
     }
-    bool sent = cupsStartDocument(CUPS_HTTP_DEFAULT, dest->name, id, titleBytes.constData(),
+    bool sent = lib().cupsStartDocument(CUPS_HTTP_DEFAULT, dest->name, id, titleBytes.constData(),
                                   CUPS_FORMAT_PDF, 1) == HTTP_STATUS_CONTINUE;
     // In pieces: a contract's PDF need not fit in memory.
     char piece[65536];
     qint64 n = 0;
     while (sent && (n = pdf.read(piece, sizeof piece)) > 0)
-        sent = cupsWriteRequestData(CUPS_HTTP_DEFAULT, piece, size_t(n)) == HTTP_STATUS_CONTINUE;
+        sent = lib().cupsWriteRequestData(CUPS_HTTP_DEFAULT, piece, size_t(n)) == HTTP_STATUS_CONTINUE;
     sent = sent && n == 0;
     // Always finish: it closes the request and reads the server's answer.
-    const ipp_status_t finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, dest->name);
+    const ipp_status_t finished = lib().cupsFinishDocument(CUPS_HTTP_DEFAULT, dest->name);
     sent = sent && finished <= IPP_STATUS_OK_EVENTS_COMPLETE;
     if (!sent) {
         if (why) *why = lastReason(job.printer);
-        cupsCancelJob2(CUPS_HTTP_DEFAULT, dest->name, id, 0);
+        lib().cupsCancelJob2(CUPS_HTTP_DEFAULT, dest->name, id, 0);
         return job;
     }
     job.id = id;
@@ -120,30 +125,31 @@ Job printPdf(QIODevice& pdf, const QString& title, QString* why) {
 }
 
 Outcome jobOutcome(const Job& job, QString* why) {
-    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    if (!CupsLibrary::get(why)) return Outcome::Failed;
+    ipp_t* request = lib().ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
     char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+    lib().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
                      "/jobs/%d", job.id);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                 cupsUser());
+    lib().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+    lib().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 lib().cupsUser());
     static const char* const wanted[] = {"job-state", "job-printer-state-message",
                                          "job-state-reasons"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
+    lib().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
                   nullptr, wanted);
-    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ipp_t* response = lib().cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     if (!response) return Outcome::Waiting;  // asked again later
-    ipp_attribute_t* stateAttr = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
-    const int state = stateAttr ? ippGetInteger(stateAttr, 0) : IPP_JSTATE_PENDING;
+    ipp_attribute_t* stateAttr = lib().ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
+    const int state = stateAttr ? lib().ippGetInteger(stateAttr, 0) : IPP_JSTATE_PENDING;
     QString detail;
     if (ipp_attribute_t* m =
-            ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT))
-        detail = QString::fromUtf8(ippGetString(m, 0, nullptr));
+            lib().ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT))
+        detail = QString::fromUtf8(lib().ippGetString(m, 0, nullptr));
     if (detail.isEmpty()) {
-        if (ipp_attribute_t* r = ippFindAttribute(response, "job-state-reasons", IPP_TAG_KEYWORD))
-            detail = QString::fromUtf8(ippGetString(r, 0, nullptr));
+        if (ipp_attribute_t* r = lib().ippFindAttribute(response, "job-state-reasons", IPP_TAG_KEYWORD))
+            detail = QString::fromUtf8(lib().ippGetString(r, 0, nullptr));
     }
-    ippDelete(response);
+    lib().ippDelete(response);
     const QString name = QStringLiteral("\"%1\"").arg(job.printer);
     const QString because = detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail);
     if (state == IPP_JSTATE_COMPLETED) return Outcome::Printed;
