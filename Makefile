@@ -2,16 +2,22 @@
 # make test  installs what is missing, builds, runs every test
 BUILD   ?= build
 RUNDIR  ?= run
-PACKAGES = cmake g++ make pkg-config qt6-base-dev libcups2-dev libpango1.0-dev libcairo2-dev libgtest-dev libgmock-dev libbenchmark-dev \
-           fonts-thai-tlwg xvfb xauth xdotool x11-utils imagemagick poppler-utils \
+# What building needs; then what the tests need beside.
+BUILD_PACKAGES = cmake g++ make pkg-config qt6-base-dev libcups2-dev libpango1.0-dev libcairo2-dev \
+           fonts-thai-tlwg dpkg-dev
+PACKAGES = $(BUILD_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev \
+           xvfb xauth xdotool x11-utils imagemagick poppler-utils \
            cups cups-client cups-bsd printer-driver-cups-pdf at-spi2-core python3-pyatspi dbus \
            dpkg-dev lintian desktop-file-utils appstream man-db time
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test bench docs clean package
+.PHONY: deps install-packages build run test bench docs clean package
 
 deps:
-	@missing=""; for p in $(PACKAGES); do \
+	@$(MAKE) --no-print-directory install-packages NEEDED="$(PACKAGES)"
+
+install-packages:
+	@missing=""; for p in $(NEEDED); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -35,15 +41,19 @@ run: build $(RUNDIR)/KTABLE.DAT
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
 
-# The Debian package, tarvon_<version>_amd64.deb, in $(BUILD).
-package: build
-	cd $(BUILD) && cpack
+# The Debian package, tarvon_<version>_amd64.deb, in $(BUILD)-package:
+# only what ships is built, with only the packages building needs.
+package:
+	@$(MAKE) --no-print-directory install-packages NEEDED="$(BUILD_PACKAGES)"
+	cmake -S . -B $(BUILD)-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVON_TESTS=OFF >/dev/null
+	cmake --build $(BUILD)-package -j$$(nproc)
+	cd $(BUILD)-package && cpack
 
 bench: build
 	$(BUILD)/bench/tarvon_bench
 
 clean:
-	rm -rf $(BUILD) $(RUNDIR)
+	rm -rf $(BUILD) $(BUILD)-package $(RUNDIR)
 
 # Pictures for the README, made from the program itself (a window manager
 # draws the caption bar).

@@ -14,6 +14,28 @@ const QStringList kContractColumns = {
 
 namespace {
 
+// The Thai names a contract's header may use beside the English ones.
+const std::pair<const char*, const char*> kThaiColumns[] = {
+    {"สูตร", "formula"},           {"วันเปิดซอง", "bid_day"},     {"เดือนเปิดซอง", "bid_month"},
+    {"ปีเปิดซอง", "bid_year"},      {"วันส่งงาน", "day"},          {"เดือนส่งงาน", "month"},
+    {"ปีส่งงาน", "year"},          {"งวด", "installment"},        {"ค่างวด", "amount"},
+};
+
+}  // namespace
+
+QString contractColumn(const QString& heading) {
+    const QString h = heading.trimmed().toLower();
+    for (const auto& [thai, english] : kThaiColumns)
+        if (h == QString::fromUtf8(thai)) return QString::fromLatin1(english);
+    // ครุภัณฑ์1..10 and ราคาครุภัณฑ์1..10 (ราคา first: it ends the same way).
+    for (const auto& [thai, english] : {std::pair{"ราคาครุภัณฑ์", "price"}, std::pair{"ครุภัณฑ์", "item"}})
+        if (h.startsWith(QString::fromUtf8(thai)))
+            return QString::fromLatin1(english) + h.mid(QString::fromUtf8(thai).size()).trimmed();
+    return h;
+}
+
+namespace {
+
 QString number(Single v) { return print::formatNumber(v).trimmed(); }
 QString number(Double v) { return print::formatNumber(v).trimmed(); }
 
@@ -120,7 +142,7 @@ Contract runContract(const QString& csv, TableFile& table, Long records,
         return contract;
     }
     QStringList header;
-    for (const QString& h : first.cells) header << h.trimmed().toLower();
+    for (const QString& h : first.cells) header << contractColumn(h);
     for (const QString& c : kContractColumns) {
         if (!header.contains(c)) {
             contract.error = QStringLiteral("ไม่มีคอลัมน์ %1 ในแถวหัวตาราง").arg(c);

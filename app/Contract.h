@@ -36,6 +36,10 @@ struct Contract {
 
 // The columns, by header name; item1..item10 and price1..price10 may be left out.
 extern const QStringList kContractColumns;
+// The column a heading names: the English name in any case, or its Thai
+// name (สูตร, วันเปิดซอง, เดือนเปิดซอง, ปีเปิดซอง, วันส่งงาน, เดือนส่งงาน,
+// ปีส่งงาน, งวด, ค่างวด, ครุภัณฑ์1..10, ราคาครุภัณฑ์1..10).
+QString contractColumn(const QString& heading);
 
 // Runs every row of `csv` (already decoded) against the open table of
 // `records` records. Numbers are read in one fixed format: full stop for

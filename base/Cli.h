@@ -19,6 +19,17 @@ namespace cli {
 
 inline void out(const QString& text) { std::fputs(text.toUtf8().constData(), stdout); }
 
+// UTF-8's byte-order mark: a spreadsheet opening a CSV file reads it as
+// UTF-8 only with it (else as the desktop's code page, Thai as garbage).
+inline const QByteArray kUtf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// Whether standard output goes into a file (not a terminal or a pipe): a
+// CSV written there is a file a spreadsheet opens, and gets the mark.
+inline bool outputIsAFile() {
+    struct stat info {};
+    return ::fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode);
+}
+
 // "command: message" on standard error, for what the user should know
 // while the command goes on (it is waiting, a job printed).
 inline void say(const char* command, const QString& message) {

@@ -194,6 +194,22 @@ TEST_F(ContractTest, SummaryCsvHasTheFixedColumnsAndTheRowsAsTheSheetPrints) {
     EXPECT_TRUE(table.contains(QStringLiteral("คำนวณได้ 2 แถว ไม่ได้คำนวณ 1 แถว")));
 }
 
+// A header written in Thai names the same columns as the English one: the
+// same rows, the same sheets.
+TEST_F(ContractTest, ThaiColumnNamesReadAsTheEnglishOnes) {
+    const QString rows = QStringLiteral("3,15,1,2548,20,10,2548,4 งานผิวทาง,\"1,000,000\",ปั๊มน้ำ,\"50,000\",เครน,\"20,000\"\n");
+    const Contract english = run(rows);
+    const Contract thai = runContract(
+        QStringLiteral("สูตร,วันเปิดซอง,เดือนเปิดซอง,ปีเปิดซอง,วันส่งงาน,เดือนส่งงาน,ปีส่งงาน,งวด,ค่างวด,"
+                       "ครุภัณฑ์1,ราคาครุภัณฑ์1,ครุภัณฑ์ 2,ราคาครุภัณฑ์ 2\n") + rows,
+        table, records);
+    ASSERT_TRUE(thai.error.isEmpty()) << thai.error.toStdString();
+    ASSERT_EQ(thai.rows.size(), 1u);
+    ASSERT_TRUE(thai.rows[0].computed()) << thai.rows[0].error.toStdString();
+    EXPECT_EQ(thai.rows[0].netAmount, 930000.0);
+    EXPECT_EQ(texts(thai.rows[0]), texts(english.rows[0]));
+}
+
 // The totals a user adds up by hand: refunds below the band, and
 // compensations to the satang as each sheet truncates them.
 TEST_F(ContractTest, TotalsOfRefundsAndOfCompensationsToTheSatang) {

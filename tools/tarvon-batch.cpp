@@ -152,6 +152,7 @@ int main(int argc, char** argv) {
         cli::fail(kName, QStringLiteral("%1 แถวที่ %2: %3").arg(o->contract).arg(r.row).arg(r.error),
                   1);
     }
+    if (o->csv && cli::outputIsAFile()) std::fputs(cli::kUtf8Mark.constData(), stdout);
     cli::out(o->csv ? contractSummaryCsv(contract.rows) : contractSummary(contract.rows));
 
     if (printer) {

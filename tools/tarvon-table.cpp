@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
             return cli::fail(kName, cli::tooLarge(args[1]), 2);
         const auto bytes = cli::readFile(args[1], &error);
         if (!bytes) return cli::fail(kName, error, 2);
-        if (!replaceFile(args[2], exportTable(tableRecords(*bytes)).toUtf8(), &error))
+        if (!replaceFile(args[2], cli::kUtf8Mark + exportTable(tableRecords(*bytes)).toUtf8(), &error))
             return cli::fail(kName, error, 1);
         return 0;
     }

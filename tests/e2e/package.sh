@@ -18,6 +18,10 @@ trap cleanup EXIT
 DEB="$WORK/pack/tarvon_${VERSION}_amd64.deb"
 [ -f "$DEB" ] || fail "no $DEB: $(ls "$WORK/pack")"
 dpkg-deb -f "$DEB" Depends | grep -q 'fonts-thai-tlwg' || fail "the package does not depend on the Thai fonts"
+dpkg-deb -f "$DEB" Depends | grep -q 'libcups2' || fail "the package does not depend on libcups2 (loaded when printing)"
+for f in contract-sample.csv contract-template.csv; do
+    dpkg-deb -c "$DEB" | grep -q "usr/share/doc/tarvon/examples/$f" || fail "the package lacks examples/$f"
+done
 dpkg-deb -f "$DEB" Depends | grep -q 'libqt6widgets6' || fail "no library dependencies were computed"
 
 ROOT="$WORK/root"

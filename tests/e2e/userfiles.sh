@@ -43,14 +43,14 @@ for f in mixed.csv mixed-bom.csv; do
     s=0; "$BATCH" "$f" --csv >mixed.out 2>mixed.err || s=$?
     [ "$s" = 1 ] || fail "$f: a row in another encoding must be refused (exit $s)"
     grep -q "$f แถวที่ 5: .*UTF-8" mixed.err || fail "$f: row 5 not named with its reason: $(cat mixed.err)"
-    grep -q '^3,งวดที่ 2 งานพื้นทาง,3,' mixed.out || fail "$f: the other rows lost their Thai: $(cat mixed.out)"
+    grep -q '^3,2 งานพื้นทาง,3,' mixed.out || fail "$f: the other rows lost their Thai: $(cat mixed.out)"
     [ "$(grep -c ',above,\|,inside,\|,below,' mixed.out)" = 5 ] || fail "$f: the other rows did not go on"
     ! grep -q 'เธ' mixed.out || fail "$f: a designation was garbled: $(cat mixed.out)"
 done
 # The whole file in Windows-874 is still read as the Thai code page.
 iconv -f UTF-8 -t CP874 c.csv >thai.csv
 "$BATCH" thai.csv --csv >thai.out || fail "a Windows-874 contract did not compute"
-grep -q '^2,งวดที่ 1 งานเตรียมพื้นทาง,3,' thai.out || fail "Windows-874 Thai: $(cat thai.out)"
+grep -q '^2,1 งานเตรียมพื้นทาง,3,' thai.out || fail "Windows-874 Thai: $(cat thai.out)"
 # The index CSV is read by the same rule.
 { cat "$SAMPLE_CSV"; printf '2570,1,\xa7\xc7\xb4,1,1,1,1,1,1,1,1,1,1,1,1\n'; } >mixed-index.csv
 printf '2571,1,ง,1,1,1,1,1,1,1,1,1,1,1,1\n' >>mixed-index.csv
