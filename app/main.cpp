@@ -13,13 +13,19 @@
 
 namespace {
 
-const char* const kUsage =
+const cli::Usage kUsage = {
     "usage: tarvon [--user-folder] [--pdf FILE]\n"
     "  --user-folder  work in $XDG_DATA_HOME/tarvon (~/.local/share/tarvon), seeded\n"
     "                 with the sample index table when it holds no KTABLE.DAT\n"
     "  --pdf FILE     print each sheet into FILE as a PDF instead of the printer\n"
     "Without --user-folder, KTABLE.DAT is opened in the current folder.\n"
-    "Exit status: 0 after เลิกงาน, 1 when the table cannot be used, 2 usage error.\n";
+    "Exit status: 0 after เลิกงาน, 1 when the table cannot be used, 2 usage error.\n",
+    "วิธีใช้: tarvon [--user-folder] [--pdf แฟ้ม]\n"
+    "  --user-folder  ทำงานในโฟลเดอร์ข้อมูลของผู้ใช้ $XDG_DATA_HOME/tarvon\n"
+    "                 (~/.local/share/tarvon) ถ้ายังไม่มี KTABLE.DAT จะคัดลอกตารางดัชนีตัวอย่างให้\n"
+    "  --pdf แฟ้ม      พิมพ์รายการคำนวณลงแฟ้ม PDF นี้แทนเครื่องพิมพ์\n"
+    "ถ้าไม่ระบุ --user-folder จะเปิด KTABLE.DAT ในโฟลเดอร์ปัจจุบัน\n"
+    "สถานะเมื่อจบ: 0 เลิกงานตามปกติ, 1 ใช้แฟ้มดัชนีราคาไม่ได้, 2 สั่งงานผิดรูปแบบ\n"};
 
 int fatal(const QString& error) {
     std::fprintf(stderr, "tarvon: %s\n", error.toUtf8().constData());
@@ -34,24 +40,25 @@ int fatal(const QString& error) {
 int main(int argc, char** argv) {
     // Answered before any window system is needed.
     if (const int status = cli::helpOrVersion(argc, argv, "tarvon", kUsage); status >= 0) return status;
+    // Usage errors too are said before any window system is needed.
+    QString pdfPath;
+    bool inUserFolder = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--pdf" && i + 1 < argc) {
+            pdfPath = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[++i]));
+        } else if (arg == "--user-folder") {
+            inUserFolder = true;
+        } else {
+            std::fputs(cli::usageText(kUsage), stderr);
+            return 2;
+        }
+    }
     cli::settleRuntimeFolder();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Tarvon"));
     app.setDesktopFileName(QStringLiteral("org.tarvon.Tarvon"));
 
-    QString pdfPath;
-    bool inUserFolder = false;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--pdf") && i + 1 < args.size()) {
-            pdfPath = QDir(QDir::currentPath()).absoluteFilePath(args[++i]);
-        } else if (args[i] == QLatin1String("--user-folder")) {
-            inUserFolder = true;
-        } else {
-            std::fputs(kUsage, stderr);
-            return 2;
-        }
-    }
     if (inUserFolder) {
         const QString folder = userFolder(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
         QString error;

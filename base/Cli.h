@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QString>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <sys/stat.h>
@@ -45,10 +46,30 @@ inline int fail(const char* command, const QString& message, int status) {
 // Answers --help (the usage on standard output) or --version anywhere on
 // the command line, before anything else is set up; the exit status, or -1
 // when neither was asked.
-inline int helpOrVersion(int argc, char** argv, const char* command, const char* usage) {
+// A command's usage in English and in Thai.
+struct Usage {
+    const char* english;
+    const char* thai;
+};
+
+// Whether the user reads Thai: the locale's language, as the C library
+// chooses it (LC_ALL, then LC_MESSAGES, then LANG).
+inline bool thaiLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return std::strncmp(value, "th", 2) == 0;
+    }
+    return false;
+}
+
+inline const char* usageText(const Usage& usage) {
+    return thaiLocale() ? usage.thai : usage.english;
+}
+
+inline int helpOrVersion(int argc, char** argv, const char* command, const Usage& usage) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(usage, stdout);
+            std::fputs(usageText(usage), stdout);
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {

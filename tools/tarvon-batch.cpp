@@ -18,7 +18,7 @@ namespace {
 
 const char* const kName = "tarvon-batch";
 
-const char* const kUsage =
+const cli::Usage kUsage = {
     "usage: tarvon-batch CONTRACT.csv [--table FILE] [--pdf FILE | --print] [--csv]\n"
     "  --table FILE  the index table (default: KTABLE.DAT in the current folder)\n"
     "  --pdf FILE    write every computed sheet into FILE, one page each\n"
@@ -27,7 +27,16 @@ const char* const kUsage =
     "  --wait SECS   with --print: wait at most SECS seconds (default 120)\n"
     "  --csv         the summary as CSV instead of a table\n"
     "Exit status: 0 every row computed, 1 some rows refused, 2 usage error or a file\n"
-    "that cannot be read, 3 the sheets could not be written or printed.\n";
+    "that cannot be read, 3 the sheets could not be written or printed.\n",
+    "วิธีใช้: tarvon-batch สัญญา.csv [--table แฟ้ม] [--pdf แฟ้ม | --print] [--csv]\n"
+    "  --table แฟ้ม   ตารางดัชนีราคา (ถ้าไม่ระบุ: KTABLE.DAT ในโฟลเดอร์ปัจจุบัน)\n"
+    "  --pdf แฟ้ม     เขียนรายการคำนวณทุกงวดที่คำนวณได้ลงแฟ้ม PDF นี้ งวดละหน้า\n"
+    "  --print       ส่งรายการคำนวณทุกงวดไปที่เครื่องพิมพ์ค่าเริ่มต้นเป็นงานพิมพ์เดียว\n"
+    "                แล้วรอจนระบบการพิมพ์พิมพ์เสร็จ\n"
+    "  --wait วินาที  ใช้กับ --print: รอไม่เกินกี่วินาที (ถ้าไม่ระบุ 120)\n"
+    "  --csv         สรุปผลเป็น CSV แทนตาราง\n"
+    "สถานะเมื่อจบ: 0 คำนวณได้ทุกแถว, 1 มีแถวที่ไม่ได้คำนวณ, 2 สั่งงานผิดรูปแบบหรืออ่านแฟ้มไม่ได้,\n"
+    "3 เขียนหรือพิมพ์รายการคำนวณไม่สำเร็จ\n"};
 
 struct Options {
     QString contract, table = QStringLiteral("KTABLE.DAT"), pdf;
@@ -105,7 +114,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     const std::optional<Options> o = parse(args);
     if (!o) {
-        std::fputs(kUsage, stderr);
+        std::fputs(cli::usageText(kUsage), stderr);
         return 2;
     }
     cli::settleRuntimeFolder();

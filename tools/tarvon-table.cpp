@@ -17,7 +17,7 @@ namespace {
 
 const char* const kName = "tarvon-table";
 
-const char* const kUsage =
+const cli::Usage kUsage = {
     "usage: tarvon-table import CSV OUT [--replace]\n"
     "                                     build the table OUT from a CSV of monthly indices;\n"
     "                                     an OUT holding months the CSV lacks is replaced\n"
@@ -29,7 +29,19 @@ const char* const kUsage =
     "       tarvon-table check TABLE      what would make a sheet wrong or fail\n"
     "       tarvon-table --help | --version\n"
     "Exit status: 0 done (check: nothing found), 1 refused or something found,\n"
-    "2 usage error or a file that cannot be read.\n";
+    "2 usage error or a file that cannot be read.\n",
+    "วิธีใช้: tarvon-table import CSV แฟ้มตาราง [--replace]\n"
+    "                                     สร้างตารางดัชนีราคาจาก CSV ดัชนีรายเดือน;\n"
+    "                                     ถ้าแฟ้มตารางมีเดือนที่ CSV ไม่มี จะแทนที่ให้\n"
+    "                                     ก็ต่อเมื่อระบุ --replace\n"
+    "       tarvon-table merge CSV แฟ้มตาราง  เพิ่มหรือแก้เดือนจาก CSV ลงในตาราง\n"
+    "                                     แฟ้มเดิมเก็บไว้เป็น แฟ้มตาราง.bak\n"
+    "       tarvon-table list แฟ้มตาราง       แสดงทุกระเบียนตามที่โปรแกรมอ่านได้\n"
+    "       tarvon-table export แฟ้มตาราง CSV เขียนตารางเป็น CSV ที่ import อ่านกลับได้\n"
+    "       tarvon-table check แฟ้มตาราง      ตรวจสิ่งที่จะทำให้รายการคำนวณผิดหรือคำนวณไม่ได้\n"
+    "       tarvon-table --help | --version\n"
+    "สถานะเมื่อจบ: 0 เสร็จ (check: ไม่พบอะไร), 1 ไม่ยอมทำหรือพบสิ่งผิดปกติ,\n"
+    "2 สั่งงานผิดรูปแบบหรืออ่านแฟ้มไม่ได้\n"};
 
 // The records of the CSV at `csvPath`, checked row by row as import
 // checks them; nullopt after saying why (the exit status in `status`).
@@ -127,7 +139,7 @@ int main(int argc, char** argv) {
                                  ? 2
                                  : -1;
     if (wanted < 0 || args.size() != wanted) {
-        std::fputs(kUsage, stderr);
+        std::fputs(cli::usageText(kUsage), stderr);
         return 2;
     }
     if (command == QLatin1String("import")) return import(args[1], args[2], replace);
