@@ -1,6 +1,7 @@
 #include "app/frmTarvon.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -8,6 +9,7 @@
 #include <QScrollArea>
 
 #include "app/StateSummary.h"
+#include "app/HelpWindow.h"
 #include "app/frmIndexTable.h"
 #include "print/Fonts.h"
 
@@ -82,6 +84,12 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     QAction* editTable = mnuTable->addAction(QStringLiteral("แก้ไขตารางดัชนีราคา…"));
     editTable->setObjectName(QStringLiteral("mnuIndexTable"));
     connect(editTable, &QAction::triggered, this, [this] { editIndexTable(); });
+    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("วิธีใช้ (&H)"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    QAction* guide = mnuHelp->addAction(QStringLiteral("คู่มือการใช้งาน"));
+    guide->setObjectName(QStringLiteral("mnuGuide"));
+    guide->setShortcut(QKeySequence::HelpContents);
+    connect(guide, &QAction::triggered, this, [this] { showGuide(); });
 
     // The panel: the latest news, then one titled line a part of the state,
     // each value a label of its own that a screen reader reads with its
@@ -116,6 +124,17 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     platform_.onNotice = [this](const QString& text) { showValue(news_, text); };
 
     if (auto* first = buttons->findChild<QPushButton*>(QStringLiteral("cmdO"))) first->setFocus();
+}
+
+void frmTarvon::showGuide() {
+    const QString guide = guidePath(QCoreApplication::applicationDirPath());
+    if (guide.isEmpty()) {
+        platform_.msgBox(QStringLiteral("ไม่พบคู่มือการใช้งาน (guide.md): ติดตั้งโปรแกรมใหม่ หรือดูที่ /usr/share/doc/tarvon/"));
+        return;
+    }
+    auto* help = new HelpWindow(guide, this);
+    help->setAttribute(Qt::WA_DeleteOnClose);
+    help->show();  // beside the window, not in its way
 }
 
 void frmTarvon::editIndexTable() {

@@ -34,6 +34,8 @@ class frmTarvon : public QMainWindow {
     void refresh();
     // The index-table window on the table in use; modal.
     void editIndexTable();
+    // The user's guide, in a window beside this one.
+    void showGuide();
     // A value of the panel, for the eye and for a screen reader.
     static void showValue(QLabel* value, const QString& text);
 

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
+#include <QTextBrowser>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
@@ -23,6 +24,7 @@
 
 #include "SheetRun.h"
 #include "TableFiles.h"
+#include "app/HelpWindow.h"
 #include "app/frmIndexTable.h"
 #include "app/frmTarvon.h"
 #include "escalation/Formulas.h"
@@ -283,6 +285,31 @@ TEST_F(WindowTest, AMonthAddedInTheTableWindowIsFoundByTheNextSearch) {
     w.findChild<QPushButton*>(QStringLiteral("cmdO"))->click();
     EXPECT_EQ(w.commands().state().OData[IndexColumn::I], 114.0f);
     EXPECT_EQ(w.commands().state().lngRecCount, 2);
+}
+
+// The menu "วิธีใช้" opens the user's guide beside the window, in Thai, its
+// pictures with it; an installed guide is found beside the program.
+TEST_F(WindowTest, TheHelpMenuOpensTheGuide) {
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    w.findChild<QAction*>(QStringLiteral("mnuGuide"))->trigger();
+    auto* help = w.findChild<HelpWindow*>();
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->isVisible());
+    auto* browser = help->findChild<QTextBrowser*>();
+    ASSERT_TRUE(browser);
+    const QString text = browser->toPlainText();
+    for (const char* says : {"คู่มือการใช้งานโปรแกรมคำนวณค่า K", "คำนวณงวดงานหนึ่งงวดทีละขั้น",
+                             "เพิ่มดัชนีราคาของเดือนใหม่", "ข้อความที่อาจพบและวิธีแก้"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(says))) << says;
+    const QVariant picture = browser->document()->resource(
+        QTextDocument::ImageResource, browser->source().resolved(QUrl(QStringLiteral("window.png"))));
+    EXPECT_TRUE(picture.isValid());
+
+    const QString installed = folder.path(QStringLiteral("usr/share/doc/tarvon/guide.md"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(installed).path()) && QDir().mkpath(folder.path(QStringLiteral("usr/bin"))));
+    writeFile(installed, "# guide");
+    EXPECT_EQ(guidePath(folder.path(QStringLiteral("usr/bin"))), QDir::cleanPath(installed));
 }
 
 TEST_F(WindowTest, QuitClosesTheTable) {
