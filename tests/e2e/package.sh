@@ -19,11 +19,9 @@ DEB="$WORK/pack/tarvon_${VERSION}_amd64.deb"
 [ -f "$DEB" ] || fail "no $DEB: $(ls "$WORK/pack")"
 dpkg-deb -f "$DEB" Depends | grep -q 'fonts-thai-tlwg' || fail "the package does not depend on the Thai fonts"
 dpkg-deb -f "$DEB" Depends | grep -q 'libcups2' || fail "the package does not depend on libcups2 (loaded when printing)"
-for f in guide.md window.png sheet.png; do
-    dpkg-deb -c "$DEB" | grep -q "usr/share/doc/tarvon/$f" || fail "the package lacks the guide's $f"
-done
-for f in contract-sample.csv contract-template.csv; do
-    dpkg-deb -c "$DEB" | grep -q "usr/share/doc/tarvon/examples/$f" || fail "the package lacks examples/$f"
+CONTENTS=$(dpkg-deb -c "$DEB")  # read whole: grep -q would cut dpkg-deb off under pipefail
+for f in guide.md window.png sheet.png examples/contract-sample.csv examples/contract-template.csv; do
+    grep -q "usr/share/doc/tarvon/$f" <<<"$CONTENTS" || fail "the package lacks /usr/share/doc/tarvon/$f"
 done
 dpkg-deb -f "$DEB" Depends | grep -q 'libqt6widgets6' || fail "no library dependencies were computed"
 

@@ -30,8 +30,8 @@ render "$SRC/man/tarvon-batch.1" >batch.txt 2>/dev/null || true
 grep -qF "ราคาครุภัณฑ์1" batch.txt || fail "man tarvon-batch lacks the Thai column names"
 
 for tool in "$TARVON" "$TABLE_TOOL" "$BATCH"; do
-    LANG=th_TH.UTF-8 "$tool" --help | head -1 | grep -q '^วิธีใช้: ' || fail "$tool --help is not Thai under th_TH"
-    LANG=C "$tool" --help | head -1 | grep -q '^usage: ' || fail "$tool --help is not English under C"
+    grep -q '^วิธีใช้: ' <<<"$(LANG=th_TH.UTF-8 "$tool" --help)" || fail "$tool --help is not Thai under th_TH"
+    grep -q '^usage: ' <<<"$(LANG=C "$tool" --help)" || fail "$tool --help is not English under C"
     s=0; LANG=th_TH.UTF-8 "$tool" --no-such-option >/dev/null 2>"$WORK/err" || s=$?
     [ "$s" = 2 ] && grep -q '^วิธีใช้: ' "$WORK/err" || fail "$tool: a usage error under th_TH is not Thai"
 done

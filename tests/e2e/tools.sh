@@ -50,7 +50,7 @@ grep -qF 'เพิ่มเดือน 8/2564 เป็นระเบีย�
 grep -qF 'แก้เดือน 1/2548 (ระเบียนที่ 1): M 228.4 → 229.0' merge.out || fail "merge output: $(cat merge.out)"
 [ "$(stat -c %s KTABLE.DAT)" = 2610 ] || fail "the merged table is not 29 records"
 cmp -s <(tail -c +91 KTABLE.DAT | head -c 2430) <(tail -c +91 before.dat) || fail "merge touched other months"
-"$TABLE_TOOL" list KTABLE.DAT | grep -q '^ *1 2548 *1 *229 ' || fail "1/2548 was not corrected in place"
+grep -q '^ *1 2548 *1 *229 ' <<<"$("$TABLE_TOOL" list KTABLE.DAT)" || fail "1/2548 was not corrected in place"
 cp before.dat KTABLE.DAT
 
 # check: the sample's unpublished PVC months are reported (exit 1); a
