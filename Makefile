@@ -50,7 +50,7 @@ package:
 	cd $(BUILD)-package && cpack
 
 bench: build
-	$(BUILD)/bench/tarvon_bench
+	xvfb-run -a -s "-screen 0 1024x768x24 -noreset" $(BUILD)/bench/tarvon_bench
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-package $(RUNDIR)

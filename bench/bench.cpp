@@ -8,16 +8,24 @@
 // - the index-table window opening and saving 12,000 records, beside
 //   reading and parsing every field, and writing the bytes beside and
 //   renaming;
+// - the window's start-up, CPU time and peak memory from exec until its
+//   window is mapped, beside a bare Qt window with the same buttons and menu
+//   (needs a display: make bench starts Xvfb);
 // - the peak memory of tarvon-batch --pdf for 300 and 3,000 rows: a run
 //   that streams needs about the same for both.
 // The ratios are printed at the end. Not a test: run `make bench`.
 #include <benchmark/benchmark.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <cairo-pdf.h>
 #include <pango/pangocairo.h>
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
@@ -441,6 +449,59 @@ std::pair<qint64, qint64> pdfOf100Sheets() {
     return {QFileInfo(sheet).size(), QFileInfo(bare).size()};
 }
 
+// Start-up of a window program: its CPU time (the kernel's own count, in
+// nanoseconds) and its peak memory (MiB) from exec until the X server maps
+// its top-level window; zeros without a display. Run in an empty folder (the
+// window creates its empty table there).
+struct StartUp {
+    double cpu = 0, mib = 0;
+};
+StartUp startUp(const char* program) {
+    xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+    if (!x || xcb_connection_has_error(x)) return {};
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x, screen->root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(x);
+    QTemporaryDir dir;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(QFile::encodeName(dir.path()).constData()) != 0) _exit(126);
+        if (!freopen("/dev/null", "w", stderr)) _exit(126);
+        unsetenv("QT_QPA_PLATFORM");  // this process draws offscreen; the window must not
+        execl(program, program, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    StartUp s;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 20000) {
+        xcb_generic_event_t* e = xcb_poll_for_event(x);
+        if (!e) {
+            usleep(200);
+            continue;
+        }
+        if ((e->response_type & 0x7f) != XCB_MAP_NOTIFY) {
+            free(e);
+            continue;
+        }
+        QFile schedstat(QStringLiteral("/proc/%1/schedstat").arg(pid)),
+            status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (schedstat.open(QIODevice::ReadOnly))
+            s.cpu = schedstat.readAll().split(' ').value(0).toDouble() / 1e9;
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n'))
+                if (line.startsWith("VmHWM:")) s.mib = line.mid(6).trimmed().split(' ')[0].toDouble() / 1024;
+        }
+        free(e);
+        break;
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    xcb_disconnect(x);
+    return s;
+}
+
 // Peak resident memory, in MiB, of tarvon-batch writing the PDF of a
 // contract of `rows` rows (the sample contract's rows over and over).
 double batchPeakMiB(int rows) {
@@ -473,8 +534,29 @@ double batchPeakMiB(int rows) {
     return said.last().toDouble() / 1024.0;  // KiB
 }
 
+void printStartUp() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::printf("  window start-up: no display (make bench starts one)\n");
+        return;
+    }
+    std::vector<double> cpu, bareCpu, mib, bareMib;
+    for (int i = 0; i < 9; ++i) {
+        const StartUp s = startUp(TARVON_WINDOW), b = startUp(TARVON_BARE_WINDOW);
+        cpu.push_back(s.cpu);
+        mib.push_back(s.mib);
+        bareCpu.push_back(b.cpu);
+        bareMib.push_back(b.mib);
+    }
+    for (auto* v : {&cpu, &bareCpu, &mib, &bareMib}) std::sort(v->begin(), v->end());
+    std::printf("  window start-up, exec to mapped: %6.1f ms / %6.1f ms = %.2f (goal <= 1.05)\n",
+                cpu[4] * 1e3, bareCpu[4] * 1e3, cpu[4] / bareCpu[4]);
+    std::printf("  window start-up, peak memory:    %6.1f MiB / %6.1f MiB = %.2f (goal <= 1.05)\n",
+                mib[4], bareMib[4], mib[4] / bareMib[4]);
+}
+
 void printRatios() {
     std::printf("\nRatios (median CPU times, lower bound beside):\n");
+    printStartUp();
     for (int records : {1200, 12000, 120000}) {
         const auto [search, bound] =
             interleaved(15, [&] { searchLast(records); }, [&] { readKeys(records); });
