@@ -12,6 +12,7 @@
 #include "app/TableTools.h"
 #include "base/ReplaceFile.h"
 #include "base/SystemFiles.h"
+#include "base/ThaiCodePage.h"
 #include "indexdata/CsvImport.h"
 
 namespace {
@@ -128,9 +129,7 @@ std::pair<Long, Long> TableEditor::nextMonth() const {
 }
 
 std::optional<QStringList> TableEditor::splitRow(const QString& text, QString* error) {
-    QString t = text;
-    for (QChar& c : t)
-        if (c.unicode() >= 0x0E50 && c.unicode() <= 0x0E59) c = QChar(u'0' + (c.unicode() - 0x0E50));
+    const QString t = withArabicDigits(text);
     // A cell left empty between two tabs is a value not published.
     const bool tabs = t.contains(QLatin1Char('\t'));
     QStringList cells = tabs ? t.split(QLatin1Char('\t'))

@@ -19,3 +19,9 @@ QChar decodeWindows874(unsigned char b) {
         if (extra.byte == b) return QChar(extra.character);
     return decodeTis620(b);
 }
+
+QString withArabicDigits(QString text) {
+    for (QChar& c : text)
+        if (c.unicode() >= 0x0E50 && c.unicode() <= 0x0E59) c = QChar(u'0' + (c.unicode() - 0x0E50));
+    return text;
+}

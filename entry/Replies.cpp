@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "app/CalcState.h"
+#include "base/ThaiCodePage.h"
 
 namespace {
 
@@ -32,11 +33,7 @@ bool askNumber(Platform& ui, const QString& prompt, double& out,
 
 Conversion replyToDouble(const QString& reply, const QLocale& locale) {
     // Thai digits, as official documents write numbers, are the same digits.
-    QString t = reply.trimmed();
-    for (QChar& c : t) {
-        if (c.unicode() >= 0x0E50 && c.unicode() <= 0x0E59)
-            c = QChar(u'0' + (c.unicode() - 0x0E50));
-    }
+    const QString t = withArabicDigits(reply.trimmed());
     if (t.isEmpty()) return {false, 0, kEmpty};
     bool ok = false;
     const double v = locale.toDouble(t, &ok);
