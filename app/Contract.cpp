@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "base/CsvText.h"
+#include "base/MonthNames.h"
 #include "entry/Entry.h"
 #include "entry/Replies.h"
 
@@ -193,8 +194,8 @@ QString contractSummary(const std::vector<ContractRow>& rows) {
             lines.push_back(l);
             continue;
         }
-        l << QStringLiteral("%1/%2").arg(r.bidMonth).arg(r.bidYear)
-          << QStringLiteral("%1/%2").arg(r.month).arg(r.year) << number(r.result.k)
+        l << monthSlashYear(r.bidMonth, r.bidYear)
+          << monthSlashYear(r.month, r.year) << number(r.result.k)
           << bandWord(r.result.band)
           << (r.result.band == Band::Inside ? QString() : number(r.result.excess))
           << number(r.netAmount);

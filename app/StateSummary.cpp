@@ -17,7 +17,7 @@ QString tableLine(TableFile& table, Long records) {
         return QStringLiteral("%1\nว่าง ยังไม่มีข้อมูลดัชนีราคาของเดือนใดเลย").arg(table.path());
     const auto month = [&](Long n) {
         const RecordKey key = recordKey(table.readRecord(n));
-        return QStringLiteral("%1/%2").arg(key.month).arg(key.year);
+        return monthSlashYear(key.month, key.year);
     };
     return QStringLiteral("%1\n%2 เดือน (ระเบียนแรก %3 ระเบียนสุดท้าย %4)")
         .arg(table.path())

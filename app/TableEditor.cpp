@@ -10,6 +10,7 @@
 #include <map>
 
 #include "app/TableTools.h"
+#include "base/MonthNames.h"
 #include "base/ReplaceFile.h"
 #include "base/SystemFiles.h"
 #include "base/ThaiCodePage.h"
@@ -25,7 +26,7 @@ std::optional<QByteArray> readAll(const QString& path, QString* error) {
     return f.readAll();
 }
 
-QString monthText(Long month, Long year) { return QStringLiteral("%1/%2").arg(month).arg(year); }
+QString monthText(Long month, Long year) { return monthSlashYear(month, year); }
 
 // One record from year, month and the 13 values, checked as import checks
 // a row; empty with the reason when import would refuse it.

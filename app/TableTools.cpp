@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 
+#include "base/MonthNames.h"
 #include "escalation/Formulas.h"
 #include "escalation/PrintModel.h"
 #include "indexdata/CsvImport.h"
@@ -174,7 +175,7 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
     std::map<std::pair<Long, Long>, Long> firstOfMonth;
     // A record's findings name its month as the program reads it.
     const auto sayAbout = [&](const TableRecord& r, const QString& text) {
-        found({r.number, QStringLiteral("%1/%2").arg(r.values.month).arg(r.values.year), text});
+        found({r.number, monthSlashYear(r.values.month, r.values.year), text});
     };
     const auto checkRecord = [&](const TableRecord& r, QByteArrayView bytes) {
         for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -263,7 +264,7 @@ std::vector<TableFinding> checkTable(const QByteArray& table) {
 
 namespace {
 
-QString monthText(const RecordKey& k) { return QStringLiteral("%1/%2").arg(k.month).arg(k.year); }
+QString monthText(const RecordKey& k) { return monthSlashYear(k.month, k.year); }
 
 RecordKey keyAt(const QByteArray& table, qsizetype record) {
     RecordBytes bytes{};

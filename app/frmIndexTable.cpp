@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/QtPlatform.h"
+#include "base/MonthNames.h"
 #include "indexdata/CsvImport.h"
 #include "print/Fonts.h"
 
@@ -148,7 +149,7 @@ void frmIndexTable::addMonth() {
     bool ok = false;
     const QString when = QInputDialog::getText(
         this, QtPlatform::kTitle, QStringLiteral("เดือน/ปี พ.ศ. ของเดือนที่จะเพิ่ม เช่น 8/2564"),
-        QLineEdit::Normal, QStringLiteral("%1/%2").arg(month).arg(year), &ok);
+        QLineEdit::Normal, monthSlashYear(month, year), &ok);
     if (!ok) return;
     const QStringList parts = when.trimmed().split(QLatin1Char('/'));
     bool monthOk = false, yearOk = false;

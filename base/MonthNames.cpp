@@ -28,3 +28,5 @@ QString monthAndYear(Long month, Long year) {
                            : QStringLiteral("เดือน") + name) +
            QStringLiteral(" พ.ศ. %1").arg(year);
 }
+
+QString monthSlashYear(Long month, Long year) { return QStringLiteral("%1/%2").arg(month).arg(year); }

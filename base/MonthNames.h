@@ -14,3 +14,6 @@ QString monthPrompt(const QString& lead);
 // "มกราคม พ.ศ. 2548" for messages; a number outside 1 to 12 is shown as
 // "เดือนที่ 13 พ.ศ. 2548".
 QString monthAndYear(Long month, Long year);
+
+// A month as a table and a summary write it: "9/2548".
+QString monthSlashYear(Long month, Long year);
