@@ -26,8 +26,6 @@ std::optional<QByteArray> readAll(const QString& path, QString* error) {
     return f.readAll();
 }
 
-QString monthText(Long month, Long year) { return monthSlashYear(month, year); }
-
 // One record from year, month and the 13 values, checked as import checks
 // a row; empty with the reason when import would refuse it.
 QByteArray buildRecord(Long year, Long month, const QStringList& values, QString* error) {
@@ -121,9 +119,12 @@ std::vector<TableEditor::Row> TableEditor::rows() const {
 }
 
 std::pair<Long, Long> TableEditor::nextMonth() const {
+    // The latest real month, by year and month read as the search reads them.
     Long year = 0, month = 0;
-    for (const Row& r : rows()) {
-        if (r.month >= 1 && r.month <= 12 && r.year > 0) std::tie(year, month) = std::pair(r.year, r.month);
+    for (const QByteArray& record : records_) {
+        const RecordKey k = recordKey(reinterpret_cast<const unsigned char*>(record.constData()));
+        if (k.month >= 1 && k.month <= 12 && k.year > 0 && std::pair(k.year, k.month) > std::pair(year, month))
+            std::tie(year, month) = std::pair(k.year, k.month);
     }
     if (year == 0) return {2548, 1};
     return month == 12 ? std::pair(year + 1, Long(1)) : std::pair(year, month + 1);
@@ -162,7 +163,7 @@ bool TableEditor::addMonth(Long year, Long month, const QStringList& values, QSt
     for (const Row& r : rows()) {
         if (r.year == year && r.month == month) {
             *error = QStringLiteral("ตารางมีเดือน %1 อยู่แล้ว (ระเบียนที่ %2): แก้เดือนนั้นแทนการเพิ่ม")
-                         .arg(monthText(month, year))
+                         .arg(monthSlashYear(month, year))
                          .arg(r.record + 1);
             return false;
         }
@@ -176,11 +177,8 @@ bool TableEditor::addMonth(Long year, Long month, const QStringList& values, QSt
 
 bool TableEditor::correct(int record, const QStringList& values, QString* error) {
     if (record < 0 || record >= records()) return false;
-    const RecordKey key = recordKey([&] {
-        RecordBytes b{};
-        std::copy_n(records_[size_t(record)].constData(), kRecordLength, b.begin());
-        return b;
-    }());
+    const RecordKey key =
+        recordKey(reinterpret_cast<const unsigned char*>(records_[size_t(record)].constData()));
     const QByteArray rebuilt = buildRecord(key.year, key.month, values, error);
     if (rebuilt.isEmpty()) return false;
     std::vector<QByteArray> next = records_;
@@ -199,7 +197,7 @@ bool TableEditor::removeDuplicate(int record, QString* error) {
     if (!earlier) {
         *error = QStringLiteral("ระเบียนที่ %1 เป็นระเบียนที่การค้นหาใช้สำหรับเดือน %2: ลบได้เฉพาะระเบียนซ้ำที่ไม่เคยถูกใช้")
                      .arg(record + 1)
-                     .arg(monthText(it->month, it->year));
+                     .arg(monthSlashYear(it->month, it->year));
         return false;
     }
     std::vector<QByteArray> next = records_;

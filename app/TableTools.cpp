@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <map>
 
 #include "base/MonthNames.h"
@@ -267,9 +266,7 @@ namespace {
 QString monthText(const RecordKey& k) { return monthSlashYear(k.month, k.year); }
 
 RecordKey keyAt(const QByteArray& table, qsizetype record) {
-    RecordBytes bytes{};
-    std::memcpy(bytes.data(), table.constData() + record * kRecordLength, kRecordLength);
-    return recordKey(bytes);
+    return recordKey(reinterpret_cast<const unsigned char*>(table.constData()) + record * kRecordLength);
 }
 
 // The months of whole records, as the search matches them: year and month.
