@@ -534,14 +534,14 @@ double batchPeakMiB(int rows) {
     return said.last().toDouble() / 1024.0;  // KiB
 }
 
-void printStartUp() {
+void printStartUp(const char* program = TARVON_WINDOW, const char* bound = TARVON_BARE_WINDOW) {
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         std::printf("  window start-up: no display (make bench starts one)\n");
         return;
     }
     std::vector<double> cpu, bareCpu, mib, bareMib;
     for (int i = 0; i < 9; ++i) {
-        const StartUp s = startUp(TARVON_WINDOW), b = startUp(TARVON_BARE_WINDOW);
+        const StartUp s = startUp(program), b = startUp(bound);
         cpu.push_back(s.cpu);
         mib.push_back(s.mib);
         bareCpu.push_back(b.cpu);
@@ -606,6 +606,15 @@ int main(int argc, char** argv) {
         else
             barePdf(dir.filePath(QStringLiteral("b.pdf")));
         std::printf("%.9f\n", cpuSeconds() - start);
+        return 0;
+    }
+    if (argc >= 2 && QByteArray(argv[1]) == "--start-up") {
+        // The start-up figures alone, while working on them; or of any two
+        // window programs given.
+        if (argc == 4)
+            printStartUp(argv[2], argv[3]);
+        else
+            printStartUp();
         return 0;
     }
     benchmark::Initialize(&argc, argv);

@@ -1,22 +1,17 @@
 #include "print/CupsLibrary.h"
 
-#include <dlfcn.h>
+#include "print/LoadedLibrary.h"
 
 const CupsLibrary* CupsLibrary::get(QString* why) {
     static const struct Loaded {
         CupsLibrary functions;
         QString error;
         Loaded() {
-            void* handle = ::dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
-            if (!handle) {
-                error = QString::fromLocal8Bit(::dlerror());
-                return;
-            }
-#define TARVON_CUPS_RESOLVE(name)                                                         \
-    functions.name = reinterpret_cast<decltype(functions.name)>(::dlsym(handle, #name)); \
-    if (!functions.name && error.isEmpty()) error = QStringLiteral(#name);
-            TARVON_CUPS_FUNCTIONS(TARVON_CUPS_RESOLVE)
-#undef TARVON_CUPS_RESOLVE
+            LoadedLibrary library("libcups.so.2");
+#define TARVON_CUPS_TAKE(name) library.take(functions.name, #name);
+            TARVON_CUPS_FUNCTIONS(TARVON_CUPS_TAKE)
+#undef TARVON_CUPS_TAKE
+            error = library.error();
         }
     } loaded;
     if (loaded.error.isEmpty()) return &loaded.functions;

@@ -1,8 +1,5 @@
 #include "print/PdfPages.h"
 
-#include <cairo-pdf.h>
-#include <pango/pangocairo.h>
-
 #include <QBuffer>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -12,6 +9,7 @@
 #include <utility>
 
 #include "print/Fonts.h"
+#include "print/PangoCairoLibrary.h"
 
 namespace {
 
@@ -68,6 +66,7 @@ QByteArray printable(const QString& run) {
 }  // namespace
 
 struct PdfPages::Drawing {
+    const PangoCairoLibrary& f;
     Sink sink;
     bool sinkFailed = false;
     const Geometry& g;
@@ -78,29 +77,30 @@ struct PdfPages::Drawing {
     bool pageEmpty = true;
     double y = 0;  // baseline of the next line, in dots
 
-    Drawing(Sink s, const Geometry& geometry) : sink(std::move(s)), g(geometry) {
-        surface = cairo_pdf_surface_create_for_stream(&Drawing::write, this, kPageWidth,
+    Drawing(const PangoCairoLibrary& library, Sink s, const Geometry& geometry)
+        : f(library), sink(std::move(s)), g(geometry) {
+        surface = f.cairo_pdf_surface_create_for_stream(&Drawing::write, this, kPageWidth,
                                                       kPageHeight);
-        cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Tarvon");
-        cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Tarvon");
-        cr = cairo_create(surface);
-        context = pango_cairo_create_context(cr);
+        f.cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Tarvon");
+        f.cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Tarvon");
+        cr = f.cairo_create(surface);
+        context = f.pango_cairo_create_context(cr);
         // Glyphs where the font puts them, not rounded to whole points.
-        pango_context_set_round_glyph_positions(context, FALSE);
-        PangoFontDescription* font = pango_font_description_new();
-        pango_font_description_set_family(font, g.family.constData());
-        pango_font_description_set_weight(font, PANGO_WEIGHT_NORMAL);
-        pango_font_description_set_absolute_size(font, g.points * PANGO_SCALE);
-        pango_context_set_font_description(context, font);
-        pango_font_description_free(font);
-        attributes = pango_attr_list_new();
+        f.pango_context_set_round_glyph_positions(context, FALSE);
+        PangoFontDescription* font = f.pango_font_description_new();
+        f.pango_font_description_set_family(font, g.family.constData());
+        f.pango_font_description_set_weight(font, PANGO_WEIGHT_NORMAL);
+        f.pango_font_description_set_absolute_size(font, g.points * PANGO_SCALE);
+        f.pango_context_set_font_description(context, font);
+        f.pango_font_description_free(font);
+        attributes = f.pango_attr_list_new();
         y = g.ascent;
     }
     ~Drawing() {
-        pango_attr_list_unref(attributes);
-        g_object_unref(context);
-        cairo_destroy(cr);
-        cairo_surface_destroy(surface);
+        f.pango_attr_list_unref(attributes);
+        f.g_object_unref(context);
+        f.cairo_destroy(cr);
+        f.cairo_surface_destroy(surface);
     }
 
     static cairo_status_t write(void* closure, const unsigned char* data, unsigned int size) {
@@ -111,7 +111,7 @@ struct PdfPages::Drawing {
     }
 
     void newPage() {
-        cairo_show_page(cr);
+        f.cairo_show_page(cr);
         pageEmpty = true;
         y = g.ascent;
     }
@@ -125,31 +125,34 @@ struct PdfPages::Drawing {
         if (length == 0) return 0;
         double at = kMargin + x * kPointsPerDot;
         const double baseline = kMargin + y * kPointsPerDot;
-        GList* items = pango_itemize(context, text.constData(), 0, length, attributes, nullptr);
-        PangoGlyphString* glyphs = pango_glyph_string_new();
+        GList* items = f.pango_itemize(context, text.constData(), 0, length, attributes, nullptr);
+        PangoGlyphString* glyphs = f.pango_glyph_string_new();
         for (GList* l = items; l; l = l->next) {
             auto* item = static_cast<PangoItem*>(l->data);
-            pango_shape_with_flags(text.constData() + item->offset, item->length, text.constData(),
+            f.pango_shape_with_flags(text.constData() + item->offset, item->length, text.constData(),
                                    length, &item->analysis, glyphs, PANGO_SHAPE_NONE);
             // The item is drawn as one cluster: its text goes into the PDF
             // as written (ActualText), not pieced together from glyphs,
             // whose order and spacing for Thai marks an extractor cannot know.
             for (int i = 0; i < glyphs->num_glyphs; ++i) glyphs->log_clusters[i] = 0;
             PangoGlyphItem drawn{item, glyphs, 0, 0, 0};
-            cairo_move_to(cr, at, baseline);
-            pango_cairo_show_glyph_item(cr, text.constData(), &drawn);
-            at += double(pango_glyph_string_get_width(glyphs)) / PANGO_SCALE;
-            pango_item_free(item);
+            f.cairo_move_to(cr, at, baseline);
+            f.pango_cairo_show_glyph_item(cr, text.constData(), &drawn);
+            at += double(f.pango_glyph_string_get_width(glyphs)) / PANGO_SCALE;
+            f.pango_item_free(item);
         }
-        pango_glyph_string_free(glyphs);
-        g_list_free(items);
+        f.pango_glyph_string_free(glyphs);
+        f.g_list_free(items);
         pageEmpty = false;
         return (at - kMargin) / kPointsPerDot - x;
     }
 };
 
+bool PdfPages::canDraw(QString* why) { return PangoCairoLibrary::get(why) != nullptr; }
+
 PdfPages::PdfPages(const QString& family, double points, Sink sink)
-    : d_(std::make_unique<Drawing>(std::move(sink), geometry(family, points))) {}
+    : d_(std::make_unique<Drawing>(*PangoCairoLibrary::get(nullptr), std::move(sink),
+                                   geometry(family, points))) {}
 
 PdfPages::~PdfPages() = default;
 
@@ -182,6 +185,6 @@ void PdfPages::print(const print::Statement& s) {
 }
 
 bool PdfPages::finish() {
-    cairo_surface_finish(d_->surface);
-    return cairo_surface_status(d_->surface) == CAIRO_STATUS_SUCCESS && !d_->sinkFailed;
+    d_->f.cairo_surface_finish(d_->surface);
+    return d_->f.cairo_surface_status(d_->surface) == CAIRO_STATUS_SUCCESS && !d_->sinkFailed;
 }

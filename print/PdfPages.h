@@ -22,6 +22,10 @@ class PdfPages {
     // Takes the bytes of the PDF; false stops the document (a full disk).
     using Sink = std::function<bool(const char* data, size_t size)>;
 
+    // Whether the libraries that draw the pages can be loaded; the Thai
+    // reason in `why` when not. Pages are made only when they can.
+    static bool canDraw(QString* why);
+
     PdfPages(const QString& family, double points, Sink sink);
     ~PdfPages();
     PdfPages(const PdfPages&) = delete;

@@ -7,6 +7,7 @@
 PdfPrinter::~PdfPrinter() { discardDoc(); }
 
 void PdfPrinter::begin() {
+    if (!PdfPages::canDraw(&failure_)) return;  // before any file or job exists
     PdfPages::Sink sink;
     if (toPdf()) {
         file_ = std::make_unique<FileReplacement>(pdfPath_);

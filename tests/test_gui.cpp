@@ -30,6 +30,7 @@
 #include "escalation/Formulas.h"
 #include "print/CupsJob.h"
 #include "print/Fonts.h"
+#include "print/LoadedLibrary.h"
 
 namespace {
 
@@ -673,6 +674,44 @@ TEST(CupsReason, NamesTheCauseAndThePrinter) {
             cups::reason(c.status, QString::fromUtf8(c.printer), QStringLiteral("detail"));
         EXPECT_TRUE(r.contains(QString::fromUtf8(c.says))) << r.toStdString();
     }
+}
+
+// Printing's libraries are opened when first needed: what is found is
+// handed over, and what is not is named (the library, or the first function
+// missing), never a null pointer taken for a function.
+TEST(LoadedLibrary, FindsWhatIsThereAndNamesWhatIsNot) {
+    using Strlen = size_t(const char*);
+    struct Case {
+        const char* library;
+        const char* function;
+        const char* error;  // what error() contains; empty when found
+    };
+    for (const Case& c : {
+             Case{"libc.so.6", "strlen", ""},
+             // Through what the library depends on.
+             Case{"libpangocairo-1.0.so.0", "g_list_free", ""},
+             Case{"libc.so.6", "no_such_function", "no_such_function"},
+             Case{"libno-such-library.so.9", "strlen", "libno-such-library.so.9"},
+         }) {
+        LoadedLibrary library(c.library);
+        Strlen* function = nullptr;
+        library.take(function, c.function);
+        Strlen* second = nullptr;
+        library.take(second, "strlen");  // the first failure is the one kept
+        const std::string error = library.error().toStdString();
+        if (*c.error == 0) {
+            EXPECT_EQ(error, "") << c.library;
+            EXPECT_NE(function, nullptr) << c.function;
+        } else {
+            EXPECT_NE(error.find(c.error), std::string::npos) << error;
+            EXPECT_EQ(function, nullptr) << c.function;
+        }
+    }
+    LoadedLibrary libc("libc.so.6");
+    size_t (*length)(const char*) = nullptr;
+    libc.take(length, "strlen");
+    ASSERT_NE(length, nullptr);
+    EXPECT_EQ(length("ค่า K"), strlen("ค่า K"));
 }
 
 int main(int argc, char** argv) {

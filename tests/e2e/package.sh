@@ -18,7 +18,10 @@ trap cleanup EXIT
 DEB="$WORK/pack/tarvon_${VERSION}_amd64.deb"
 [ -f "$DEB" ] || fail "no $DEB: $(ls "$WORK/pack")"
 dpkg-deb -f "$DEB" Depends | grep -q 'fonts-thai-tlwg' || fail "the package does not depend on the Thai fonts"
-dpkg-deb -f "$DEB" Depends | grep -q 'libcups2' || fail "the package does not depend on libcups2 (loaded when printing)"
+DEPENDS=$(dpkg-deb -f "$DEB" Depends)
+for lib in libcups2 libpangocairo-1.0-0 libcairo2; do
+    grep -q "$lib" <<<"$DEPENDS" || fail "the package does not depend on $lib (loaded when printing)"
+done
 CONTENTS=$(dpkg-deb -c "$DEB")  # read whole: grep -q would cut dpkg-deb off under pipefail
 for f in guide.md window.png sheet.png examples/contract-sample.csv examples/contract-template.csv; do
     grep -q "usr/share/doc/tarvon/$f" <<<"$CONTENTS" || fail "the package lacks /usr/share/doc/tarvon/$f"
@@ -39,6 +42,17 @@ for cmd in tarvon tarvon-table tarvon-batch; do
     [ "$("$ROOT/usr/bin/$cmd" --version)" = "$cmd $VERSION" ] || fail "$cmd --version"
     [ -z "$(man -l -Tutf8 "$ROOT/usr/share/man/man1/$cmd.1.gz" 2>&1 >/dev/null)" ] || fail "the manual page of $cmd has errors"
 done
+
+# Printing's libraries come with the first sheet, not at start-up; the
+# unpacked programs find them all the same.
+NEEDED=$(readelf -d "$ROOT/usr/bin/tarvon" "$ROOT/usr/bin/tarvon-batch")
+for lib in libcups libpango libcairo; do
+    ! grep -q "NEEDED.*$lib" <<<"$NEEDED" || fail "a program loads $lib when it starts"
+done
+"$ROOT/usr/bin/tarvon-batch" "$ROOT/usr/share/doc/tarvon/examples/contract-sample.csv" \
+    --table "$ROOT/usr/share/tarvon/KTABLE.DAT" --pdf "$WORK/sample.pdf" >/dev/null \
+    || fail "the unpacked tarvon-batch could not write a PDF"
+grep -q "ค่า K" <<<"$(pdftotext "$WORK/sample.pdf" -)" || fail "the unpacked tarvon-batch's PDF has no sheet"
 
 # Started as the menu starts it, with nothing in the user's data folder.
 export XDG_DATA_HOME="$WORK/data"
