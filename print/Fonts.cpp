@@ -11,14 +11,18 @@ QFont lookUp(const QString& family, double points) {
     QFont font(family);
     font.setWeight(QFont::Normal);
     font.setPointSizeF(points);
-    if (QFontInfo(font).family().compare(family, Qt::CaseInsensitive) == 0) return font;
-
-    // Measure the stand-in at a fixed pixel size, so the scale does not
-    // depend on the screen's or the printer's resolution.
+    // The stand-in is measured at a fixed pixel size, so the scale does not
+    // depend on the screen's or the printer's resolution; which font that
+    // is, is asked at the same size (one font loaded, not two).
     QFont probe(font);
     probe.setPixelSize(100);
+    const QString standIn = QFontInfo(probe).family();
+    if (standIn.compare(family, Qt::CaseInsensitive) == 0) return font;
     const double averageEm = QFontMetricsF(probe).averageCharWidth() / 100.0;
     if (averageEm > 0) font.setPointSizeF(points * kBrowalliaAverageEm / averageEm);
+    // Named by its own family: a family that is not installed sends every
+    // later lookup (each size, each script of a text) to fontconfig again.
+    font.setFamily(standIn);
     return font;
 }
 
