@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -106,7 +107,6 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
         value->setObjectName(objectName);
         value->setProperty("title", title);
         value->setWordWrap(true);
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         name->setBuddy(value);
         grid->addWidget(name, at, 0, Qt::AlignTop);
         grid->addWidget(value, at, 1, Qt::AlignTop);
@@ -122,8 +122,22 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     scroll->setFrameShape(QFrame::NoFrame);
     row->addWidget(scroll, 1);
     platform_.onNotice = [this](const QString& text) { showValue(news_, text); };
+    panel_ = panel;
+    panel_->installEventFilter(this);
 
     if (auto* first = buttons->findChild<QPushButton*>(QStringLiteral("cmdO"))) first->setFocus();
+}
+
+bool frmTarvon::eventFilter(QObject* watched, QEvent* event) {
+    // The values can be selected (and copied) with the mouse once it comes
+    // over the panel: a selectable label lays its text out as a document,
+    // which would cost the window's start-up a tenth, and looks the same.
+    if (watched == panel_ && event->type() == QEvent::Enter) {
+        panel_->removeEventFilter(this);
+        news_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        for (QLabel* value : values_) value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmTarvon::showGuide() {

@@ -28,6 +28,9 @@ class frmTarvon : public QMainWindow {
     bool Form_Load(QString* error);
     Tarvon& commands() { return commands_; }
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     // Runs a command, then shows the state it left.
     void run(void (Tarvon::*command)());
@@ -41,6 +44,7 @@ class frmTarvon : public QMainWindow {
 
     QtPlatform platform_;
     Tarvon commands_;
+    QWidget* panel_ = nullptr;
     QLabel* news_ = nullptr;
     std::vector<QLabel*> values_;  // one a line of the summary, in its order
 };

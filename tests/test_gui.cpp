@@ -9,6 +9,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QInputDialog>
+#include <QEnterEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
@@ -193,6 +194,32 @@ TEST_F(WindowTest, ThePanelFollowsEveryCommandAndTakesTheRoom) {
     QApplication::processEvents();
     EXPECT_EQ(scroll->width(), panelWidth + 300);
     EXPECT_EQ(w.findChild<QPushButton*>(QStringLiteral("cmdO"))->geometry(), cmdO);
+}
+
+// Every value of the panel, the news too, can be selected with the mouse
+// once the pointer is over the panel, wherever it comes in.
+TEST_F(WindowTest, PanelValuesAreSelectableUnderThePointer) {
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    w.show();
+    auto* panel = w.findChild<QWidget*>(QStringLiteral("statePanel"));
+    ASSERT_TRUE(panel);
+    const auto values = [&] {
+        QList<QLabel*> found;
+        for (QLabel* l : panel->findChildren<QLabel*>())
+            if (!l->property("title").toString().isEmpty()) found << l;
+        return found;
+    };
+    ASSERT_EQ(values().size(), 12);
+    QLabel* inner = values().last();
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(panel, &enter);
+    for (QLabel* l : values())
+        EXPECT_EQ(l->textInteractionFlags(), Qt::TextSelectableByMouse) << l->text().toStdString();
+    // Text laid out for selection looks as it did.
+    const QImage before = inner->grab().toImage();
+    inner->setTextInteractionFlags(Qt::NoTextInteraction);
+    EXPECT_EQ(inner->grab().toImage(), before);
 }
 
 // The month and formula lists stand on one line where the screen has room,
