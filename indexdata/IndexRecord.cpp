@@ -135,15 +135,18 @@ namespace {
 Long keyField(const unsigned char* at) {
     // Blanks and digits only, the way tables hold years and months: the
     // number rule gives the digits read as one number, blanks skipped.
+    // Every byte looked at, without an early way out: a loop the compiler
+    // unrolls, a table's searches pass through it for every record.
     Long digits = 0;
-    int i = 0;
-    for (; i < kFieldLength; ++i) {
-        if (at[i] >= '0' && at[i] <= '9')
-            digits = digits * 10 + (at[i] - '0');
-        else if (at[i] != ' ')
-            break;
+    bool plain = true;
+    for (int i = 0; i < kFieldLength; ++i) {
+        const unsigned digit = unsigned(at[i]) - '0';
+        if (digit <= 9)
+            digits = digits * 10 + Long(digit);
+        else
+            plain &= at[i] == ' ';
     }
-    if (i == kFieldLength) return digits;
+    if (plain) return digits;
     // Anything else (a sign, a point, an exponent, a tab, code 0, a Thai
     // letter) goes by the rule itself.
     QChar text[kFieldLength];
@@ -157,8 +160,10 @@ RecordKey recordKey(const unsigned char* bytes) {
     return {keyField(bytes), keyField(bytes + kFieldLength)};
 }
 
-bool isRecordOf(const unsigned char* bytes, Long month, Long year) {
-    return keyField(bytes + kFieldLength) == month && keyField(bytes) == year;
+Long firstRecordOf(const unsigned char* bytes, Long count, Long month, Long year) {
+    for (Long i = 0; i < count; ++i, bytes += kRecordLength)
+        if (keyField(bytes + kFieldLength) == month && keyField(bytes) == year) return i;
+    return count;
 }
 
 RecordKey recordKey(const RecordBytes& bytes) { return recordKey(bytes.data()); }

@@ -58,9 +58,10 @@ struct RecordKey {
 RecordKey recordKey(const RecordBytes& bytes);
 // The same for the kRecordLength bytes at `bytes`.
 RecordKey recordKey(const unsigned char* bytes);
-// Whether those bytes are a record of that month: recordKey's answer,
-// the year read only when the month is the one.
-bool isRecordOf(const unsigned char* bytes, Long month, Long year);
+// The first of the `count` records at `bytes` that is of that month by
+// recordKey's answer (a year read only where the month is the one), as its
+// place from 0; `count` when none is.
+Long firstRecordOf(const unsigned char* bytes, Long count, Long month, Long year);
 
 // Records in a file of `bytes` bytes: the quotient rounded halves-to-even,
 // and never less than 1.

@@ -27,13 +27,10 @@ bool monthSearch(CalcState& st, TableFile& table, IndexValues& target, Long mont
         const Long count = std::min(kBlock, bound - st.lngRecNo + 1);
         table.readRecords(st.lngRecNo, count, &block);
         const auto* bytes = reinterpret_cast<const unsigned char*>(block.constData());
-        for (Long i = 0; i < count; ++i, ++st.lngRecNo) {
-            last = bytes + qsizetype(i) * kRecordLength;
-            if (isRecordOf(last, month, year)) {
-                matched = true;
-                break;
-            }
-        }
+        const Long at = firstRecordOf(bytes, count, month, year);
+        matched = at < count;
+        st.lngRecNo += at;  // on the month's record, or past the block
+        last = bytes + qsizetype(matched ? at : count - 1) * kRecordLength;
     }
     if (last) {
         RecordBytes record;
