@@ -9,19 +9,17 @@
 //   reading and parsing every field, and writing the bytes beside and
 //   renaming;
 // - the window's start-up, CPU time and peak memory from exec until its
-//   window is mapped, beside a bare Qt window with the same buttons and menu
-//   (needs a display: make bench starts Xvfb);
+//   window is mapped, beside a bare Qt window of its size with the same
+//   buttons, menus and panel texts (needs a display: make bench starts Xvfb);
 // - the peak memory of tarvon-batch --pdf for 300 and 3,000 rows: a run
 //   that streams needs about the same for both.
 // The ratios are printed at the end. Not a test: run `make bench`.
 #include <benchmark/benchmark.h>
+#include <dlfcn.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
-
-#include <cairo-pdf.h>
-#include <pango/pangocairo.h>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -76,9 +74,13 @@ const QString& table(int records) {
     return path;
 }
 
+// A search as the window makes it: on its table, open since start-up, once
+// the window has checked that the file did not change on disk.
 Long searchLast(int records) {
-    TableFile file;
-    file.open(table(records), nullptr);
+    static std::map<int, TableFile> open;
+    TableFile& file = open[records];
+    if (!file.isOpen()) file.open(table(records), nullptr);
+    if (file.changedOnDisk()) file.reopen(nullptr);
     CalcState st;
     st.lngRecCount = recordCount(TableFile::length(table(records)));
     monthSearch(st, file, st.OData, 12, 2000 + records / 12 - 1);
@@ -158,55 +160,30 @@ void sheetToPdf(const QString& path, const std::vector<print::Statement>& doc = 
     printer.endDoc(nullptr);
 }
 
-// The lower bound of a sheet: the same lines in the same font with nothing
-// but the library the sheet is drawn with, each line's text itemized,
-// shaped and its glyphs shown at the line's start on Cairo's PDF surface,
-// into a file (stdio's buffering). Its text is as exact as the sheet's: each
-// line written as its characters (one cluster a line), which a PDF needs
-// for Thai marks to come back in order.
+// The lower bound of a sheet (bare_pdf.cpp): the same lines in the same
+// font, `pages` one after the other, drawn by a bare Pango-on-Cairo writer
+// opened with the first call. The font is the one the sheet uses.
 void barePages(const QString& path, const std::vector<std::vector<print::Statement>>& pages) {
+    using Draw = void(const char*, const char*, double, const char* const*, int);
+    static Draw* draw = [] {
+        void* module = dlopen(TARVON_BARE_PDF, RTLD_NOW | RTLD_LOCAL);
+        return module ? reinterpret_cast<Draw*>(dlsym(module, "tarvon_bare_pages")) : nullptr;
+    }();
+    if (!draw) {
+        std::fprintf(stderr, "tarvon_bench: %s: %s\n", TARVON_BARE_PDF, dlerror());
+        std::exit(1);
+    }
     const QFont font = thaiFont(QStringLiteral("Browallia New"), 16);
     const QByteArray family = QFontInfo(font).family().toUtf8(), file = QFile::encodeName(path);
-    cairo_surface_t* surface = cairo_pdf_surface_create(file.constData(), 595, 842);
-    cairo_t* cr = cairo_create(surface);
-    PangoContext* context = pango_cairo_create_context(cr);
-    PangoFontDescription* desc = pango_font_description_new();
-    pango_font_description_set_family(desc, family.constData());
-    pango_font_description_set_absolute_size(desc, font.pointSizeF() * PANGO_SCALE);
-    pango_context_set_font_description(context, desc);
-    PangoAttrList* attributes = pango_attr_list_new();
-    PangoGlyphString* glyphs = pango_glyph_string_new();
+    std::vector<QByteArray> texts;
     for (const auto& doc : pages) {
-    if (&doc != &pages.front()) cairo_show_page(cr);
-    double y = 23;
-    for (const auto& s : doc) {
+        if (&doc != &pages.front()) texts.push_back("\f");
         // The designation never entered is code-0 padding, which prints as nothing.
-        const QByteArray text = print::plainText(s).remove(QChar(0)).toUtf8();
-        y += 19;
-        if (text.isEmpty()) continue;
-        GList* items =
-            pango_itemize(context, text.constData(), 0, int(text.size()), attributes, nullptr);
-        double x = 10;
-        for (GList* l = items; l; l = l->next) {
-            auto* item = static_cast<PangoItem*>(l->data);
-            pango_shape_with_flags(text.constData() + item->offset, item->length, text.constData(),
-                                   int(text.size()), &item->analysis, glyphs, PANGO_SHAPE_NONE);
-            for (int i = 0; i < glyphs->num_glyphs; ++i) glyphs->log_clusters[i] = 0;
-            PangoGlyphItem line{item, glyphs, 0, 0, 0};
-            cairo_move_to(cr, x, y - 19);
-            pango_cairo_show_glyph_item(cr, text.constData(), &line);
-            x += double(pango_glyph_string_get_width(glyphs)) / PANGO_SCALE;
-            pango_item_free(item);
-        }
-        g_list_free(items);
+        for (const auto& s : doc) texts.push_back(print::plainText(s).remove(QChar(0)).toUtf8());
     }
-    }
-    pango_glyph_string_free(glyphs);
-    pango_attr_list_unref(attributes);
-    pango_font_description_free(desc);
-    g_object_unref(context);
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
+    std::vector<const char*> lines;
+    for (const QByteArray& t : texts) lines.push_back(t.constData());
+    draw(file.constData(), family.constData(), font.pointSizeF(), lines.data(), int(lines.size()));
 }
 
 void barePdf(const QString& path, const std::vector<print::Statement>& doc = longestSheet()) {
