@@ -106,7 +106,6 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
         auto* value = new QLabel;
         value->setObjectName(objectName);
         value->setProperty("title", title);
-        value->setWordWrap(true);
         name->setBuddy(value);
         grid->addWidget(name, at, 0, Qt::AlignTop);
         grid->addWidget(value, at, 1, Qt::AlignTop);
@@ -175,6 +174,8 @@ void frmTarvon::run(void (Tarvon::*command)()) {
 }
 
 void frmTarvon::showValue(QLabel* value, const QString& text) {
+    // Only a longer text is laid out for breaking, which costs.
+    value->setWordWrap(text.size() > kUnbrokenValue);
     value->setText(text);
     value->setAccessibleName(value->property("title").toString() + QStringLiteral(": ") + text);
 }

@@ -21,6 +21,9 @@ class frmTarvon : public QMainWindow {
     // The client area when the window opens, buttons and panel; the window
     // can be made larger, never smaller.
     static constexpr int kClientWidth = 900, kClientHeight = 540;
+    // A value of this many characters or fewer stands on one line at any
+    // width the window can have, so the panel does not break it.
+    static constexpr int kUnbrokenValue = 20;
 
     // pdfPath: print each sheet into this PDF file instead of the printer.
     explicit frmTarvon(const QString& pdfPath = QString(), QWidget* parent = nullptr);

@@ -222,6 +222,23 @@ TEST_F(WindowTest, PanelValuesAreSelectableUnderThePointer) {
     EXPECT_EQ(inner->grab().toImage(), before);
 }
 
+// A value short enough to be left unbroken fits the panel's value column at
+// the window's smallest, in the widest letters there are.
+TEST_F(WindowTest, AnUnbrokenValueFitsTheSmallestWindow) {
+    frmTarvon w;
+    ASSERT_TRUE(w.Form_Load(nullptr));
+    w.show();
+    w.resize(w.minimumSize());
+    QApplication::processEvents();
+    QLabel* value = w.findChild<QLabel*>(QStringLiteral("news"));
+    ASSERT_TRUE(value);
+    const QFontMetrics fm(value->font());
+    for (const char* letter : {"W", "M", "@", "ฒ", "ฌ", "ญ", "ฎ", "ฟ"}) {
+        const QString text = QString::fromUtf8(letter).repeated(frmTarvon::kUnbrokenValue);
+        EXPECT_LE(fm.horizontalAdvance(text), value->width()) << letter;
+    }
+}
+
 // The month and formula lists stand on one line where the screen has room,
 // else on lines that break at their blanks only; the prompt is still the
 // dialog's label text word for word.
