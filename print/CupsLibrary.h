@@ -9,6 +9,8 @@
 
 #include <QString>
 
+class LoadedLibrary;
+
 #define TARVON_CUPS_FUNCTIONS(X)                                                                  \
     X(cupsCancelJob2)                                                                            \
     X(cupsCreateJob) X(cupsDoRequest) X(cupsEncryption) X(cupsFinishDocument) X(cupsFreeDests)   \
@@ -25,4 +27,7 @@ struct CupsLibrary {
     // The library, loaded at the first call (once a process); nullptr with
     // the Thai reason in `why` when it is not installed.
     static const CupsLibrary* get(QString* why);
+
+    // Takes each function from the library (loadFunctions).
+    void takeFrom(LoadedLibrary& library);
 };

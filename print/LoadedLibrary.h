@@ -30,3 +30,23 @@ class LoadedLibrary {
     void* handle_ = nullptr;  // kept open for the rest of the process
     QString error_;
 };
+
+// The functions of `soname` in a `Functions` (a struct of function pointers
+// with a takeFrom(LoadedLibrary&) that takes each), loaded at the first
+// call, once a process; nullptr when the library or one of them is not
+// there, with `why` set to `reason` and what is missing in place of its %1.
+template <typename Functions>
+const Functions* loadFunctions(const char* soname, const QString& reason, QString* why) {
+    static const struct Loaded {
+        Functions functions;
+        QString error;
+        explicit Loaded(const char* name) {
+            LoadedLibrary library(name);
+            functions.takeFrom(library);
+            error = library.error();
+        }
+    } loaded(soname);
+    if (loaded.error.isEmpty()) return &loaded.functions;
+    if (why) *why = reason.arg(loaded.error);
+    return nullptr;
+}

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+class LoadedLibrary;
+
 #define TARVON_PANGOCAIRO_FUNCTIONS(X)                                                          \
     X(cairo_create) X(cairo_destroy) X(cairo_move_to) X(cairo_pdf_surface_create_for_stream)   \
     X(cairo_pdf_surface_set_metadata) X(cairo_show_page) X(cairo_surface_destroy)              \
@@ -29,4 +31,7 @@ struct PangoCairoLibrary {
     // The libraries, loaded at the first call (once a process); nullptr
     // with the Thai reason in `why` when they are not installed.
     static const PangoCairoLibrary* get(QString* why);
+
+    // Takes each function from the library (loadFunctions).
+    void takeFrom(LoadedLibrary& library);
 };

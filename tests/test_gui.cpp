@@ -751,6 +751,19 @@ TEST(LoadedLibrary, FindsWhatIsThereAndNamesWhatIsNot) {
             EXPECT_EQ(function, nullptr) << c.function;
         }
     }
+    // Loaded once for all callers; what is missing is said in the caller's
+    // words.
+    struct Missing {
+        size_t (*length)(const char*) = nullptr;
+        size_t (*none)(const char*) = nullptr;
+        void takeFrom(LoadedLibrary& library) {
+            library.take(length, "strlen");
+            library.take(none, "no_such_function");
+        }
+    };
+    QString why;
+    EXPECT_EQ(loadFunctions<Missing>("libc.so.6", QStringLiteral("ไม่มี %1"), &why), nullptr);
+    EXPECT_EQ(why, QStringLiteral("ไม่มี no_such_function"));
     LoadedLibrary libc("libc.so.6");
     size_t (*length)(const char*) = nullptr;
     libc.take(length, "strlen");
