@@ -15,9 +15,13 @@ if [ -n "$SHOTS" ] && command -v openbox >/dev/null; then openbox >/dev/null 2>&
 make_folder
 start_app --pdf "$WORK/sheet.pdf"
 [ "$(caption)" = "สูตรหมายเลข  1" ] || fail "caption at start: '$(caption)'"
+# Printing's libraries come with the first sheet, not with the window.
+loaded() { grep -q "$1" "/proc/$APP_PID/maps"; }
+! loaded libpangocairo && ! loaded libcairo || fail "the window loaded Pango or Cairo at start-up"
 enter_formula3_example
 click 3
 wait_for 20 test -s "$WORK/sheet.pdf" || fail "no PDF written"
+loaded libpangocairo || fail "the sheet was drawn without Pango"
 sleep 0.5
 check_sheet_text "$WORK/sheet.pdf"
 [ "$(pdfinfo "$WORK/sheet.pdf" | awk '/^Pages:/ {print $2}')" = 1 ] || fail "the sheet is not one page"
