@@ -3,8 +3,8 @@
 //   beside reading the same file once and taking the year and month of
 //   every record with plain digit arithmetic;
 // - a sheet printed to PDF, warm and as the first print of a fresh process,
-//   beside a bare Pango-on-Cairo writer that draws the same lines in the
-//   same font;
+//   beside a bare Pango-on-Cairo writer that draws the same texts where the
+//   sheet puts them, in the same font;
 // - the index-table window opening and saving 12,000 records, beside
 //   reading and parsing every field, and writing the bytes beside and
 //   renaming;
@@ -23,14 +23,17 @@
 #include <xcb/xcb.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -174,11 +177,36 @@ void sheetToPdf(const QString& path, const std::vector<print::Statement>& doc = 
     printer.endDoc(nullptr);
 }
 
-// The lower bound of a sheet (bare_pdf.cpp): the same lines in the same
-// font, `pages` one after the other, drawn by a bare Pango-on-Cairo writer
-// opened with the first call. The font is the one the sheet uses.
+// Where a sheet's font puts its columns and lines, in points: the column
+// width and the line step are the font's own at 1200 dots an inch, as Qt
+// measures them (and the sheet does), measured once.
+struct BareGeometry {
+    QByteArray family;
+    double points = 0, column = 0, line = 0, ascent = 0, descent = 0;
+};
+const BareGeometry& bareGeometry() {
+    static const BareGeometry g = [] {
+        const QFont font = thaiFont(QStringLiteral("Browallia New"), 16);
+        QBuffer nowhere;
+        QPdfWriter printer(&nowhere);
+        printer.setResolution(1200);
+        const QFontMetricsF fm(font, &printer);
+        const double point = 72.0 / 1200;
+        return BareGeometry{QFontInfo(font).family().toUtf8(), font.pointSizeF(),
+                            fm.averageCharWidth() * point, fm.lineSpacing() * point,
+                            fm.ascent() * point, fm.descent() * point};
+    }();
+    return g;
+}
+
+// The lower bound of a sheet (bare_pdf.cpp): the same texts, `pages` one
+// after the other, each text between two column stops drawn at its stop on
+// the statement's line (10 points of margin, a new page where the next line
+// would pass the bottom one), by a bare Pango-on-Cairo writer opened with
+// the first call.
 void barePages(const QString& path, const std::vector<std::vector<print::Statement>>& pages) {
-    using Draw = void(const char*, const char*, double, const char* const*, int);
+    using Draw = void(const char*, const char*, double, const double*, const double*,
+                      const char* const*, int);
     static Draw* draw = [] {
         void* module = dlopen(TARVON_BARE_PDF, RTLD_NOW | RTLD_LOCAL);
         return module ? reinterpret_cast<Draw*>(dlsym(module, "tarvon_bare_pages")) : nullptr;
@@ -187,17 +215,45 @@ void barePages(const QString& path, const std::vector<std::vector<print::Stateme
         std::fprintf(stderr, "tarvon_bench: %s: %s\n", TARVON_BARE_PDF, dlerror());
         std::exit(1);
     }
-    const QFont font = thaiFont(QStringLiteral("Browallia New"), 16);
-    const QByteArray family = QFontInfo(font).family().toUtf8(), file = QFile::encodeName(path);
+    const BareGeometry& g = bareGeometry();
+    const QByteArray file = QFile::encodeName(path);
     std::vector<QByteArray> texts;
-    for (const auto& doc : pages) {
-        if (&doc != &pages.front()) texts.push_back("\f");
+    std::vector<double> xs, ys;
+    const auto add = [&](const QString& text, double x, double y) {
         // The designation never entered is code-0 padding, which prints as nothing.
-        for (const auto& s : doc) texts.push_back(print::plainText(s).remove(QChar(0)).toUtf8());
+        QByteArray utf8 = QString(text).remove(QChar(0)).toUtf8();
+        if (utf8.isEmpty()) return;
+        texts.push_back(std::move(utf8));
+        xs.push_back(x);
+        ys.push_back(y);
+    };
+    for (const auto& doc : pages) {
+        if (&doc != &pages.front()) add(QStringLiteral("\f"), 0, 0);
+        double y = 10 + g.ascent;
+        for (const print::Statement& s : doc) {
+            if (y + g.descent > 832) {
+                add(QStringLiteral("\f"), 0, 0);
+                y = 10 + g.ascent;
+            }
+            double x = 10;
+            QString run;
+            for (const print::Item& item : s) {
+                if (const auto* col = std::get_if<print::Col>(&item)) {
+                    add(run, x, y);
+                    run.clear();
+                    x = 10 + (col->n - 1) * g.column;
+                } else {
+                    run += print::itemText(item);
+                }
+            }
+            add(run, x, y);
+            y += g.line;
+        }
     }
-    std::vector<const char*> lines;
-    for (const QByteArray& t : texts) lines.push_back(t.constData());
-    draw(file.constData(), family.constData(), font.pointSizeF(), lines.data(), int(lines.size()));
+    std::vector<const char*> pointers;
+    for (const QByteArray& t : texts) pointers.push_back(t.constData());
+    draw(file.constData(), g.family.constData(), g.points, xs.data(), ys.data(), pointers.data(),
+         int(pointers.size()));
 }
 
 void barePdf(const QString& path, const std::vector<print::Statement>& doc = longestSheet()) {
