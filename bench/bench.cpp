@@ -350,20 +350,30 @@ double median(int runs, F f) {
     return t[t.size() / 2];
 }
 
-// Median CPU seconds of f and of g, run in turns so that a slower spell of
-// the machine hits both, each first every other turn (what runs second
-// finds the file cache and the memory as the first left them).
+// CPU seconds of f(i) and of g(i) for i from 0 to runs - 1, run in turns so
+// that a slower spell of the machine hits both, each first every other turn
+// (what runs second finds the file cache and the memory as the first left
+// them): the median of each, and the median of the ratio within each pair.
+struct Pair {
+    double f, g, ratio;
+};
 template <class F, class G>
-std::pair<double, double> interleaved(int runs, F f, G g) {
-    std::vector<double> a, b;
+Pair interleaved(int runs, F f, G g) {
+    std::vector<double> a, b, ratios;
     for (int i = 0; i < runs; ++i) {
-        if (i % 2) b.push_back(median(1, g));
-        a.push_back(median(1, f));
-        if (i % 2 == 0) b.push_back(median(1, g));
+        const auto timeF = [&] { a.push_back(median(1, [&] { f(i); })); };
+        const auto timeG = [&] { b.push_back(median(1, [&] { g(i); })); };
+        if (i % 2) {
+            timeG();
+            timeF();
+        } else {
+            timeF();
+            timeG();
+        }
+        ratios.push_back(a.back() / b.back());
     }
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
-    return {a[a.size() / 2], b[b.size() / 2]};
+    for (auto* v : {&a, &b, &ratios}) std::sort(v->begin(), v->end());
+    return {a[a.size() / 2], b[b.size() / 2], ratios[ratios.size() / 2]};
 }
 
 // The CPU seconds of the first print of a fresh process, sheet and bare,
@@ -384,41 +394,14 @@ std::pair<double, double> freshProcessPrints() {
     return {sheets[sheets.size() / 2], bares[bares.size() / 2]};
 }
 
-// Median CPU seconds of printing each of `docs` as the sheet and bare, three
-// times over, taken in turns (each first every other time), and the median
-// of the ratio within each pair, whose two prints meet the same spell of the
-// machine.
-struct WarmPrints {
-    double sheet, bare, ratio;
-};
-WarmPrints warmPrints(const std::vector<std::vector<print::Statement>>& docs) {
+// Printing each of `docs` as the sheet and bare, three times over, in
+// turns (interleaved).
+Pair warmPrints(const std::vector<std::vector<print::Statement>>& docs) {
     QTemporaryDir dir;
-    std::vector<double> sheets, bares, ratios;
-    bool sheetFirst = true;
-    for (int round = 0; round < 3; ++round) {
-        for (const auto& doc : docs) {
-            const auto sheet = [&] {
-                return median(1, [&] { sheetToPdf(dir.filePath(QStringLiteral("s.pdf")), doc); });
-            };
-            const auto bare = [&] {
-                return median(1, [&] { barePdf(dir.filePath(QStringLiteral("b.pdf")), doc); });
-            };
-            double s = 0, b = 0;
-            if (sheetFirst) {
-                s = sheet();
-                b = bare();
-            } else {
-                b = bare();
-                s = sheet();
-            }
-            sheetFirst = !sheetFirst;
-            sheets.push_back(s);
-            bares.push_back(b);
-            ratios.push_back(s / b);
-        }
-    }
-    for (auto* v : {&sheets, &bares, &ratios}) std::sort(v->begin(), v->end());
-    return {sheets[sheets.size() / 2], bares[bares.size() / 2], ratios[ratios.size() / 2]};
+    const int n = int(docs.size());
+    return interleaved(
+        3 * n, [&](int i) { sheetToPdf(dir.filePath(QStringLiteral("s.pdf")), docs[size_t(i % n)]); },
+        [&](int i) { barePdf(dir.filePath(QStringLiteral("b.pdf")), docs[size_t(i % n)]); });
 }
 
 // The index-table window on a table of `records` months: opened (read,
@@ -671,21 +654,21 @@ void printRatios() {
     std::printf("\nRatios (median CPU times, lower bound beside):\n");
     printStartUp();
     for (int records : {1200, 12000, 120000}) {
-        const auto [search, bound] =
-            interleaved(15, [&] { searchLast(records); }, [&] { readKeys(records); });
+        const Pair search =
+            interleaved(15, [&](int) { searchLast(records); }, [&](int) { readKeys(records); });
         std::printf("  month search, %6d records: %8.3f ms / %8.3f ms = %.2f (goal <= 2)\n",
-                    records, search * 1e3, bound * 1e3, search / bound);
+                    records, search.f * 1e3, search.g * 1e3, search.f / search.g);
     }
     // Warm: the same sheet again and again, then sheets with amounts and
     // prices of their own.
-    const WarmPrints warm = warmPrints(std::vector(41, longestSheet()));
+    const Pair warm = warmPrints(std::vector(41, longestSheet()));
     std::printf("  sheet to PDF, warm:           %8.3f ms / %8.3f ms, pair by pair %.2f (goal <= 1.1)\n",
-                warm.sheet * 1e3, warm.bare * 1e3, warm.ratio);
+                warm.f * 1e3, warm.g * 1e3, warm.ratio);
     std::vector<std::vector<print::Statement>> others;
     for (int i = 1; i <= 41; ++i) others.push_back(sheetStatements(longestSheetState(i)));
-    const WarmPrints other = warmPrints(others);
+    const Pair other = warmPrints(others);
     std::printf("  sheet to PDF, warm, new numbers: %5.3f ms / %8.3f ms, pair by pair %.2f (goal <= 1.1)\n",
-                other.sheet * 1e3, other.bare * 1e3, other.ratio);
+                other.f * 1e3, other.g * 1e3, other.ratio);
     const auto [first, firstBare] = freshProcessPrints();
     std::printf("  sheet to PDF, first print:    %8.3f ms / %8.3f ms = %.2f (goal <= 1.3)\n",
                 first * 1e3, firstBare * 1e3, first / firstBare);
