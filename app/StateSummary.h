@@ -11,7 +11,7 @@
 #include <QString>
 #include <vector>
 
-#include "app/CalcState.h"
+#include "escalation/CalcState.h"
 #include "indexdata/TableFile.h"
 
 struct SummaryLine {

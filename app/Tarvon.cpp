@@ -10,7 +10,6 @@
 #include "escalation/Formulas.h"
 #include "escalation/Sheet.h"
 
-const QString Tarvon::kTableName = QStringLiteral("KTABLE.DAT");
 const QString Tarvon::kFormulaPrompt = QStringLiteral(
     "1.อาคาร 2.ดิน 3,4,5,6.ผิวทาง 7.ท่อ 8.ท่อ AC และ PVC 9.ท่อ AC หาเอง 10.ท่อ PVC หาเอง 11.ท่อ PVC "
     "หุ้มคอนกรีต 12.ท่อ PVC กลบทราย 13.ท่ออาบสังกะสี");

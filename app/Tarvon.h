@@ -6,13 +6,12 @@
 
 #include <QString>
 
-#include "app/CalcState.h"
+#include "escalation/CalcState.h"
 #include "indexdata/TableFile.h"
 #include "entry/Platform.h"
 
 class Tarvon {
   public:
-    static const QString kTableName;      // "KTABLE.DAT", in the working folder
     static const QString kFormulaPrompt;  // the formula choice
 
     explicit Tarvon(Platform& ui) : ui_(ui) {}

@@ -12,7 +12,7 @@
 #include <QLabel>
 #include <QTableView>
 
-#include "app/TableEditor.h"
+#include "tablecare/TableEditor.h"
 
 class IndexRowsModel;
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <cstdio>
 
-#include "app/UserFolder.h"
+#include "indexdata/UserFolder.h"
 #include "app/frmTarvon.h"
 #include "base/ReplaceFile.h"
 #include "base/Cli.h"
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     if (!window.Form_Load(&error)) return fatal(error);
     // Checked once the table exists: start-up creates a missing one.
     if (!pdfPath.isEmpty()) {
-        if (const QString same = outputIsInput(pdfPath, {Tarvon::kTableName}); !same.isEmpty())
+        if (const QString same = outputIsInput(pdfPath, {kTableName}); !same.isEmpty())
             return fatal(same);
     }
     window.show();

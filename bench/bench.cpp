@@ -43,8 +43,8 @@
 #include <cstring>
 #include <map>
 
-#include "app/CalcState.h"
-#include "app/Contract.h"
+#include "escalation/CalcState.h"
+#include "contract/Contract.h"
 #include "escalation/Formulas.h"
 #include "escalation/Sheet.h"
 #include "indexdata/CsvImport.h"
@@ -85,10 +85,9 @@ Long searchLast(int records) {
     TableFile& file = (*open)[records];
     if (!file.isOpen()) file.open(table(records), nullptr);
     if (file.changedOnDisk()) file.reopen(nullptr);
-    CalcState st;
-    st.lngRecCount = recordCount(TableFile::length(table(records)));
-    monthSearch(st, file, st.OData, 12, 2000 + records / 12 - 1);
-    return st.lngRecNo;
+    return monthSearch(file, recordCount(TableFile::length(table(records))), 12,
+                       2000 + records / 12 - 1)
+        .recNo;
 }
 
 // The lower bound: the file read once, in blocks into a buffer kept from

@@ -97,7 +97,13 @@ bool setDate(CalcState& st, TableFile& table, const DateFields& to, Long day, Lo
     to.month = month;
     if (month >= 1 && month <= 12) to.monthName = thaiMonthName(month);
     to.year = year;
-    return monthSearch(st, table, to.values, month, year);
+    const MonthFound found = monthSearch(table, st.lngRecCount, month, year);
+    st.lngRecNo = found.recNo;
+    if (found.read) {
+        st.recIndex = found.record;
+        to.values = found.values;
+    }
+    return found.found;
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 // runs to its end: Cancel at any prompt leaves the state as it was.
 #pragma once
 
-#include "app/CalcState.h"
+#include "escalation/CalcState.h"
 #include "indexdata/TableFile.h"
 #include "entry/Platform.h"
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <limits>
 
-#include "app/CalcState.h"
+#include "escalation/CalcState.h"
 #include "base/ThaiCodePage.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // before stay with the printer, the results before stay in the state.
 #pragma once
 
-#include "app/CalcState.h"
+#include "escalation/CalcState.h"
 #include "escalation/Arithmetic.h"
 #include "escalation/Formulas.h"
 #include "escalation/Printer.h"

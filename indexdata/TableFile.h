@@ -12,6 +12,9 @@
 
 #include "indexdata/IndexRecord.h"
 
+// The table's one name: "KTABLE.DAT", in the folder the program works in.
+inline const QString kTableName = QStringLiteral("KTABLE.DAT");
+
 class TableFile {
   public:
     ~TableFile();

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "FakePlatform.h"
-#include "app/CalcState.h"
+#include "escalation/CalcState.h"
 #include "escalation/Arithmetic.h"
 #include "escalation/Formulas.h"
 #include "escalation/Sheet.h"

@@ -8,7 +8,7 @@
 #include "app/StateSummary.h"
 #include "base/ReplaceFile.h"
 #include "app/Tarvon.h"
-#include "app/UserFolder.h"
+#include "indexdata/UserFolder.h"
 #include "indexdata/CsvImport.h"
 
 TEST(Caption, LabelThenTheSignPositionThenDigits) {

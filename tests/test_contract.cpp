@@ -7,7 +7,7 @@
 
 #include "FakePlatform.h"
 #include "TableFiles.h"
-#include "app/Contract.h"
+#include "contract/Contract.h"
 #include "app/Tarvon.h"
 #include "indexdata/CsvImport.h"
 #include "base/CsvText.h"

@@ -49,12 +49,12 @@ TEST(CsvImport, SampleTableFindsItsMonths) {
     folder.table(r.table);
     TableFile table;
     ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr));
-    CalcState st;
-    st.lngRecCount = recordCount(TableFile::length(QStringLiteral("KTABLE.DAT")));
-    EXPECT_EQ(st.lngRecCount, r.records);
-    ASSERT_TRUE(monthSearch(st, table, st.TData, 10, 2548));
-    EXPECT_EQ(st.TData[IndexColumn::A], 206.4f);
-    EXPECT_EQ(st.TData[IndexColumn::PVC], 0.0f);  // not published that month
+    const Long records = recordCount(TableFile::length(QStringLiteral("KTABLE.DAT")));
+    EXPECT_EQ(records, r.records);
+    const MonthFound f = monthSearch(table, records, 10, 2548);
+    ASSERT_TRUE(f.found);
+    EXPECT_EQ(f.values[IndexColumn::A], 206.4f);
+    EXPECT_EQ(f.values[IndexColumn::PVC], 0.0f);  // not published that month
 }
 
 // Both Thai code pages, every byte, against the C library's own tables: a

@@ -15,7 +15,7 @@
 #include "indexdata/MonthSearch.h"
 #include "base/ReplaceFile.h"
 #include "base/SystemFiles.h"
-#include "app/TableTools.h"
+#include "tablecare/TableTools.h"
 
 // ---- record count ---------------------------------------------------------
 
@@ -180,53 +180,57 @@ class MonthSearchTest : public ::testing::Test {
     void open(const QByteArray& bytes) {
         folder.table(bytes);
         ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr));
-        st.lngRecCount = recordCount(TableFile::length(QStringLiteral("KTABLE.DAT")));
+        records = recordCount(TableFile::length(QStringLiteral("KTABLE.DAT")));
     }
-    bool search(Long month, Long year) { return monthSearch(st, table, st.OData, month, year); }
+    bool search(Long month, Long year) {
+        f = monthSearch(table, records, month, year);
+        return f.found;
+    }
     WorkingFolder folder;
     TableFile table;
-    CalcState st;
+    Long records = 0;
+    MonthFound f;  // of the last search
 };
 
 TEST_F(MonthSearchTest, FirstMatchWins) {
     open(record({"2540", "1", "100"}) + record({"2541", "6", "111"}) +
          record({"2541", "6", "222"}));
     EXPECT_TRUE(search(6, 2541));
-    EXPECT_EQ(st.lngRecNo, 2);
-    EXPECT_EQ(st.OData[IndexColumn::M], 111.0f);
-    EXPECT_EQ(st.recIndex.fields[2], QStringLiteral("   111"));
+    EXPECT_EQ(f.recNo, 2);
+    EXPECT_EQ(f.values[IndexColumn::M], 111.0f);
+    EXPECT_EQ(f.record.fields[2], QStringLiteral("   111"));
 }
 
 TEST_F(MonthSearchTest, NoMatchLeavesLastRecordAndReportsEvenWithARealYear) {
     open(record({"2540", "1", "100"}) + record({"2541", "2", "222"}));
     EXPECT_FALSE(search(7, 2545));
-    EXPECT_EQ(st.lngRecNo, 3);
-    EXPECT_EQ(st.OData.year, 2541);
-    EXPECT_EQ(st.OData[IndexColumn::M], 222.0f);
+    EXPECT_EQ(f.recNo, 3);
+    EXPECT_EQ(f.values.year, 2541);
+    EXPECT_EQ(f.values[IndexColumn::M], 222.0f);
 }
 
 TEST_F(MonthSearchTest, BlankLastRecordReportsAndHoldsZeros) {
     open(record({"2540", "1", "100"}) + QByteArray(90, ' '));
     EXPECT_FALSE(search(5, 2541));
-    EXPECT_EQ(st.OData.year, 0);
-    EXPECT_EQ(st.OData[IndexColumn::M], 0.0f);
+    EXPECT_EQ(f.values.year, 0);
+    EXPECT_EQ(f.values[IndexColumn::M], 0.0f);
 }
 
 TEST_F(MonthSearchTest, YearZeroMatchOnABlankRecordIsNoMonth) {
     open(record({"2540", "1", "100"}) + QByteArray(90, ' ') + record({"2541", "1"}));
     EXPECT_FALSE(search(0, 0));
-    EXPECT_EQ(st.lngRecNo, 2);
+    EXPECT_EQ(f.recNo, 2);
 }
 
 TEST_F(MonthSearchTest, ReadPastEndOfFileGivesCodeZeroFields) {
     // 46 trailing bytes count as a record whose last 44 bytes are missing.
     open(record({"2540", "1", "100"}) +
          record({"2541", "3", "5", "6", "7", "8", "9", "10"}).left(46));
-    ASSERT_EQ(st.lngRecCount, 2);
+    ASSERT_EQ(records, 2);
     EXPECT_TRUE(search(3, 2541));
-    EXPECT_EQ(st.OData[IndexColumn::C], 7.0f);  // field 5 lies inside the 46 bytes
-    EXPECT_EQ(st.OData[IndexColumn::F], 0.0f);  // field 8 lies beyond the end
-    EXPECT_EQ(st.recIndex.fields[14], QString(6, QChar(0)));
+    EXPECT_EQ(f.values[IndexColumn::C], 7.0f);  // field 5 lies inside the 46 bytes
+    EXPECT_EQ(f.values[IndexColumn::F], 0.0f);  // field 8 lies beyond the end
+    EXPECT_EQ(f.record.fields[14], QString(6, QChar(0)));
 }
 
 // A table longer than the search reads at a time: a month just past the
@@ -242,12 +246,12 @@ TEST_F(MonthSearchTest, AcrossBlocksAsRecordByRecord) {
     open(bytes);
     for (const int at : {0, 4095, 4096, 4099}) {
         EXPECT_TRUE(search(at % 12 + 1, 1000 + at / 12)) << at;
-        EXPECT_EQ(st.lngRecNo, at + 1);
-        EXPECT_EQ(st.OData[IndexColumn::M], Single(at % 997));
+        EXPECT_EQ(f.recNo, at + 1);
+        EXPECT_EQ(f.values[IndexColumn::M], Single(at % 997));
     }
     EXPECT_FALSE(search(1, 3000));
-    EXPECT_EQ(st.lngRecNo, 4101);
-    EXPECT_EQ(st.OData[IndexColumn::M], Single(4099 % 997));
+    EXPECT_EQ(f.recNo, 4101);
+    EXPECT_EQ(f.values[IndexColumn::M], Single(4099 % 997));
 }
 
 // A contract's searches go through a month index read once: on every
@@ -269,15 +273,14 @@ TEST_F(MonthSearchTest, TheMonthIndexFindsWhatReadingFindsOnEveryTable) {
         open(bytes);
         for (const auto& [month, year] : asked) {
             const bool read = search(month, year);
-            const CalcState byReading = st;
-            table.buildMonthIndex(st.lngRecCount);
-            st = CalcState();
-            st.lngRecCount = byReading.lngRecCount;
+            const MonthFound byReading = f;
+            table.buildMonthIndex(records);
             EXPECT_EQ(search(month, year), read) << month << "/" << year;
-            EXPECT_EQ(st.lngRecNo, byReading.lngRecNo) << month << "/" << year;
-            EXPECT_EQ(st.recIndex.fields, byReading.recIndex.fields) << month << "/" << year;
-            EXPECT_EQ(st.OData.col, byReading.OData.col) << month << "/" << year;
-            EXPECT_EQ(st.OData.year, byReading.OData.year);
+            EXPECT_EQ(f.recNo, byReading.recNo) << month << "/" << year;
+            EXPECT_EQ(f.read, byReading.read) << month << "/" << year;
+            EXPECT_EQ(f.record.fields, byReading.record.fields) << month << "/" << year;
+            EXPECT_EQ(f.values.col, byReading.values.col) << month << "/" << year;
+            EXPECT_EQ(f.values.year, byReading.values.year);
             table.close();
             ASSERT_TRUE(table.open(QStringLiteral("KTABLE.DAT"), nullptr));
         }
@@ -286,9 +289,9 @@ TEST_F(MonthSearchTest, TheMonthIndexFindsWhatReadingFindsOnEveryTable) {
 
 TEST_F(MonthSearchTest, EmptyTableAlwaysReports) {
     open(QByteArray());
-    EXPECT_EQ(st.lngRecCount, 1);
+    EXPECT_EQ(records, 1);
     EXPECT_FALSE(search(1, 2541));
-    EXPECT_EQ(st.lngRecNo, 2);
+    EXPECT_EQ(f.recNo, 2);
 }
 
 // ---- opening the table --------------------------------------------------------

@@ -6,7 +6,7 @@
 #include <QFile>
 
 #include "TableFiles.h"
-#include "app/TableEditor.h"
+#include "tablecare/TableEditor.h"
 
 namespace {
 

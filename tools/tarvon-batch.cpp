@@ -8,7 +8,7 @@
 #include <QThread>
 #include <memory>
 
-#include "app/Contract.h"
+#include "contract/Contract.h"
 #include "base/Cli.h"
 #include "base/CsvText.h"
 #include "base/ReplaceFile.h"

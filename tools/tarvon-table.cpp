@@ -10,7 +10,7 @@
 #include "indexdata/CsvImport.h"
 #include "base/CsvText.h"
 #include "base/ReplaceFile.h"
-#include "app/TableTools.h"
+#include "tablecare/TableTools.h"
 #include "base/Cli.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "app/UserFolder.h"
+#include "indexdata/UserFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/Tarvon.h"
+#include "indexdata/TableFile.h"
 #include "base/ReplaceFile.h"
 
 QString userFolder(const QString& xdgDataHome, const QString& home) {
@@ -16,7 +16,7 @@ QString userFolder(const QString& xdgDataHome, const QString& home) {
 
 QString installedSample(const QString& programFolder) {
     return QDir::cleanPath(programFolder + QStringLiteral("/../share/tarvon/") +
-                           Tarvon::kTableName);
+                           kTableName);
 }
 
 bool prepareUserFolder(const QString& folder, const QString& sample, QString* error) {
@@ -24,7 +24,7 @@ bool prepareUserFolder(const QString& folder, const QString& sample, QString* er
         if (error) *error = QStringLiteral("สร้างโฟลเดอร์ %1 ไม่ได้").arg(folder);
         return false;
     }
-    const QString table = folder + QLatin1Char('/') + Tarvon::kTableName;
+    const QString table = folder + QLatin1Char('/') + kTableName;
     const QFileInfo there(table);
     // Anything already named KTABLE.DAT is the user's, except an empty
     // file: no one keeps that on purpose here, and a copy killed half-way

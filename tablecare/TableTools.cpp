@@ -1,4 +1,4 @@
-#include "app/TableTools.h"
+#include "tablecare/TableTools.h"
 
 #include <QBuffer>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "app/TableEditor.h"
+#include "tablecare/TableEditor.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <map>
 
-#include "app/TableTools.h"
+#include "tablecare/TableTools.h"
 #include "base/MonthNames.h"
 #include "base/ReplaceFile.h"
 #include "base/SystemFiles.h"

@@ -1,4 +1,4 @@
-#include "app/Contract.h"
+#include "contract/Contract.h"
 
 #include <QLocale>
 #include <type_traits>
