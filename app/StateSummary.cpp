@@ -48,20 +48,12 @@ QString indexLine(const FormulaDef* def, Long month, Long year, const IndexValue
     return parts.join(QStringLiteral(", "));
 }
 
-QString kLine(const FormulaDef* def, const CalcState& state) {
-    if (!def)
-        return QStringLiteral("พิมพ์ไม่ได้: ไม่มีสูตรหมายเลข %1 (สูตรมีหมายเลข 1 ถึง 13)")
-            .arg(state.intFormulaNo);
-    if (const QString missing = missingIndexMonth(state); !missing.isEmpty())
-        return QStringLiteral("พิมพ์ไม่ได้: ") + missing;
+QString kLine(const CalcState& state) {
     CalcState copy = state;
     CollectingPrinter nowhere;
-    SheetResult r;
-    try {
-        r = printSheet(*def, copy, nowhere);
-    } catch (const CalcError& e) {
-        return QStringLiteral("พิมพ์ไม่ได้: ") + e.message();
-    }
+    const SheetOutcome sheet = runSheet(copy, nowhere);
+    if (!sheet.printed()) return QStringLiteral("พิมพ์ไม่ได้: ") + sheet.why;
+    const SheetResult& r = sheet.result;
     const QString k = number(r.k);
     switch (r.band) {
         case Band::Above:
@@ -109,6 +101,6 @@ std::vector<SummaryLine> stateSummary(const CalcState& st, TableFile& table) {
         {QStringLiteral("ครุภัณฑ์ที่หัก"), items.isEmpty() ? QStringLiteral("ไม่มี") : items.join('\n')},
         {QStringLiteral("คงเหลือเงินในงวดนี้"),
          installment ? groupedBaht(st.dblNetAmount) + QStringLiteral(" บาท") : QStringLiteral("-")},
-        {QStringLiteral("ค่า K"), kLine(def, st)},
+        {QStringLiteral("ค่า K"), kLine(st)},
     };
 }

@@ -6,8 +6,6 @@
 
 #include "entry/Entry.h"
 #include "entry/Replies.h"
-#include "escalation/Arithmetic.h"
-#include "escalation/Formulas.h"
 #include "escalation/Sheet.h"
 
 const QString Tarvon::kFormulaPrompt = QStringLiteral(
@@ -102,33 +100,22 @@ void Tarvon::saveSheetAsPdf() {
     printTo(*printer);
 }
 
-void Tarvon::printTo(Printer& p) {
-    const QString notPrinted = QStringLiteral("\nจึงไม่ได้พิมพ์รายการคำนวณ");
-    Printer* printer = &p;
-    printer->setFontName(QStringLiteral("Browallia New"));
-    printer->setFontSize(16);
-    if (const FormulaDef* def = formulaDefinition(st_.intFormulaNo)) {
-        // Never another month's indices under the date that was typed.
-        const QString missing = missingIndexMonth(st_);
-        if (!missing.isEmpty()) {
-            ui_.msgBox(missing + notPrinted);
-            return;
-        }
-        try {
-            ::printSheet(*def, st_, *printer);
-        } catch (const CalcError& e) {
-            // Nothing of an unfinished sheet reaches paper or a later sheet.
-            printer->discardDoc();
-            ui_.msgBox(e.message() + notPrinted);
-            return;
-        }
+void Tarvon::printTo(Printer& printer) {
+    printer.setFontName(QStringLiteral("Browallia New"));
+    printer.setFontSize(16);
+    const SheetOutcome sheet = runSheet(st_, printer);
+    // A number without a formula prints nothing, and the document still
+    // ends (no page comes out); every other refusal is said.
+    if (!sheet.printed() && sheet.status != SheetOutcome::Status::NoFormula) {
+        ui_.msgBox(sheet.why + QStringLiteral("\nจึงไม่ได้พิมพ์รายการคำนวณ"));
+        return;
     }
     QString error;
-    if (!printer->endDoc(&error)) {
+    if (!printer.endDoc(&error)) {
         ui_.msgBox(QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error);
     } else {
-        if (const QString where = printer->sentTo(); !where.isEmpty()) ui_.notice(where);
-        if (const QString note = printer->note(); !note.isEmpty()) ui_.msgBox(note);
+        if (const QString where = printer.sentTo(); !where.isEmpty()) ui_.notice(where);
+        if (const QString note = printer.note(); !note.isEmpty()) ui_.msgBox(note);
     }
 }
 

@@ -111,22 +111,10 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
     out.month = st.lngTMonth;
     out.netAmount = st.dblNetAmount;
 
-    const FormulaDef* def = formulaDefinition(st.intFormulaNo);
-    if (!def) {
-        out.error = QStringLiteral("ไม่มีสูตรหมายเลข %1 (สูตรมีหมายเลข 1 ถึง 13)").arg(st.intFormulaNo);
-        return out;
-    }
-    if (const QString missing = missingIndexMonth(st); !missing.isEmpty()) {
-        out.error = missing;
-        return out;
-    }
     CollectingPrinter sheet;
-    try {
-        out.result = printSheet(*def, st, sheet);
-    } catch (const CalcError& e) {
-        out.error = e.message();
-        return out;
-    }
+    const SheetOutcome outcome = runSheet(st, sheet);
+    out.error = outcome.why;
+    out.result = outcome.result;
     out.sheet = std::move(sheet.doc);
     return out;
 }

@@ -2,7 +2,7 @@
 // installment, entered and printed as the window's formula, bid-opening,
 // installment and print commands do it. Each cell is converted as the
 // reply to its prompt would be, and then the commands' own plain steps run
-// (setBidOpening, setDelivery, setEquipItem, netAmount, printSheet), so
+// (setBidOpening, setDelivery, setEquipItem, netAmount, runSheet), so
 // the month search, the month names, the designation as a fixed text, the
 // equipment chain, the net amount and the sheet are the window's own. A
 // row that cannot be computed is refused with the reason; the others go

@@ -63,6 +63,24 @@ QString missingIndexMonth(const CalcState& st) {
     return why;
 }
 
+SheetOutcome runSheet(CalcState& st, Printer& printer) {
+    using Status = SheetOutcome::Status;
+    const FormulaDef* def = formulaDefinition(st.intFormulaNo);
+    if (!def) {
+        return {Status::NoFormula,
+                QStringLiteral("ไม่มีสูตรหมายเลข %1 (สูตรมีหมายเลข 1 ถึง 13)").arg(st.intFormulaNo), {}};
+    }
+    // Never another month's indices under the date that was typed.
+    if (QString missing = missingIndexMonth(st); !missing.isEmpty())
+        return {Status::MonthMissing, std::move(missing), {}};
+    try {
+        return {Status::Printed, QString(), printSheet(*def, st, printer)};
+    } catch (const CalcError& e) {
+        printer.discardDoc();
+        return {Status::CalcFailed, e.message(), {}};
+    }
+}
+
 SheetResult printSheet(const FormulaDef& def, CalcState& st, Printer& p) {
     const size_t n = def.terms.size();
     const QString lead = s("K = ") + def.a0Text + s(" + ");

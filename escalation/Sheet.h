@@ -25,3 +25,18 @@ struct SheetResult {
 };
 
 SheetResult printSheet(const FormulaDef& def, CalcState& st, Printer& printer);
+
+// The one rule of whether a sheet can be printed from the state, and the
+// sheet when it can, for every caller (the print command, the panel, a
+// contract's rows): the formula number must have a formula, both months
+// their own index values (missingIndexMonth), and the arithmetic must not
+// fail. A sheet that fails part-way is discarded from the printer, so
+// nothing of it reaches paper.
+struct SheetOutcome {
+    enum class Status { Printed, NoFormula, MonthMissing, CalcFailed };
+    Status status = Status::Printed;
+    QString why;  // Thai, when not printed
+    SheetResult result;
+    bool printed() const { return status == Status::Printed; }
+};
+SheetOutcome runSheet(CalcState& st, Printer& printer);
