@@ -45,6 +45,7 @@
 
 #include "escalation/CalcState.h"
 #include "contract/Contract.h"
+#include "contract/ContractSummary.h"
 #include "escalation/Formulas.h"
 #include "escalation/Sheet.h"
 #include "indexdata/CsvImport.h"

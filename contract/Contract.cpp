@@ -4,7 +4,6 @@
 #include <type_traits>
 
 #include "base/CsvText.h"
-#include "base/MonthNames.h"
 #include "entry/Entry.h"
 #include "entry/Replies.h"
 
@@ -37,8 +36,6 @@ QString contractColumn(const QString& heading) {
 
 namespace {
 
-QString number(Single v) { return print::formatNumber(v).trimmed(); }
-QString number(Double v) { return print::formatNumber(v).trimmed(); }
 
 ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& table, Long records) {
     const auto cell = [&](const QString& column) {
@@ -148,109 +145,4 @@ Contract runContract(const QString& csv, TableFile& table, Long records,
         }
     }
     return contract;
-}
-
-namespace {
-
-QString bandWord(Band b) {
-    switch (b) {
-        case Band::Below:
-            return QStringLiteral("ต่ำกว่า");
-        case Band::Above:
-            return QStringLiteral("สูงกว่า");
-        default:
-            return QStringLiteral("ภายใน");
-    }
-}
-
-}  // namespace
-
-QString contractSummary(const std::vector<ContractRow>& rows) {
-    std::vector<QStringList> lines = {
-        {QStringLiteral("แถว"), QStringLiteral("งวด"), QStringLiteral("สูตร"),
-         QStringLiteral("เปิดซอง"), QStringLiteral("ส่งงาน"), QStringLiteral("K"),
-         QStringLiteral("ช่วง 0.96-1.04"), QStringLiteral("ส่วนเกิน"), QStringLiteral("เงินที่ใช้คำนวณ"),
-         QStringLiteral("ชดเชย(+)/คืน(-) บาท")}};
-    long long satang = 0;
-    Double refunds = 0;
-    int refused = 0;
-    for (const ContractRow& r : rows) {
-        QStringList l = {QString::number(r.row), r.installment, r.formula};
-        if (!r.computed()) {
-            ++refused;
-            l << QString() << QString() << QStringLiteral("ไม่ได้คำนวณ: ") + r.error;
-            lines.push_back(l);
-            continue;
-        }
-        l << monthSlashYear(r.bidMonth, r.bidYear)
-          << monthSlashYear(r.month, r.year) << number(r.result.k)
-          << bandWord(r.result.band)
-          << (r.result.band == Band::Inside ? QString() : number(r.result.excess))
-          << number(r.netAmount);
-        if (r.result.band == Band::Above) {
-            l << number(r.result.compensation);
-            satang += std::llround(r.result.compensation * 100);
-        } else if (r.result.band == Band::Below) {
-            l << number(Double(-r.result.refund));
-            refunds += r.result.refund;
-        } else {
-            l << QStringLiteral("0");
-        }
-        lines.push_back(l);
-    }
-    // Aligned in character cells; the last column of a refused row runs on.
-    const int columns = int(lines[0].size());
-    std::vector<int> width(size_t(columns), 0);
-    for (const QStringList& l : lines) {
-        if (l.size() < columns) continue;
-        for (int c = 0; c < columns; ++c)
-            width[size_t(c)] = std::max(width[size_t(c)], print::cellWidth(l[c]));
-    }
-    QString out;
-    for (const QStringList& l : lines) {
-        QString text;
-        for (int c = 0; c < l.size(); ++c) {
-            // A refused row's reason runs on past the columns.
-            const bool runsOn = l.size() < columns && c + 1 == l.size();
-            const int pad = runsOn ? 0 : width[size_t(c)] - print::cellWidth(l[c]);
-            const bool right = c == 0 || c == 2 || c >= 5;  // numbers to the right
-            text += right ? QString(pad, QLatin1Char(' ')) + l[c]
-                          : l[c] + QString(pad, QLatin1Char(' '));
-            if (c + 1 < l.size()) text += QStringLiteral("  ");
-        }
-        out += text + QLatin1Char('\n');
-    }
-    out += QStringLiteral("รวมเงินชดเชย %1 บาท\n").arg(number(Double(satang) / 100.0));
-    out += QStringLiteral("รวมเงินที่ต้องคืนให้ราชการ %1 บาท\n").arg(number(refunds));
-    out += QStringLiteral("คำนวณได้ %1 แถว ไม่ได้คำนวณ %2 แถว\n")
-               .arg(int(rows.size()) - refused)
-               .arg(refused);
-    return out;
-}
-
-QString contractSummaryCsv(const std::vector<ContractRow>& rows) {
-    QString out = QStringLiteral(
-        "row,installment,formula,bid_year,bid_month,year,month,k,band,excess,net_amount,"
-        "compensation,"
-        "refund,error\n");
-    for (const ContractRow& r : rows) {
-        QStringList c = {QString::number(r.row), r.installment, r.formula};
-        if (!r.computed()) {
-            c << QString() << QString() << QString() << QString() << QString() << QString()
-              << QString() << QString() << QString() << QString() << r.error;
-        } else {
-            const Band b = r.result.band;
-            c << QString::number(r.bidYear) << QString::number(r.bidMonth)
-              << QString::number(r.year) << QString::number(r.month) << number(r.result.k)
-              << (b == Band::Below   ? QStringLiteral("below")
-                  : b == Band::Above ? QStringLiteral("above")
-                                     : QStringLiteral("inside"))
-              << (b == Band::Inside ? QString() : number(r.result.excess)) << number(r.netAmount)
-              << (b == Band::Above ? number(r.result.compensation) : QString())
-              << (b == Band::Below ? number(r.result.refund) : QString()) << QString();
-        }
-        for (QString& cell : c) cell = csvCell(cell);
-        out += c.join(QLatin1Char(',')) + QLatin1Char('\n');
-    }
-    return out;
 }

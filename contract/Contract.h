@@ -49,10 +49,3 @@ QString contractColumn(const QString& heading);
 // of one sheet at a time.
 Contract runContract(const QString& csv, TableFile& table, Long records,
                      const std::function<void(const ContractRow&)>& each = {});
-
-// The summary: an aligned Thai table, one line a row, then the totals.
-QString contractSummary(const std::vector<ContractRow>& rows);
-// The same as CSV with the columns
-// row,installment,formula,bid_year,bid_month,year,month,k,band,excess,
-// net_amount,compensation,refund,error.
-QString contractSummaryCsv(const std::vector<ContractRow>& rows);

@@ -21,11 +21,6 @@ QString formatSignificant(double v, int digits) {
     return QLatin1Char(v < 0 ? '-' : ' ') + out + QLatin1Char(' ');
 }
 
-bool isNonSpacingThai(QChar c) {
-    const char16_t u = c.unicode();
-    return u == 0x0E31 || (u >= 0x0E34 && u <= 0x0E3A) || (u >= 0x0E47 && u <= 0x0E4E);
-}
-
 }  // namespace
 
 QString formatNumber(Long v) {
@@ -55,12 +50,6 @@ QString plainText(const Statement& s) {
     QString out;
     for (const Item& item : s) out += itemText(item);
     return out;
-}
-
-int cellWidth(const QString& text) {
-    int w = 0;
-    for (QChar c : text) w += isNonSpacingThai(c) ? 0 : 1;
-    return w;
 }
 
 void TextPage::print(const Statement& s) {

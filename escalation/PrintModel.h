@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/Kinds.h"
+#include "base/TextColumns.h"
 
 namespace print {
 
@@ -34,10 +35,6 @@ QString itemText(const Item& item);
 
 // The statement's items joined, column stops left out.
 QString plainText(const Statement& s);
-
-// Display width in character cells: Thai vowel and tone marks that sit
-// above or below their base letter take no cell of their own.
-int cellWidth(const QString& text);
 
 // Lays statements out on character cells, one cell per column.
 class TextPage {

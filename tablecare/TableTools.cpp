@@ -12,6 +12,7 @@
 #include "indexdata/CsvImport.h"
 #include "base/CsvText.h"
 #include "base/SystemFiles.h"
+#include "base/TextColumns.h"
 
 namespace {
 
@@ -98,29 +99,14 @@ QStringList listRow(const TableRecord& r) {
 bool listTable(QIODevice& table, const std::function<void(const QString&)>& out,
                QString* error) {
     const QStringList heading = listHeading();
-    // Numbers right-aligned under their headings; widths in character cells.
-    std::vector<int> width(heading.size(), 0);
-    for (int c = 0; c < heading.size(); ++c) width[c] = print::cellWidth(heading[c]);
+    // Numbers right-aligned under their headings; a part record's note runs on.
+    TextColumns columns(heading, [](int) { return true; }, QStringLiteral(" "));
     const qint64 size = table.size();
     if (!forEachRecord(
-            table, size,
-            [&](const TableRecord& r, QByteArrayView) {
-                const QStringList row = listRow(r);
-                for (int c = 0; c < heading.size(); ++c)
-                    width[c] = std::max(width[c], print::cellWidth(row[c]));
-            },
+            table, size, [&](const TableRecord& r, QByteArrayView) { columns.measure(listRow(r)); },
             error))
         return false;
-    const auto line = [&](const QStringList& cells) {
-        QString text;
-        for (int c = 0; c < cells.size(); ++c) {
-            if (c) text += QLatin1Char(' ');
-            if (c < heading.size())
-                text += QString(width[c] - print::cellWidth(cells[c]), QLatin1Char(' '));
-            text += cells[c];
-        }
-        out(text + QLatin1Char('\n'));
-    };
+    const auto line = [&](const QStringList& cells) { out(columns.line(cells) + QLatin1Char('\n')); };
     line(heading);
     if (!table.seek(0)) {
         if (error) *error = lastSystemReason();

@@ -8,6 +8,7 @@
 #include "FakePlatform.h"
 #include "TableFiles.h"
 #include "contract/Contract.h"
+#include "contract/ContractSummary.h"
 #include "app/Tarvon.h"
 #include "indexdata/CsvImport.h"
 #include "base/CsvText.h"
@@ -224,6 +225,15 @@ TEST_F(ContractTest, TotalsOfRefundsAndOfCompensationsToTheSatang) {
                                                                << summary.toStdString();
     const QStringList csv = contractSummaryCsv(c.rows).split(QLatin1Char('\n'));
     EXPECT_EQ(csv[1], QStringLiteral("2,a,3,2548,10,2548,1,0.878,below,0.082,1000000,,82000,"));
+    // 29 satang is not a Double: 0.29 × 100 lies just below 29, and a total
+    // taken by truncating it would lose a satang on each such sheet.
+    const Contract small = run(QStringLiteral("3,15,1,2548,20,10,2548,e,2.45,,,,\n"
+                                              "3,15,1,2548,20,10,2548,f,2.45,,,,\n"));
+    const ContractTotals totals = contractTotals(small.rows);
+    EXPECT_EQ(small.rows[0].result.compensation, 0.29);
+    EXPECT_EQ(totals.compensationSatang, 58);
+    EXPECT_EQ(totals.computed, 2);
+    EXPECT_TRUE(contractSummary(small.rows).contains(QStringLiteral("รวมเงินชดเชย 0.58 บาท")));
     EXPECT_EQ(csv[2], QStringLiteral("3,b,3,2548,1,2548,10,1.159,above,0.119,1,0.11,,"));
 }
 

@@ -53,8 +53,8 @@ TEST(TextPage, ColumnsAndThePositionBeyondAColumn) {
 }
 
 TEST(TextPage, ThaiMarksTakeNoCell) {
-    EXPECT_EQ(print::cellWidth(QStringLiteral("ที่")), 1);
-    EXPECT_EQ(print::cellWidth(QStringLiteral("บาท")), 3);
+    EXPECT_EQ(cellWidth(QStringLiteral("ที่")), 1);
+    EXPECT_EQ(cellWidth(QStringLiteral("บาท")), 3);
     print::TextPage page;
     page.print({Col{1}, QStringLiteral("ที่"), Col{3}, QStringLiteral("x")});
     EXPECT_EQ(page.lines().first(), QStringLiteral("ที่ x"));
@@ -256,7 +256,7 @@ TEST(Formula1, TenEquipmentLinesMakeTheLongestSheet) {
     ASSERT_EQ(page.lines().size(), 30 + 9);
     auto column = [&](int line, const QString& text) {
         const QString l = page.lines()[line];
-        return l.contains(text) ? print::cellWidth(l.left(l.indexOf(text))) + 1 : 0;
+        return l.contains(text) ? cellWidth(l.left(l.indexOf(text))) + 1 : 0;
     };
     EXPECT_EQ(column(17, QStringLiteral("=")), 70);
     EXPECT_EQ(column(18, QStringLiteral("=")), 0);

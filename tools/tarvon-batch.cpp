@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "contract/Contract.h"
+#include "contract/ContractSummary.h"
 #include "base/Cli.h"
 #include "base/CsvText.h"
 #include "base/ReplaceFile.h"
