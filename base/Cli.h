@@ -1,20 +1,16 @@
 // What every command-line tool of the project does alike: errors on
 // standard error behind the command's name, UTF-8 output, --help and
-// --version, and reading a whole file that must be a regular one.
+// --version.
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
-#include <QFileInfo>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "base/SystemFiles.h"
 
 namespace cli {
 
@@ -92,40 +88,6 @@ inline void settleRuntimeFolder() {
     if (::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
         info.st_uid == ::getuid() && (info.st_mode & 0777) == 0700)
         qputenv("XDG_RUNTIME_DIR", folder);
-}
-
-// The largest file read whole into memory: far beyond any real contract or
-// index CSV (a thousand-row contract is about 100 KB), so that a wrong file
-// (a disk image, a sparse file of gigabytes) is refused at once instead of
-// exhausting memory.
-constexpr qint64 kLargestFile = qint64(256) << 20;
-
-inline QString tooLarge(const QString& path) {
-    return QStringLiteral("%1: แฟ้มใหญ่เกินกว่าจะเป็นแฟ้มนี้ได้ (เกิน %2 MB) จึงไม่อ่าน: "
-                          "ตรวจว่าเลือกแฟ้มถูก")
-        .arg(path)
-        .arg(kLargestFile >> 20);
-}
-
-// Opens `path` for reading; false with the Thai reason in `error`. A FIFO
-// or a device is refused rather than read (it could block for ever).
-inline bool openRegular(QFile& f, const QString& path, QString* error) {
-    QString why;
-    if (openRegularFile(f, path, &why)) return true;
-    *error = QStringLiteral("%1: เปิดอ่านไม่ได้: %2").arg(path, why);
-    return false;
-}
-
-// The file's bytes, or nullopt with the Thai reason in `error`: not a
-// regular file, or larger than kLargestFile.
-inline std::optional<QByteArray> readFile(const QString& path, QString* error) {
-    QFile f;
-    if (!openRegular(f, path, error)) return std::nullopt;
-    if (f.size() > kLargestFile) {
-        *error = tooLarge(path);
-        return std::nullopt;
-    }
-    return f.readAll();
 }
 
 }  // namespace cli

@@ -55,3 +55,27 @@ bool openRegularFile(QFile& file, const QString& path, QString* why) {
     if (why) *why = what;
     return false;
 }
+
+QString tooLarge(const QString& path) {
+    return QStringLiteral("%1: แฟ้มใหญ่เกินกว่าจะเป็นแฟ้มนี้ได้ (เกิน %2 MB) จึงไม่อ่าน: "
+                          "ตรวจว่าเลือกแฟ้มถูก")
+        .arg(path)
+        .arg(kLargestFile >> 20);
+}
+
+bool openRegular(QFile& f, const QString& path, QString* error) {
+    QString why;
+    if (openRegularFile(f, path, &why)) return true;
+    if (error) *error = QStringLiteral("%1: เปิดอ่านไม่ได้: %2").arg(path, why);
+    return false;
+}
+
+std::optional<QByteArray> readRegularFile(const QString& path, QString* error) {
+    QFile f;
+    if (!openRegular(f, path, error)) return std::nullopt;
+    if (f.size() > kLargestFile) {
+        if (error) *error = tooLarge(path);
+        return std::nullopt;
+    }
+    return f.readAll();
+}

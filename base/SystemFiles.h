@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QString>
+#include <optional>
 
 // The Thai words for a system error number, with the system's own after.
 QString systemReason(int errnum);
@@ -20,3 +21,21 @@ QString notRegularReason(unsigned mode);
 // Opens `path` for reading into `file`; false with the Thai reason in `why`
 // (the path not named): a system error, or not a regular file.
 bool openRegularFile(QFile& file, const QString& path, QString* why);
+
+// The largest file read whole into memory: far beyond any real contract or
+// index CSV (a thousand-row contract is about 100 KB) or table (a century
+// of months is 108 KB), so that a wrong file (a disk image, a sparse file
+// of gigabytes) is refused at once instead of exhausting memory.
+constexpr qint64 kLargestFile = qint64(256) << 20;
+
+// The Thai refusal of a file larger than that, naming it.
+QString tooLarge(const QString& path);
+
+// Opens `path` for reading; false with the Thai reason naming the file in
+// `error`. A FIFO or a device is refused rather than read (it could block
+// for ever).
+bool openRegular(QFile& f, const QString& path, QString* error);
+
+// The file's bytes, or nullopt with the Thai reason naming the file in
+// `error`: not a regular file, or larger than kLargestFile.
+std::optional<QByteArray> readRegularFile(const QString& path, QString* error);

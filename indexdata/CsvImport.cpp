@@ -9,6 +9,13 @@ const QStringList kTableCsvHeader = {
     QStringLiteral("A"),       QStringLiteral("E"),     QStringLiteral("GIP"), QStringLiteral("AC"),
     QStringLiteral("PVC"),     QStringLiteral("W"),     QStringLiteral("PE")};
 
+QString indexValueProblem(const QString& v) {
+    if (!v.isEmpty() && !isPlainNumber(v)) return QStringLiteral("\"%1\" ไม่ใช่ตัวเลข").arg(v);
+    if (v.size() > kFieldLength)
+        return QStringLiteral("\"%1\" ยาวเกิน %2 ตัวอักษร").arg(v).arg(kFieldLength);
+    return QString();
+}
+
 CsvImport importIndexCsv(const QString& csv) {
     CsvImport out;
     const std::vector<CsvRow> rows = parseCsv(csv);
@@ -34,17 +41,8 @@ CsvImport importIndexCsv(const QString& csv) {
                 out.error = QStringLiteral("แถวที่ %1: ไม่มีปีหรือเดือน").arg(row);
                 return out;
             }
-            if (!v.isEmpty() && !isPlainNumber(v)) {
-                out.error =
-                    QStringLiteral("แถวที่ %1 ช่องที่ %2: \"%3\" ไม่ใช่ตัวเลข").arg(row).arg(f + 1).arg(v);
-                return out;
-            }
-            if (v.size() > kFieldLength) {
-                out.error = QStringLiteral("แถวที่ %1 ช่องที่ %2: \"%3\" ยาวเกิน %4 ตัวอักษร")
-                                .arg(row)
-                                .arg(f + 1)
-                                .arg(v)
-                                .arg(kFieldLength);
+            if (const QString problem = indexValueProblem(v); !problem.isEmpty()) {
+                out.error = QStringLiteral("แถวที่ %1 ช่องที่ %2: %3").arg(row).arg(f + 1).arg(problem);
                 return out;
             }
             record += v.rightJustified(kFieldLength, QLatin1Char(' ')).toLatin1();

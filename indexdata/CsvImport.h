@@ -21,3 +21,8 @@ struct CsvImport {
 };
 
 CsvImport importIndexCsv(const QString& csv);
+
+// What keeps one value (already without its blanks) out of a field, in
+// Thai and naming the value: not a plain number, or longer than a field.
+// Empty when it fits; an empty value (an index not yet published) fits.
+QString indexValueProblem(const QString& value);

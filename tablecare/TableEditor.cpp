@@ -10,6 +10,7 @@
 #include <map>
 
 #include "tablecare/TableTools.h"
+#include "tablecare/TableUpdate.h"
 #include "base/MonthNames.h"
 #include "base/ReplaceFile.h"
 #include "base/SystemFiles.h"
@@ -35,14 +36,8 @@ QByteArray buildRecord(Long year, Long month, const QStringList& values, QString
     }
     // The rule import applies to a row, said by the value's own name.
     for (int c = 0; c < kIndexColumns; ++c) {
-        const QString v = values[c].trimmed();
-        const QString name = kTableCsvHeader[2 + c];
-        if (!v.isEmpty() && !isPlainNumber(v)) {
-            *error = QStringLiteral("ค่า %1 \"%2\" ไม่ใช่ตัวเลข").arg(name, v);
-            return {};
-        }
-        if (v.size() > kFieldLength) {
-            *error = QStringLiteral("ค่า %1 \"%2\" ยาวเกิน %3 ตัวอักษร").arg(name, v).arg(kFieldLength);
+        if (const QString problem = indexValueProblem(values[c].trimmed()); !problem.isEmpty()) {
+            *error = QStringLiteral("ค่า %1 %2").arg(kTableCsvHeader[2 + c], problem);
             return {};
         }
     }
@@ -233,10 +228,8 @@ bool TableEditor::save(QString* error, bool overwrite) {
                      .arg(path_);
         return false;
     }
-    if (now && !now->isEmpty() && !replaceFile(path_ + QStringLiteral(".bak"), *now, error))
-        return false;
     const QByteArray table = bytes();
-    if (!replaceFile(path_, table, error)) return false;
+    if (!saveTable(path_, now.value_or(QByteArray()), table, error)) return false;
     onDisk_ = table;
     saved_ = records_;
     return true;

@@ -13,6 +13,7 @@
 #include "base/Cli.h"
 #include "base/CsvText.h"
 #include "base/ReplaceFile.h"
+#include "base/SystemFiles.h"
 #include "print/PdfPrinter.h"
 
 namespace {
@@ -132,7 +133,7 @@ int main(int argc, char** argv) {
     if (const QString same = outputIsInput(o->pdf, {o->contract, o->table}); !same.isEmpty())
         return cli::fail(kName, same, 2);
     QString error;
-    const auto bytes = cli::readFile(o->contract, &error);
+    const auto bytes = readRegularFile(o->contract, &error);
     if (!bytes) return cli::fail(kName, error, 2);
     TableFile table;
     if (!table.open(o->table, &error, /*create=*/false))

@@ -4,13 +4,13 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <optional>
 #include <QStringList>
 
-#include "indexdata/CsvImport.h"
 #include "base/CsvText.h"
 #include "base/ReplaceFile.h"
+#include "base/SystemFiles.h"
 #include "tablecare/TableTools.h"
+#include "tablecare/TableUpdate.h"
 #include "base/Cli.h"
 
 namespace {
@@ -43,83 +43,25 @@ const cli::Usage kUsage = {
     "สถานะเมื่อจบ: 0 เสร็จ (check: ไม่พบอะไร), 1 ไม่ยอมทำหรือพบสิ่งผิดปกติ,\n"
     "2 สั่งงานผิดรูปแบบหรืออ่านแฟ้มไม่ได้\n"};
 
-// The records of the CSV at `csvPath`, checked row by row as import
-// checks them; nullopt after saying why (the exit status in `status`).
-std::optional<CsvImport> readIndexCsv(const QString& csvPath, int* status) {
-    QString error;
-    const auto bytes = cli::readFile(csvPath, &error);
-    if (!bytes) {
-        *status = cli::fail(kName, error, 2);
-        return std::nullopt;
-    }
-    CsvImport result = importIndexCsv(decodeCsvBytes(*bytes));
-    if (!result.ok) {
-        *status = cli::fail(kName, csvPath + QStringLiteral(": ") + result.error, 1);
-        return std::nullopt;
-    }
-    return result;
-}
-
-// The table at `path` as it stands: empty when there is none yet (or when
-// what is there is no file, which writing it then refuses).
-std::optional<QByteArray> currentTable(const QString& path, int* status) {
-    if (!QFileInfo(path).isFile()) return QByteArray();
-    QString error;
-    auto bytes = cli::readFile(path, &error);
-    if (!bytes) *status = cli::fail(kName, error, 2);
-    return bytes;
+// The exit status of an update that was not done, after saying why.
+int refusal(const TableUpdate& u) {
+    return cli::fail(kName, u.error, u.status == TableUpdate::Status::Unreadable ? 2 : 1);
 }
 
 int import(const QString& csvPath, const QString& outPath, bool replace) {
-    if (const QString same = outputIsInput(outPath, {csvPath}); !same.isEmpty())
-        return cli::fail(kName, same, 2);
-    int status = 0;
-    const std::optional<CsvImport> result = readIndexCsv(csvPath, &status);
-    if (!result) return status;
-    if (!replace) {
-        const std::optional<QByteArray> old = currentTable(outPath, &status);
-        if (!old) return status;
-        if (const QStringList lost = monthsLost(*old, result->table); !lost.isEmpty()) {
-            return cli::fail(
-                kName,
-                QStringLiteral("%1 มีข้อมูลดัชนีราคา %2 เดือนที่ไม่มีใน %3 (%4) ถ้านำเข้า เดือนเหล่านั้นจะหายไป "
-                               "จึงไม่เขียนอะไรเลย: เพิ่มหรือแก้เดือนด้วย tarvon-table merge %3 %1 "
-                               "หรือถ้าต้องการแทนทั้งแฟ้มจริง ๆ ให้สั่ง import ซ้ำพร้อม --replace")
-                    .arg(outPath)
-                    .arg(lost.size())
-                    .arg(csvPath, lost.mid(0, 6).join(QStringLiteral(", ")) +
-                                      (lost.size() > 6 ? QStringLiteral(", ...") : QString())),
-                1);
-        }
-    }
-    QString error;
-    // Written beside OUT and renamed into place only when complete; a
-    // device, FIFO or folder at OUT is refused.
-    if (!replaceFile(outPath, result->table, &error)) return cli::fail(kName, error, 1);
-    cli::out(QStringLiteral("เขียนข้อมูลดัชนีราคา %1 เดือนลงแฟ้ม %2 แล้ว\n").arg(result->records).arg(outPath));
+    const TableUpdate u = importTable(csvPath, outPath, replace);
+    if (u.status != TableUpdate::Status::Done) return refusal(u);
+    cli::out(QStringLiteral("เขียนข้อมูลดัชนีราคา %1 เดือนลงแฟ้ม %2 แล้ว\n").arg(u.records).arg(outPath));
     return 0;
 }
 
 int merge(const QString& csvPath, const QString& tablePath) {
-    if (const QString same = outputIsInput(tablePath, {csvPath}); !same.isEmpty())
-        return cli::fail(kName, same, 2);
-    int status = 0;
-    const std::optional<CsvImport> csv = readIndexCsv(csvPath, &status);
-    if (!csv) return status;
-    const std::optional<QByteArray> old = currentTable(tablePath, &status);
-    if (!old) return status;
-    const TableMerge m = mergeTable(*old, csv->table);
-    if (!m.error.isEmpty()) return cli::fail(kName, tablePath + QStringLiteral(": ") + m.error, 1);
-    QString error;
-    const QString backup = tablePath + QStringLiteral(".bak");
-    if (QFileInfo::exists(tablePath) && !replaceFile(backup, *old, &error))
-        return cli::fail(kName, error + QStringLiteral(" จึงไม่ได้แก้ ") + tablePath, 1);
-    if (!replaceFile(tablePath, m.table, &error)) return cli::fail(kName, error, 1);
-    for (const QString& line : m.report) cli::out(line + QLatin1Char('\n'));
-    cli::out(QStringLiteral("เพิ่ม %1 เดือน แก้ %2 เดือนในแฟ้ม %3 แล้ว").arg(m.added).arg(m.corrected).arg(tablePath) +
-             (QFileInfo::exists(tablePath) && !old->isEmpty()
-                  ? QStringLiteral(" (แฟ้มเดิมเก็บไว้ที่ %1)\n").arg(backup)
-                  : QStringLiteral("\n")));
+    const TableUpdate u = mergeIntoTable(csvPath, tablePath);
+    if (u.status != TableUpdate::Status::Done) return refusal(u);
+    for (const QString& line : u.report) cli::out(line + QLatin1Char('\n'));
+    cli::out(QStringLiteral("เพิ่ม %1 เดือน แก้ %2 เดือนในแฟ้ม %3 แล้ว").arg(u.added).arg(u.corrected).arg(tablePath) +
+             (u.backedUp ? QStringLiteral(" (แฟ้มเดิมเก็บไว้ที่ %1)\n").arg(backupPath(tablePath))
+                         : QStringLiteral("\n")));
     return 0;
 }
 
@@ -151,7 +93,7 @@ int main(int argc, char** argv) {
 
     QString error;
     QFile table;
-    if (!cli::openRegular(table, args[1], &error)) return cli::fail(kName, error, 2);
+    if (!openRegular(table, args[1], &error)) return cli::fail(kName, error, 2);
     if (command == QLatin1String("list")) {
         if (!listTable(table, [](const QString& line) { cli::out(line); }, &error))
             return cli::fail(kName, args[1] + QStringLiteral(": ") + error, 2);
@@ -160,9 +102,9 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("export")) {
         // The CSV is made whole before it replaces OUT: a table far beyond
         // any real one (a century of months is 108 KB) is refused first.
-        if (table.size() > cli::kLargestFile)
-            return cli::fail(kName, cli::tooLarge(args[1]), 2);
-        const auto bytes = cli::readFile(args[1], &error);
+        if (table.size() > kLargestFile)
+            return cli::fail(kName, tooLarge(args[1]), 2);
+        const auto bytes = readRegularFile(args[1], &error);
         if (!bytes) return cli::fail(kName, error, 2);
         if (!replaceFile(args[2], cli::kUtf8Mark + exportTable(tableRecords(*bytes)).toUtf8(), &error))
             return cli::fail(kName, error, 1);
