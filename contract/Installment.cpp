@@ -5,7 +5,10 @@
 
 InstallmentOutcome computeInstallment(const Installment& in, TableFile& table, Long records,
                                       Printer& printer) {
-    CalcState st;
+    // A copy of a blank state shares its code-0 texts instead of filling
+    // new ones for every installment.
+    static const CalcState blank;
+    CalcState st = blank;
     st.lngRecLen = kRecordLength;
     st.lngRecNo = 1;
     st.lngRecCount = records;

@@ -89,6 +89,8 @@ class RegisterStore {
     virtual std::optional<InstallmentInfo> installment(qint64 id) = 0;
     // Every installment of every contract, contract by contract, one at a
     // time: what the totals need without holding the register in memory.
+    // Here and in forEachDelivered, `printed` holds the printed figures
+    // and time only, not what they were printed from.
     virtual void forEachInstallment(
         const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) = 0;
     // The installments delivered in the months from..to (year × 12 + month

@@ -1,39 +1,25 @@
 #include "contract/SqlRegister.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
-#include <cstring>
 
 #include "base/MonthNames.h"
 #include "base/SystemFiles.h"
-
-// Where the two databases differ.
-struct SqlRegister::Dialect {
-    const char* driver;
-    // The column that numbers a table's rows.
-    const char* idColumn;
-    // How a transaction that will write begins: SQLite takes the write lock
-    // at once (two writers then wait for each other instead of failing).
-    const char* beginWrite;
-};
+#include "contract/SqliteConnection.h"
+#include "escalation/PrintModel.h"
 
 namespace {
-
-const SqlRegister::Dialect kSqlite = {"QSQLITE", "INTEGER PRIMARY KEY", "BEGIN IMMEDIATE"};
 
 const QString kApplication = QStringLiteral("tarvon-register");
 constexpr int kItems = kEquipItems;
 
-// The columns of an installment as entered, in one order for every query.
+// ---- the columns, in one order for every statement -----------------------
+
+// An installment as entered.
 QStringList enteredColumns(const QString& prefix = QString()) {
     QStringList c = {QStringLiteral("designation"), QStringLiteral("formula"), QStringLiteral("day"),
                      QStringLiteral("month"), QStringLiteral("year"), QStringLiteral("amount")};
@@ -42,19 +28,7 @@ QStringList enteredColumns(const QString& prefix = QString()) {
     for (QString& s : c) s.prepend(prefix);
     return c;
 }
-
-QString itemColumnsDdl() {
-    QString ddl;
-    for (int n = 1; n <= kItems; ++n)
-        ddl += QStringLiteral(", item%1 TEXT, price%1 DOUBLE PRECISION").arg(n);
-    return ddl;
-}
-
-QString indexColumnsDdl(const QString& p) {
-    QString ddl = QStringLiteral(", %1year INTEGER NOT NULL, %1month INTEGER NOT NULL").arg(p);
-    for (int c = 1; c <= kIndexColumns; ++c) ddl += QStringLiteral(", %1%2 REAL NOT NULL").arg(p).arg(c);
-    return ddl;
-}
+constexpr int kEntered = 6 + 2 * kItems;
 
 QStringList indexColumns(const QString& p) {
     QStringList c = {p + QStringLiteral("year"), p + QStringLiteral("month")};
@@ -62,18 +36,57 @@ QStringList indexColumns(const QString& p) {
     return c;
 }
 
-QStringList printedColumns() {
-    return QStringList{QStringLiteral("printed_at"), QStringLiteral("p_bid_day"),
-                       QStringLiteral("p_bid_month"), QStringLiteral("p_bid_year")} +
-           enteredColumns(QStringLiteral("p_")) + indexColumns(QStringLiteral("o_")) +
-           indexColumns(QStringLiteral("t_")) +
-           QStringList{QStringLiteral("net_amount"), QStringLiteral("k"), QStringLiteral("band"),
-                       QStringLiteral("excess"), QStringLiteral("compensation"),
-                       QStringLiteral("refund")};
+// What a printed sheet said, and when.
+QStringList printedFigures() {
+    return {QStringLiteral("printed_at"), QStringLiteral("net_amount"), QStringLiteral("k"),
+            QStringLiteral("band"),       QStringLiteral("excess"),     QStringLiteral("compensation"),
+            QStringLiteral("refund")};
 }
 
-// The schema, one list of statements a version; %ID% is the dialect's
-// id column.
+// What it was printed from: the entries and both months' index values.
+QStringList printedSources() {
+    return QStringList{QStringLiteral("p_bid_day"), QStringLiteral("p_bid_month"),
+                       QStringLiteral("p_bid_year")} +
+           enteredColumns(QStringLiteral("p_")) + indexColumns(QStringLiteral("o_")) +
+           indexColumns(QStringLiteral("t_"));
+}
+
+QStringList printedColumns() { return printedFigures() + printedSources(); }
+
+const QStringList kContractFields = {QStringLiteral("number"),    QStringLiteral("work"),
+                                     QStringLiteral("contractor"), QStringLiteral("bid_day"),
+                                     QStringLiteral("bid_month"),  QStringLiteral("bid_year"),
+                                     QStringLiteral("formula")};
+constexpr int kContractColumns = 9;  // id, the fields, version
+
+QString contractSelect(const QString& alias) {
+    QStringList c = {alias + QStringLiteral("id")};
+    for (const QString& f : kContractFields) c << alias + f;
+    c << alias + QStringLiteral("version");
+    return c.join(QStringLiteral(", "));
+}
+
+// ---- the schema ----------------------------------------------------------
+
+QString typed(const QStringList& columns, const QString& type) {
+    QString ddl;
+    for (const QString& c : columns) ddl += QStringLiteral(", %1 %2").arg(c, type);
+    return ddl;
+}
+
+QString enteredDdl(const QString& prefix) {
+    QString ddl = QStringLiteral(", %1designation TEXT NOT NULL, %1formula INTEGER NOT NULL, "
+                                 "%1day INTEGER NOT NULL, %1month INTEGER NOT NULL, "
+                                 "%1year INTEGER NOT NULL, %1amount DOUBLE PRECISION NOT NULL")
+                      .arg(prefix);
+    for (int n = 1; n <= kItems; ++n)
+        ddl += QStringLiteral(", %1item%2 TEXT, %1price%2 DOUBLE PRECISION").arg(prefix).arg(n);
+    return ddl;
+}
+
+// One list of statements a version; %ID% is the database's row-id column.
+// Singles (K, the excess, index values) are kept as doubles: every Single
+// is one, exactly.
 std::vector<QStringList> migrations() {
     return {
         // 1: contracts, installments, what printed ones were printed from.
@@ -85,27 +98,20 @@ std::vector<QStringList> migrations() {
                         "bid_month INTEGER NOT NULL, bid_year INTEGER NOT NULL, "
                         "formula INTEGER NOT NULL, version BIGINT NOT NULL)"),
          QStringLiteral("CREATE TABLE installments (id %ID%, contract_id BIGINT NOT NULL "
-                        "REFERENCES contracts(id) ON DELETE CASCADE, position INTEGER NOT NULL, "
-                        "designation TEXT NOT NULL, formula INTEGER NOT NULL, day INTEGER NOT NULL, "
-                        "month INTEGER NOT NULL, year INTEGER NOT NULL, "
-                        "amount DOUBLE PRECISION NOT NULL") +
-             itemColumnsDdl() + QStringLiteral(", version BIGINT NOT NULL)"),
+                        "REFERENCES contracts(id) ON DELETE CASCADE, position INTEGER NOT NULL") +
+             enteredDdl(QString()) + QStringLiteral(", version BIGINT NOT NULL)"),
          QStringLiteral("CREATE INDEX installments_of_contract ON installments (contract_id, position)"),
          QStringLiteral("CREATE INDEX installments_of_month ON installments (year, month)"),
          QStringLiteral("CREATE TABLE printed (installment_id BIGINT PRIMARY KEY "
-                        "REFERENCES installments(id) ON DELETE CASCADE, printed_at TEXT NOT NULL, "
-                        "p_bid_day INTEGER NOT NULL, p_bid_month INTEGER NOT NULL, "
-                        "p_bid_year INTEGER NOT NULL, p_designation TEXT NOT NULL, "
-                        "p_formula INTEGER NOT NULL, p_day INTEGER NOT NULL, "
-                        "p_month INTEGER NOT NULL, p_year INTEGER NOT NULL, "
-                        "p_amount DOUBLE PRECISION NOT NULL") +
-             itemColumnsDdl().replace(QStringLiteral(", item"), QStringLiteral(", p_item"))
-                 .replace(QStringLiteral(", price"), QStringLiteral(", p_price")) +
-             indexColumnsDdl(QStringLiteral("o_")) + indexColumnsDdl(QStringLiteral("t_")) +
-             QStringLiteral(", net_amount DOUBLE PRECISION NOT NULL, k REAL NOT NULL, "
-                            "band INTEGER NOT NULL, excess REAL NOT NULL, "
-                            "compensation DOUBLE PRECISION NOT NULL, "
-                            "refund DOUBLE PRECISION NOT NULL)"),
+                        "REFERENCES installments(id) ON DELETE CASCADE, printed_at TEXT NOT NULL") +
+             QStringLiteral(", net_amount DOUBLE PRECISION NOT NULL, k DOUBLE PRECISION NOT NULL, "
+                            "band INTEGER NOT NULL, excess DOUBLE PRECISION NOT NULL, "
+                            "compensation DOUBLE PRECISION NOT NULL, refund DOUBLE PRECISION NOT NULL") +
+             typed(printedSources().mid(0, 3), QStringLiteral("INTEGER NOT NULL")) +
+             enteredDdl(QStringLiteral("p_")) +
+             typed(indexColumns(QStringLiteral("o_")) + indexColumns(QStringLiteral("t_")),
+                   QStringLiteral("DOUBLE PRECISION NOT NULL")) +
+             QStringLiteral(")"),
          QStringLiteral("INSERT INTO register_meta (key, value) VALUES ('application', '%1'), "
                         "('schema_version', '1'), ('office', '')")
              .arg(kApplication)},
@@ -118,137 +124,160 @@ std::vector<QStringList> migrations() {
     };
 }
 
-QString systemUser() {
-    if (const passwd* pw = ::getpwuid(::getuid())) return QString::fromLocal8Bit(pw->pw_name);
-    return qEnvironmentVariable("USER");
+// Runs the migrations after version `from` in one transaction; false with
+// the database's words in `error`.
+bool migrate(SqlConnection& db, int from, QString* error) {
+    if (!db.run(QString::fromLatin1(db.dialect().beginWrite))) {
+        *error = db.error();
+        return false;
+    }
+    const std::vector<QStringList> steps = migrations();
+    for (size_t v = size_t(from); v < steps.size(); ++v) {
+        for (QString sql : steps[v]) {
+            sql.replace(QStringLiteral("%ID%"), QString::fromLatin1(db.dialect().idColumn));
+            if (!db.run(sql)) {
+                *error = db.error();
+                db.run(QStringLiteral("ROLLBACK"));
+                return false;
+            }
+        }
+    }
+    if (!db.run(QStringLiteral("COMMIT"))) {
+        *error = db.error();
+        db.run(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    return true;
 }
 
-QString connectionName() {
-    static QAtomicInteger<int> next = 0;
-    return QStringLiteral("tarvon-register-%1").arg(next.fetchAndAddRelaxed(1));
-}
+// ---- statements ----------------------------------------------------------
 
-// A query on `db`, prepared and bound; exec() is the caller's.
-QSqlQuery prepared(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {}) {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    q.prepare(sql);
-    for (const QVariant& v : values) q.addBindValue(v);
-    return q;
-}
-
-QString placeholders(qsizetype n) {
+// "$1, $2, ..." for `n` values from $`first`.
+QString placeholders(qsizetype n, int first = 1) {
     QStringList p;
-    for (qsizetype i = 0; i < n; ++i) p << QStringLiteral("?");
+    for (qsizetype i = 0; i < n; ++i) p << QStringLiteral("$%1").arg(first + i);
     return p.join(QStringLiteral(", "));
 }
 
+// "a = $1, b = $2, ...".
 QString assignments(const QStringList& columns) {
     QStringList a;
-    for (const QString& c : columns) a << c + QStringLiteral(" = ?");
+    for (qsizetype i = 0; i < columns.size(); ++i) a << QStringLiteral("%1 = $%2").arg(columns[i]).arg(i + 1);
     return a.join(QStringLiteral(", "));
 }
 
 // A text as stored: an empty one is a text, not a missing value.
-QVariant text(const QString& s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
+SqlValue text(const QString& s) { return s.isNull() ? SqlValue(QStringLiteral("")) : SqlValue(s); }
+SqlValue whole(qint64 v) { return SqlValue(v); }
 
-QVariantList enteredValues(const Installment& in) {
-    QVariantList v = {text(in.designation), int(in.formula), in.day, in.month, in.year, in.amount};
+std::vector<SqlValue> enteredValues(const Installment& in) {
+    std::vector<SqlValue> v = {text(in.designation), whole(in.formula), whole(in.day),
+                               whole(in.month),      whole(in.year),    in.amount};
     for (int n = 0; n < kItems; ++n) {
-        if (size_t(n) < in.items.size())
-            v << text(in.items[size_t(n)].name) << in.items[size_t(n)].price;
-        else
-            v << QVariant() << QVariant();
+        if (size_t(n) < in.items.size()) {
+            v.push_back(text(in.items[size_t(n)].name));
+            v.push_back(in.items[size_t(n)].price);
+        } else {
+            v.push_back(SqlValue());
+            v.push_back(SqlValue());
+        }
     }
     return v;
 }
 
-// Reads the entered columns starting at column `at` of the current row.
-void readEntered(const QSqlQuery& q, int at, Installment* in) {
-    in->designation = q.value(at).toString();
-    in->formula = Integer(q.value(at + 1).toInt());
-    in->day = q.value(at + 2).toInt();
-    in->month = q.value(at + 3).toInt();
-    in->year = q.value(at + 4).toInt();
-    in->amount = q.value(at + 5).toDouble();
+void readEntered(const SqlRow& r, int at, Installment* in) {
+    in->designation = r.text(at);
+    in->formula = Integer(r.integer(at + 1));
+    in->day = Long(r.integer(at + 2));
+    in->month = Long(r.integer(at + 3));
+    in->year = Long(r.integer(at + 4));
+    in->amount = r.real(at + 5);
     in->items.clear();
     for (int n = 0; n < kItems; ++n) {
-        const QVariant name = q.value(at + 6 + 2 * n), price = q.value(at + 7 + 2 * n);
-        if (name.isNull() && price.isNull()) break;
-        in->items.push_back({name.toString(), price.toDouble()});
+        const int name = at + 6 + 2 * n;
+        if (r.isNull(name) && r.isNull(name + 1)) break;
+        in->items.push_back({r.text(name), r.real(name + 1)});
     }
 }
 
-QVariantList indexValues(const IndexValues& v) {
-    QVariantList out = {v.year, v.month};
-    for (Single x : v.col) out << double(x);
+std::vector<SqlValue> indexValues(const IndexValues& v) {
+    std::vector<SqlValue> out = {whole(v.year), whole(v.month)};
+    for (Single x : v.col) out.push_back(double(x));
     return out;
 }
 
-void readIndexValues(const QSqlQuery& q, int at, IndexValues* v) {
-    v->year = q.value(at).toInt();
-    v->month = q.value(at + 1).toInt();
-    for (int c = 0; c < kIndexColumns; ++c) v->col[size_t(c)] = Single(q.value(at + 2 + c).toDouble());
+void readIndexValues(const SqlRow& r, int at, IndexValues* v) {
+    v->year = Long(r.integer(at));
+    v->month = Long(r.integer(at + 1));
+    for (int c = 0; c < kIndexColumns; ++c) v->col[size_t(c)] = Single(r.real(at + 2 + c));
 }
 
-const QString kContractColumns = QStringLiteral(
-    "id, number, work, contractor, bid_day, bid_month, bid_year, formula, version");
+std::vector<SqlValue> contractValues(const ContractInfo& c) {
+    return {text(c.number), text(c.work), text(c.contractor), whole(c.bidDay),
+            whole(c.bidMonth), whole(c.bidYear), whole(c.formula)};
+}
 
-ContractInfo readContract(const QSqlQuery& q, int at = 0) {
+ContractInfo readContract(const SqlRow& r, int at = 0) {
     ContractInfo c;
-    c.id = q.value(at).toLongLong();
-    c.number = q.value(at + 1).toString();
-    c.work = q.value(at + 2).toString();
-    c.contractor = q.value(at + 3).toString();
-    c.bidDay = q.value(at + 4).toInt();
-    c.bidMonth = q.value(at + 5).toInt();
-    c.bidYear = q.value(at + 6).toInt();
-    c.formula = Integer(q.value(at + 7).toInt());
-    c.version = q.value(at + 8).toLongLong();
+    c.id = r.integer(at);
+    c.number = r.text(at + 1);
+    c.work = r.text(at + 2);
+    c.contractor = r.text(at + 3);
+    c.bidDay = Long(r.integer(at + 4));
+    c.bidMonth = Long(r.integer(at + 5));
+    c.bidYear = Long(r.integer(at + 6));
+    c.formula = Integer(r.integer(at + 7));
+    c.version = r.integer(at + 8);
     return c;
 }
 
 // The installment's columns with the printed ones beside (null when it
-// was never printed), for "FROM installments i LEFT JOIN printed p".
-QString installmentSelect() {
+// was never printed), for "FROM installments i LEFT JOIN printed p": the
+// printed figures always, what they were printed from when `sources` (a
+// register's sums need the figures only, and every column read costs).
+QString installmentSelect(bool sources) {
     QStringList cols = {QStringLiteral("i.id"), QStringLiteral("i.contract_id"),
                         QStringLiteral("i.position"), QStringLiteral("i.version")};
     for (const QString& c : enteredColumns()) cols << QStringLiteral("i.") + c;
-    for (const QString& c : printedColumns()) cols << QStringLiteral("p.") + c;
+    for (const QString& c : sources ? printedColumns() : printedFigures())
+        cols << QStringLiteral("p.") + c;
     return cols.join(QStringLiteral(", "));
 }
-constexpr int kInstallmentColumns = 4 + 6 + 2 * kItems;
+int installmentColumns(bool sources) {
+    return 4 + kEntered + int((sources ? printedColumns() : printedFigures()).size());
+}
 
-InstallmentInfo readInstallment(const QSqlQuery& q, const ContractInfo& contract, int at = 0) {
+InstallmentInfo readInstallment(const SqlRow& r, const ContractInfo& contract, bool sources) {
     InstallmentInfo i;
-    i.id = q.value(at).toLongLong();
-    i.contractId = q.value(at + 1).toLongLong();
-    i.position = q.value(at + 2).toInt();
-    i.version = q.value(at + 3).toLongLong();
-    readEntered(q, at + 4, &i.value);
+    i.id = r.integer(0);
+    i.contractId = r.integer(1);
+    i.position = int(r.integer(2));
+    i.version = r.integer(3);
+    readEntered(r, 4, &i.value);
     i.value.bidDay = contract.bidDay;
     i.value.bidMonth = contract.bidMonth;
     i.value.bidYear = contract.bidYear;
-    const int p = at + kInstallmentColumns;
-    if (!q.value(p).isNull()) {
-        PrintedSheet s;
-        s.at = QDateTime::fromString(q.value(p).toString(), Qt::ISODateWithMs);
-        s.inputs.bidDay = q.value(p + 1).toInt();
-        s.inputs.bidMonth = q.value(p + 2).toInt();
-        s.inputs.bidYear = q.value(p + 3).toInt();
-        readEntered(q, p + 4, &s.inputs);
-        const int values = p + 4 + 6 + 2 * kItems;
-        readIndexValues(q, values, &s.o);
-        readIndexValues(q, values + 2 + kIndexColumns, &s.t);
-        const int r = values + 2 * (2 + kIndexColumns);
-        s.netAmount = q.value(r).toDouble();
-        s.result.k = Single(q.value(r + 1).toDouble());
-        s.result.band = Band(q.value(r + 2).toInt());
-        s.result.excess = Single(q.value(r + 3).toDouble());
-        s.result.compensation = q.value(r + 4).toDouble();
-        s.result.refund = q.value(r + 5).toDouble();
-        i.printed = s;
+    const int p = 4 + kEntered;
+    if (r.isNull(p)) return i;
+    PrintedSheet s;
+    s.at = QDateTime::fromString(r.text(p), Qt::ISODateWithMs);
+    s.netAmount = r.real(p + 1);
+    s.result.k = Single(r.real(p + 2));
+    s.result.band = Band(r.integer(p + 3));
+    s.result.excess = Single(r.real(p + 4));
+    s.result.compensation = r.real(p + 5);
+    s.result.refund = r.real(p + 6);
+    if (sources) {
+        const int from = p + int(printedFigures().size());
+        s.inputs.bidDay = Long(r.integer(from));
+        s.inputs.bidMonth = Long(r.integer(from + 1));
+        s.inputs.bidYear = Long(r.integer(from + 2));
+        readEntered(r, from + 3, &s.inputs);
+        const int values = from + 3 + kEntered;
+        readIndexValues(r, values, &s.o);
+        readIndexValues(r, values + 2 + kIndexColumns, &s.t);
     }
+    i.printed = s;
     return i;
 }
 
@@ -272,11 +301,7 @@ QString describe(const ContractInfo& c) {
 
 StoreResult failure(StoreResult::Outcome outcome, const QString& why) { return {outcome, why}; }
 
-// The database's own words for a failed query, in a Thai sentence.
-StoreResult failed(const QSqlQuery& q) {
-    return failure(StoreResult::Outcome::Failed,
-                   QStringLiteral("ฐานข้อมูลทะเบียนทำรายการนี้ไม่สำเร็จ (%1)").arg(q.lastError().text()));
-}
+// ---- files ---------------------------------------------------------------
 
 bool isSqliteFile(const QString& path) {
     QFile f(path);
@@ -292,77 +317,6 @@ bool writable(const QString& path) {
     return ::access(file.constData(), W_OK) == 0 && ::access(folder.constData(), W_OK) == 0;
 }
 
-}  // namespace
-
-bool PrintedSheet::operator==(const PrintedSheet& o) const {
-    return at == o.at && inputs == o.inputs && this->o.year == o.o.year &&
-           this->o.month == o.o.month && this->o.col == o.o.col && t.year == o.t.year &&
-           t.month == o.t.month && t.col == o.t.col && netAmount == o.netAmount &&
-           result.k == o.result.k && result.band == o.result.band &&
-           result.excess == o.result.excess && result.compensation == o.result.compensation &&
-           result.refund == o.result.refund;
-}
-
-SqlRegister::SqlRegister(const QString& location, const QString& connection, const Dialect& dialect)
-    : location_(location), connection_(connection), dialect_(dialect), user_(systemUser()) {}
-
-SqlRegister::~SqlRegister() {
-    {
-        QSqlDatabase d = QSqlDatabase::database(connection_, false);
-        if (d.isOpen()) d.close();
-    }
-    QSqlDatabase::removeDatabase(connection_);
-}
-
-QSqlDatabase SqlRegister::db() const { return QSqlDatabase::database(connection_, false); }
-
-QString SqlRegister::upgradeCopy(const QString& location, int fromVersion) {
-    return location + QStringLiteral(".v%1.bak").arg(fromVersion);
-}
-
-namespace {
-
-// Runs the migrations after `from` up to the current version, in one
-// transaction; false with the database's words in `error`.
-bool migrate(QSqlDatabase& db, const SqlRegister::Dialect& dialect, int from, QString* error) {
-    QSqlQuery q(db);
-    if (!q.exec(QString::fromLatin1(dialect.beginWrite))) {
-        *error = q.lastError().text();
-        return false;
-    }
-    const std::vector<QStringList> steps = migrations();
-    for (size_t v = size_t(from); v < steps.size(); ++v) {
-        for (QString sql : steps[v]) {
-            sql.replace(QStringLiteral("%ID%"), QString::fromLatin1(dialect.idColumn));
-            if (!q.exec(sql)) {
-                *error = q.lastError().text();
-                q.exec(QStringLiteral("ROLLBACK"));
-                return false;
-            }
-        }
-    }
-    if (!q.exec(QStringLiteral("COMMIT"))) {
-        *error = q.lastError().text();
-        q.exec(QStringLiteral("ROLLBACK"));
-        return false;
-    }
-    return true;
-}
-
-QSqlDatabase openSqlite(const QString& path, const QString& connection, bool readOnly) {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QString::fromLatin1(kSqlite.driver), connection);
-    db.setDatabaseName(path);
-    // Two windows, or a window and tarvon-batch, wait for each other's
-    // write instead of failing at once.
-    db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_READONLY")
-                                  : QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
-    if (db.open()) {
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
-    }
-    return db;
-}
-
 // Makes a new register file at `path`: written whole beside it and linked
 // into place, so that a kill leaves either no register or a whole one.
 bool createSqlite(const QString& path, QString* error) {
@@ -376,15 +330,9 @@ bool createSqlite(const QString& path, QString* error) {
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
     ::close(fd);
-    const QString connection = connectionName();
     bool ok = false;
-    {
-        QSqlDatabase db = openSqlite(QFile::decodeName(temp), connection, false);
-        ok = db.isOpen() && migrate(db, kSqlite, 0, error);
-        if (!db.isOpen()) *error = db.lastError().text();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
+    if (auto db = SqliteConnection::open(QFile::decodeName(temp), false, error))
+        ok = migrate(*db, 0, error);
     // A hard link never replaces: whoever made the register first keeps it.
     if (ok && ::link(temp.constData(), QFile::encodeName(path).constData()) != 0 && errno != EEXIST) {
         *error = systemReason(errno);
@@ -395,25 +343,49 @@ bool createSqlite(const QString& path, QString* error) {
     return ok;
 }
 
+// A copy of `from` at `to`, made whole beside it; an earlier upgrade's copy
+// already there is the older one and stays.
 bool copyFile(const QString& from, const QString& to, QString* error) {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = in.errorString();
+    if (QFileInfo::exists(to)) return true;
+    const std::optional<QByteArray> bytes = readRegularFile(from, error);
+    if (!bytes) return false;
+    QByteArray temp = QFile::encodeName(to) + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        *error = systemReason(errno);
         return false;
     }
-    const QByteArray bytes = in.readAll();
-    QFile out(to);
-    if (out.exists()) return true;  // an earlier upgrade's copy is the older one
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) || out.write(bytes) != bytes.size() ||
-        !out.flush()) {
-        *error = out.errorString();
-        out.remove();
-        return false;
+    bool ok = ::write(fd, bytes->constData(), size_t(bytes->size())) == bytes->size() &&
+              ::fsync(fd) == 0;
+    if (!ok) *error = systemReason(errno);
+    ::close(fd);
+    if (ok && ::link(temp.constData(), QFile::encodeName(to).constData()) != 0 && errno != EEXIST) {
+        *error = systemReason(errno);
+        ok = false;
     }
-    return true;
+    ::unlink(temp.constData());
+    return ok;
 }
 
 }  // namespace
+
+bool PrintedSheet::operator==(const PrintedSheet& o) const {
+    return at == o.at && inputs == o.inputs && this->o.year == o.o.year &&
+           this->o.month == o.o.month && this->o.col == o.o.col && t.year == o.t.year &&
+           t.month == o.t.month && t.col == o.t.col && netAmount == o.netAmount &&
+           result.k == o.result.k && result.band == o.result.band &&
+           result.excess == o.result.excess && result.compensation == o.result.compensation &&
+           result.refund == o.result.refund;
+}
+
+SqlRegister::SqlRegister(QString location, std::unique_ptr<SqlConnection> db)
+    : location_(std::move(location)), db_(std::move(db)), user_(db_->user()) {}
+
+SqlRegister::~SqlRegister() = default;
+
+QString SqlRegister::upgradeCopy(const QString& location, int fromVersion) {
+    return location + QStringLiteral(".v%1.bak").arg(fromVersion);
+}
 
 std::unique_ptr<SqlRegister> SqlRegister::open(const QString& location, bool create,
                                                QString* error, Opened* how) {
@@ -421,6 +393,8 @@ std::unique_ptr<SqlRegister> SqlRegister::open(const QString& location, bool cre
         if (error) *error = QStringLiteral("ทะเบียนสัญญา %1: %2").arg(location, why);
         return nullptr;
     };
+    const QString notARegister =
+        QStringLiteral("แฟ้มนี้ไม่ใช่ทะเบียนสัญญาของโปรแกรมนี้ จึงไม่เปิดและไม่แก้ไขแฟ้มนี้");
     Opened opened = Opened::Ready;
     QFileInfo info(location);
     if (!info.exists()) {
@@ -432,24 +406,22 @@ std::unique_ptr<SqlRegister> SqlRegister::open(const QString& location, bool cre
     }
     if (!info.isFile())
         return refuse(notRegularReason(info.isDir() ? S_IFDIR : S_IFIFO) + QStringLiteral(" จึงไม่เปิด"));
-    if (!isSqliteFile(location))
-        return refuse(QStringLiteral("แฟ้มนี้ไม่ใช่ทะเบียนสัญญาของโปรแกรมนี้ จึงไม่เปิดและไม่แก้ไขแฟ้มนี้"));
+    if (!isSqliteFile(location)) return refuse(notARegister);
 
     const bool readOnly = !writable(location);
-    std::unique_ptr<SqlRegister> r(new SqlRegister(location, connectionName(), kSqlite));
+    QString why;
+    std::unique_ptr<SqlConnection> db = SqliteConnection::open(location, readOnly, &why);
+    if (!db) return refuse(QStringLiteral("เปิดไม่ได้ (%1)").arg(why));
+    std::unique_ptr<SqlRegister> r(new SqlRegister(location, std::move(db)));
     r->readOnly_ = readOnly;
     if (readOnly)
         r->readOnlyWhy_ = QStringLiteral("แฟ้ม %1 หรือโฟลเดอร์ของแฟ้มเขียนไม่ได้ (เช่น อยู่ในแผ่นซีดีหรือโฟลเดอร์ที่ไม่มีสิทธิ์เขียน) "
                                          "จึงเปิดให้ดูได้อย่างเดียว แก้ไขไม่ได้")
                               .arg(location);
-    QSqlDatabase db = openSqlite(location, r->connection_, readOnly);
-    if (!db.isOpen()) return refuse(QStringLiteral("เปิดไม่ได้ (%1)").arg(db.lastError().text()));
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT value FROM register_meta WHERE key = 'application'")) ||
-        !q.next() || q.value(0).toString() != kApplication)
-        return refuse(QStringLiteral("แฟ้มนี้ไม่ใช่ทะเบียนสัญญาของโปรแกรมนี้ จึงไม่เปิดและไม่แก้ไขแฟ้มนี้"));
-    q.finish();
+    QString application;
+    r->db_->run(QStringLiteral("SELECT value FROM register_meta WHERE key = 'application'"), {},
+                [&](const SqlRow& row) { application = row.text(0); });
+    if (application != kApplication) return refuse(notARegister);
     const int version = r->schemaVersion();
     if (version > kSchemaVersion) {
         return refuse(QStringLiteral("บันทึกด้วยโปรแกรมรุ่นที่ใหม่กว่านี้ (รูปแบบที่ %1 แต่โปรแกรมนี้รู้จักถึงรูปแบบที่ %2) "
@@ -462,10 +434,9 @@ std::unique_ptr<SqlRegister> SqlRegister::open(const QString& location, bool cre
             return refuse(QStringLiteral("บันทึกด้วยโปรแกรมรุ่นเก่า ต้องปรับรูปแบบก่อนใช้ แต่แฟ้มเขียนไม่ได้: "
                                          "คัดลอกแฟ้มไปไว้ในที่ที่เขียนได้ก่อน"));
         }
-        QString why;
         if (!copyFile(location, upgradeCopy(location, version), &why))
             return refuse(QStringLiteral("เก็บสำเนาก่อนปรับรูปแบบไม่ได้ (%1) จึงยังไม่ปรับ").arg(why));
-        if (!migrate(db, kSqlite, version, &why))
+        if (!migrate(*r->db_, version, &why))
             return refuse(QStringLiteral("ปรับรูปแบบไม่สำเร็จ (%1): แฟ้มยังเป็นแบบเดิม").arg(why));
         opened = Opened::Upgraded;
     }
@@ -474,8 +445,10 @@ std::unique_ptr<SqlRegister> SqlRegister::open(const QString& location, bool cre
 }
 
 int SqlRegister::schemaVersion() {
-    QSqlQuery q = prepared(db(), QStringLiteral("SELECT value FROM register_meta WHERE key = 'schema_version'"));
-    return q.exec() && q.next() ? q.value(0).toInt() : 0;
+    int version = 0;
+    db_->run(QStringLiteral("SELECT value FROM register_meta WHERE key = 'schema_version'"), {},
+             [&](const SqlRow& row) { version = row.text(0).toInt(); });
+    return version;
 }
 
 bool SqlRegister::readOnly(QString* why) const {
@@ -483,163 +456,152 @@ bool SqlRegister::readOnly(QString* why) const {
     return readOnly_;
 }
 
+StoreResult SqlRegister::failed() const {
+    switch (db_->failure()) {
+        case SqlConnection::Failure::Busy:
+            return failure(StoreResult::Outcome::Failed,
+                           QStringLiteral("ทะเบียนกำลังถูกแก้จากที่อื่นนานเกินไป: ลองใหม่อีกครั้ง (%1)").arg(db_->error()));
+        case SqlConnection::Failure::Denied:
+            return failure(StoreResult::Outcome::Refused,
+                           QStringLiteral("ผู้ใช้ฐานข้อมูลนี้ไม่มีสิทธิ์แก้ทะเบียน (%1)").arg(db_->error()));
+        case SqlConnection::Failure::ReadOnly:
+            return failure(StoreResult::Outcome::Refused,
+                           QStringLiteral("ทะเบียนนี้เขียนไม่ได้ (%1)").arg(db_->error()));
+        case SqlConnection::Failure::Gone:
+            return failure(StoreResult::Outcome::Failed,
+                           QStringLiteral("ติดต่อฐานข้อมูลทะเบียนไม่ได้ (%1)").arg(db_->error()));
+        default:
+            return failure(StoreResult::Outcome::Failed,
+                           QStringLiteral("ฐานข้อมูลทะเบียนทำรายการนี้ไม่สำเร็จ (%1)").arg(db_->error()));
+    }
+}
+
 qint64 SqlRegister::generation() {
-    QSqlQuery q = prepared(db(), QStringLiteral("SELECT n FROM register_changes"));
-    return q.exec() && q.next() ? q.value(0).toLongLong() : -1;
+    qint64 n = -1;
+    db_->run(QStringLiteral("SELECT n FROM register_changes"), {},
+             [&](const SqlRow& row) { n = row.integer(0); });
+    return n;
 }
 
 std::vector<ContractInfo> SqlRegister::contracts() {
     std::vector<ContractInfo> out;
-    QSqlQuery q = prepared(db(), QStringLiteral("SELECT %1 FROM contracts ORDER BY number").arg(kContractColumns));
-    if (q.exec())
-        while (q.next()) out.push_back(readContract(q));
+    db_->run(QStringLiteral("SELECT %1 FROM contracts ORDER BY number").arg(contractSelect(QString())), {},
+             [&](const SqlRow& row) { out.push_back(readContract(row)); });
     return out;
 }
 
 std::optional<ContractInfo> SqlRegister::contract(qint64 id) {
-    QSqlQuery q = prepared(db(), QStringLiteral("SELECT %1 FROM contracts WHERE id = ?").arg(kContractColumns), {id});
-    if (q.exec() && q.next()) return readContract(q);
-    return std::nullopt;
+    std::optional<ContractInfo> c;
+    db_->run(QStringLiteral("SELECT %1 FROM contracts WHERE id = $1").arg(contractSelect(QString())),
+             {id}, [&](const SqlRow& row) { c = readContract(row); });
+    return c;
 }
 
 std::optional<ContractInfo> SqlRegister::contractByNumber(const QString& number) {
-    QSqlQuery q = prepared(db(), QStringLiteral("SELECT %1 FROM contracts WHERE number = ?").arg(kContractColumns),
-                           {number});
-    if (q.exec() && q.next()) return readContract(q);
-    return std::nullopt;
+    std::optional<ContractInfo> c;
+    db_->run(QStringLiteral("SELECT %1 FROM contracts WHERE number = $1").arg(contractSelect(QString())),
+             {text(number)}, [&](const SqlRow& row) { c = readContract(row); });
+    return c;
 }
 
 std::vector<InstallmentInfo> SqlRegister::installments(qint64 contractId) {
     std::vector<InstallmentInfo> out;
     const std::optional<ContractInfo> c = contract(contractId);
     if (!c) return out;
-    QSqlQuery q = prepared(db(),
-                           QStringLiteral("SELECT %1 FROM installments i LEFT JOIN printed p ON "
-                                          "p.installment_id = i.id WHERE i.contract_id = ? ORDER BY i.position")
-                               .arg(installmentSelect()),
-                           {contractId});
-    if (q.exec())
-        while (q.next()) out.push_back(readInstallment(q, *c));
+    db_->run(QStringLiteral("SELECT %1 FROM installments i LEFT JOIN printed p ON p.installment_id = i.id "
+                            "WHERE i.contract_id = $1 ORDER BY i.position")
+                 .arg(installmentSelect(true)),
+             {contractId}, [&](const SqlRow& row) { out.push_back(readInstallment(row, *c, true)); });
     return out;
 }
 
 std::optional<InstallmentInfo> SqlRegister::installment(qint64 id) {
-    QSqlQuery q = prepared(db(),
-                           QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
-                                          "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
-                                          "WHERE i.id = ?")
-                               .arg(installmentSelect(), QStringLiteral("c.") + kContractColumns.split(
-                                   QStringLiteral(", ")).join(QStringLiteral(", c."))),
-                           {id});
-    if (!q.exec() || !q.next()) return std::nullopt;
-    const ContractInfo c = readContract(q, kInstallmentColumns + int(printedColumns().size()));
-    return readInstallment(q, c);
+    std::optional<InstallmentInfo> out;
+    db_->run(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
+                            "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
+                            "WHERE i.id = $1")
+                 .arg(installmentSelect(true), contractSelect(QStringLiteral("c."))),
+             {id}, [&](const SqlRow& row) {
+                 out = readInstallment(row, readContract(row, installmentColumns(true)), true);
+             });
+    return out;
 }
 
 namespace {
 
-// Every installment of the query's rows, each with its contract's columns
-// after its own.
-void eachWithContract(QSqlQuery& q,
-                      const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) {
-    if (!q.exec()) return;
-    const int at = kInstallmentColumns + int(printedColumns().size());
-    while (q.next()) {
-        const ContractInfo c = readContract(q, at);
-        each(c, readInstallment(q, c));
-    }
-}
-
-QString withContract() {
-    return QStringLiteral("c.") + kContractColumns.split(QStringLiteral(", ")).join(QStringLiteral(", c."));
+// Each installment of the statement's rows with its contract, whose columns
+// follow its own; the contract is read again only when it changes.
+std::function<void(const SqlRow&)> withContract(
+    const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) {
+    return [&each, contract = ContractInfo()](const SqlRow& row) mutable {
+        const int at = installmentColumns(false);
+        if (row.integer(at) != contract.id) contract = readContract(row, at);
+        each(contract, readInstallment(row, contract, false));
+    };
 }
 
 }  // namespace
 
 void SqlRegister::forEachInstallment(
     const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) {
-    QSqlQuery q = prepared(db(), QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
-                                                "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
-                                                "ORDER BY c.number, i.position")
-                                     .arg(installmentSelect(), withContract()));
-    eachWithContract(q, each);
+    db_->run(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
+                            "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
+                            "ORDER BY i.contract_id, i.position")
+                 .arg(installmentSelect(false), contractSelect(QStringLiteral("c."))),
+             {}, withContract(each));
 }
 
 void SqlRegister::forEachDelivered(
     Long from, Long to, const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) {
-    QSqlQuery q = prepared(db(),
-                           QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
-                                          "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
-                                          "WHERE i.year * 12 + i.month - 1 BETWEEN ? AND ? "
-                                          "ORDER BY c.number, i.position")
-                               .arg(installmentSelect(), withContract()),
-                           {from, to});
-    eachWithContract(q, each);
+    db_->run(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
+                            "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
+                            "WHERE i.year * 12 + i.month - 1 BETWEEN $1 AND $2 "
+                            "ORDER BY c.number, i.position")
+                 .arg(installmentSelect(false), contractSelect(QStringLiteral("c."))),
+             {whole(from), whole(to)}, withContract(each));
 }
 
 StoreResult SqlRegister::write(const std::function<StoreResult(Change&)>& change) {
     if (readOnly_) return failure(StoreResult::Outcome::Refused, readOnlyWhy_);
-    QSqlDatabase d = db();
-    QSqlQuery q(d);
-    if (!q.exec(QString::fromLatin1(dialect_.beginWrite))) return failed(q);
+    if (!db_->run(QString::fromLatin1(db_->dialect().beginWrite))) return failed();
     Change entry;
     StoreResult r = change(entry);
-    if (r.done()) {
-        QSqlQuery bump = prepared(d, QStringLiteral("UPDATE register_changes SET n = n + 1"));
-        if (!bump.exec()) r = failed(bump);
-    }
-    if (r.done() && !entry.action.isEmpty()) {
-        QSqlQuery h = prepared(d,
-                               QStringLiteral("INSERT INTO history (at, by_user, contract_id, installment_id, "
-                                              "action, what) VALUES (?, ?, ?, ?, ?, ?)"),
-                               {QDateTime::currentDateTime().toString(Qt::ISODateWithMs), user_,
-                                entry.contractId ? QVariant(entry.contractId) : QVariant(),
-                                entry.installmentId ? QVariant(entry.installmentId) : QVariant(),
-                                entry.action, entry.what});
-        if (!h.exec()) r = failed(h);
-    }
-    if (!r.done()) {
-        q.exec(QStringLiteral("ROLLBACK"));
-        return r;
-    }
-    if (!q.exec(QStringLiteral("COMMIT"))) {
-        const StoreResult f = failed(q);
-        q.exec(QStringLiteral("ROLLBACK"));
-        return f;
-    }
+    if (r.done() && !db_->run(QStringLiteral("UPDATE register_changes SET n = n + 1"))) r = failed();
+    if (r.done() && !entry.action.isEmpty() &&
+        !db_->run(QStringLiteral("INSERT INTO history (at, by_user, contract_id, installment_id, "
+                                 "action, what) VALUES ($1, $2, $3, $4, $5, $6)"),
+                  {QDateTime::currentDateTime().toString(Qt::ISODateWithMs), text(user_),
+                   entry.contractId ? SqlValue(entry.contractId) : SqlValue(),
+                   entry.installmentId ? SqlValue(entry.installmentId) : SqlValue(),
+                   text(entry.action), text(entry.what)}))
+        r = failed();
+    if (r.done() && !db_->run(QStringLiteral("COMMIT"))) r = failed();
+    if (!r.done()) db_->run(QStringLiteral("ROLLBACK"));
     return r;
 }
 
 namespace {
 
-// Whether the row `id` of `table` is still there (a conflict then, not a
-// removal).
-bool exists(const QSqlDatabase& db, const QString& table, qint64 id) {
-    QSqlQuery q = prepared(db, QStringLiteral("SELECT 1 FROM %1 WHERE id = ?").arg(table), {id});
-    return q.exec() && q.next();
-}
-
-StoreResult changedElsewhere(const QSqlDatabase& db, const QString& table, qint64 id,
-                             const QString& what) {
-    if (exists(db, table, id))
+// A change to a row that is not as it was read: changed, or removed.
+StoreResult changedElsewhere(SqlConnection& db, const QString& table, qint64 id, const QString& what) {
+    bool there = false;
+    db.run(QStringLiteral("SELECT 1 FROM %1 WHERE id = $1").arg(table), {id},
+           [&](const SqlRow&) { there = true; });
+    if (there)
         return failure(StoreResult::Outcome::Conflict,
                        QStringLiteral("%1นี้ถูกแก้จากที่อื่นหลังจากที่เปิดไว้ที่นี่").arg(what));
     return failure(StoreResult::Outcome::Gone, QStringLiteral("%1นี้ถูกลบจากที่อื่นไปแล้ว").arg(what));
 }
 
-const QStringList kContractFields = {QStringLiteral("number"),    QStringLiteral("work"),
-                                     QStringLiteral("contractor"), QStringLiteral("bid_day"),
-                                     QStringLiteral("bid_month"),  QStringLiteral("bid_year"),
-                                     QStringLiteral("formula")};
-
-QVariantList contractValues(const ContractInfo& c) {
-    return {text(c.number), text(c.work), text(c.contractor), c.bidDay, c.bidMonth, c.bidYear,
-            int(c.formula)};
-}
-
 StoreResult numberTaken(const ContractInfo& c) {
     return failure(StoreResult::Outcome::Refused,
                    QStringLiteral("ทะเบียนมีสัญญาเลขที่ %1 อยู่แล้ว").arg(c.number));
+}
+
+// `values` followed by more.
+std::vector<SqlValue> operator+(std::vector<SqlValue> values, const std::vector<SqlValue>& more) {
+    values.insert(values.end(), more.begin(), more.end());
+    return values;
 }
 
 }  // namespace
@@ -648,13 +610,12 @@ StoreResult SqlRegister::addContract(ContractInfo& c) {
     ContractInfo added = c;
     const StoreResult r = write([&](Change& entry) {
         if (contractByNumber(added.number)) return numberTaken(added);
-        QSqlQuery q = prepared(db(),
-                               QStringLiteral("INSERT INTO contracts (%1, version) VALUES (%2, 1) RETURNING id")
-                                   .arg(kContractFields.join(QStringLiteral(", ")),
-                                        placeholders(kContractFields.size())),
-                               contractValues(added));
-        if (!q.exec() || !q.next()) return failed(q);
-        added.id = q.value(0).toLongLong();
+        added.id = 0;
+        if (!db_->run(QStringLiteral("INSERT INTO contracts (%1, version) VALUES (%2, 1) RETURNING id")
+                          .arg(kContractFields.join(QStringLiteral(", ")),
+                               placeholders(kContractFields.size())),
+                      contractValues(added), [&](const SqlRow& row) { added.id = row.integer(0); }))
+            return failed();
         added.version = 1;
         entry = {added.id, 0, QStringLiteral("เพิ่มสัญญา"), describe(added)};
         return StoreResult{};
@@ -667,14 +628,15 @@ StoreResult SqlRegister::updateContract(ContractInfo& c) {
     const StoreResult r = write([&](Change& entry) {
         if (const std::optional<ContractInfo> other = contractByNumber(c.number); other && other->id != c.id)
             return numberTaken(c);
-        QSqlQuery q = prepared(db(),
-                               QStringLiteral("UPDATE contracts SET %1, version = version + 1 "
-                                              "WHERE id = ? AND version = ?")
-                                   .arg(assignments(kContractFields)),
-                               contractValues(c) + QVariantList{c.id, c.version});
-        if (!q.exec()) return failed(q);
-        if (q.numRowsAffected() != 1)
-            return changedElsewhere(db(), QStringLiteral("contracts"), c.id, QStringLiteral("สัญญา"));
+        const qsizetype n = kContractFields.size();
+        if (!db_->run(QStringLiteral("UPDATE contracts SET %1, version = version + 1 WHERE id = $%2 "
+                                     "AND version = $%3")
+                          .arg(assignments(kContractFields))
+                          .arg(n + 1)
+                          .arg(n + 2),
+                      contractValues(c) + std::vector<SqlValue>{c.id, c.version}))
+            return failed();
+        if (db_->changes() != 1) return changedElsewhere(*db_, QStringLiteral("contracts"), c.id, QStringLiteral("สัญญา"));
         entry = {c.id, 0, QStringLiteral("แก้สัญญา"), describe(c)};
         return StoreResult{};
     });
@@ -685,18 +647,14 @@ StoreResult SqlRegister::updateContract(ContractInfo& c) {
 StoreResult SqlRegister::removeContract(const ContractInfo& c) {
     return write([&](Change& entry) {
         // The installments go with it, and what they were printed from.
-        for (const QString& sql :
-             {QStringLiteral("DELETE FROM printed WHERE installment_id IN "
-                             "(SELECT id FROM installments WHERE contract_id = ?)"),
-              QStringLiteral("DELETE FROM installments WHERE contract_id = ?")}) {
-            QSqlQuery q = prepared(db(), sql, {c.id});
-            if (!q.exec()) return failed(q);
-        }
-        QSqlQuery q = prepared(db(), QStringLiteral("DELETE FROM contracts WHERE id = ? AND version = ?"),
-                               {c.id, c.version});
-        if (!q.exec()) return failed(q);
-        if (q.numRowsAffected() != 1)
-            return changedElsewhere(db(), QStringLiteral("contracts"), c.id, QStringLiteral("สัญญา"));
+        if (!db_->run(QStringLiteral("DELETE FROM printed WHERE installment_id IN "
+                                     "(SELECT id FROM installments WHERE contract_id = $1)"),
+                      {c.id}) ||
+            !db_->run(QStringLiteral("DELETE FROM installments WHERE contract_id = $1"), {c.id}) ||
+            !db_->run(QStringLiteral("DELETE FROM contracts WHERE id = $1 AND version = $2"),
+                      {c.id, c.version}))
+            return failed();
+        if (db_->changes() != 1) return changedElsewhere(*db_, QStringLiteral("contracts"), c.id, QStringLiteral("สัญญา"));
         entry = {c.id, 0, QStringLiteral("ลบสัญญา"), describe(c)};
         return StoreResult{};
     });
@@ -706,23 +664,23 @@ StoreResult SqlRegister::insertInstallment(InstallmentInfo& i) {
     // Touching the contract's row holds it until the end of the
     // transaction, so that two installments added at once on a server
     // never take the same place.
-    QSqlQuery hold = prepared(db(), QStringLiteral("UPDATE contracts SET id = id WHERE id = ?"), {i.contractId});
-    if (!hold.exec()) return failed(hold);
-    if (hold.numRowsAffected() != 1)
+    if (!db_->run(QStringLiteral("UPDATE contracts SET id = id WHERE id = $1"), {i.contractId}))
+        return failed();
+    if (db_->changes() != 1)
         return failure(StoreResult::Outcome::Gone, QStringLiteral("สัญญานี้ถูกลบจากที่อื่นไปแล้ว"));
-    QSqlQuery last = prepared(db(), QStringLiteral("SELECT COALESCE(MAX(position), 0) FROM installments "
-                                                   "WHERE contract_id = ?"),
-                              {i.contractId});
-    if (!last.exec() || !last.next()) return failed(last);
-    i.position = last.value(0).toInt() + 1;
+    int last = 0;
+    if (!db_->run(QStringLiteral("SELECT COALESCE(MAX(position), 0) FROM installments WHERE contract_id = $1"),
+                  {i.contractId}, [&](const SqlRow& row) { last = int(row.integer(0)); }))
+        return failed();
+    i.position = last + 1;
     const QStringList columns = enteredColumns();
-    QSqlQuery q = prepared(db(),
-                           QStringLiteral("INSERT INTO installments (contract_id, position, %1, version) "
-                                          "VALUES (?, ?, %2, 1) RETURNING id")
-                               .arg(columns.join(QStringLiteral(", ")), placeholders(columns.size())),
-                           QVariantList{i.contractId, i.position} + enteredValues(i.value));
-    if (!q.exec() || !q.next()) return failed(q);
-    i.id = q.value(0).toLongLong();
+    i.id = 0;
+    if (!db_->run(QStringLiteral("INSERT INTO installments (contract_id, position, %1, version) "
+                                 "VALUES ($1, $2, %2, 1) RETURNING id")
+                      .arg(columns.join(QStringLiteral(", ")), placeholders(columns.size(), 3)),
+                  std::vector<SqlValue>{i.contractId, whole(i.position)} + enteredValues(i.value),
+                  [&](const SqlRow& row) { i.id = row.integer(0); }))
+        return failed();
     i.version = 1;
     i.printed.reset();
     return {};
@@ -746,8 +704,7 @@ StoreResult SqlRegister::addInstallments(qint64 contractId, std::vector<Installm
             i.contractId = contractId;
             if (const StoreResult one = insertInstallment(i); !one.done()) return one;
         }
-        entry = {contractId, 0, QStringLiteral("นำเข้างวด"),
-                 QStringLiteral("นำเข้า %1 งวด").arg(added.size())};
+        entry = {contractId, 0, QStringLiteral("นำเข้างวด"), QStringLiteral("นำเข้า %1 งวด").arg(added.size())};
         return StoreResult{};
     });
     if (r.done()) is = added;
@@ -757,14 +714,15 @@ StoreResult SqlRegister::addInstallments(qint64 contractId, std::vector<Installm
 StoreResult SqlRegister::updateInstallment(InstallmentInfo& i) {
     const StoreResult r = write([&](Change& entry) {
         const QStringList columns = enteredColumns();
-        QSqlQuery q = prepared(db(),
-                               QStringLiteral("UPDATE installments SET %1, version = version + 1 "
-                                              "WHERE id = ? AND version = ?")
-                                   .arg(assignments(columns)),
-                               enteredValues(i.value) + QVariantList{i.id, i.version});
-        if (!q.exec()) return failed(q);
-        if (q.numRowsAffected() != 1)
-            return changedElsewhere(db(), QStringLiteral("installments"), i.id, QStringLiteral("งวด"));
+        if (!db_->run(QStringLiteral("UPDATE installments SET %1, version = version + 1 WHERE id = $%2 "
+                                     "AND version = $%3")
+                          .arg(assignments(columns))
+                          .arg(columns.size() + 1)
+                          .arg(columns.size() + 2),
+                      enteredValues(i.value) + std::vector<SqlValue>{i.id, i.version}))
+            return failed();
+        if (db_->changes() != 1)
+            return changedElsewhere(*db_, QStringLiteral("installments"), i.id, QStringLiteral("งวด"));
         entry = {i.contractId, i.id, QStringLiteral("แก้งวด"), describe(i.value)};
         return StoreResult{};
     });
@@ -774,13 +732,12 @@ StoreResult SqlRegister::updateInstallment(InstallmentInfo& i) {
 
 StoreResult SqlRegister::removeInstallment(const InstallmentInfo& i) {
     return write([&](Change& entry) {
-        QSqlQuery printed = prepared(db(), QStringLiteral("DELETE FROM printed WHERE installment_id = ?"), {i.id});
-        if (!printed.exec()) return failed(printed);
-        QSqlQuery q = prepared(db(), QStringLiteral("DELETE FROM installments WHERE id = ? AND version = ?"),
-                               {i.id, i.version});
-        if (!q.exec()) return failed(q);
-        if (q.numRowsAffected() != 1)
-            return changedElsewhere(db(), QStringLiteral("installments"), i.id, QStringLiteral("งวด"));
+        if (!db_->run(QStringLiteral("DELETE FROM printed WHERE installment_id = $1"), {i.id}) ||
+            !db_->run(QStringLiteral("DELETE FROM installments WHERE id = $1 AND version = $2"),
+                      {i.id, i.version}))
+            return failed();
+        if (db_->changes() != 1)
+            return changedElsewhere(*db_, QStringLiteral("installments"), i.id, QStringLiteral("งวด"));
         entry = {i.contractId, i.id, QStringLiteral("ลบงวด"), describe(i.value)};
         return StoreResult{};
     });
@@ -788,23 +745,31 @@ StoreResult SqlRegister::removeInstallment(const InstallmentInfo& i) {
 
 StoreResult SqlRegister::setPrinted(const InstallmentInfo& i, const PrintedSheet& s) {
     return write([&](Change& entry) {
-        if (!exists(db(), QStringLiteral("installments"), i.id))
-            return failure(StoreResult::Outcome::Gone, QStringLiteral("งวดนี้ถูกลบจากที่อื่นไปแล้ว"));
-        QSqlQuery old = prepared(db(), QStringLiteral("DELETE FROM printed WHERE installment_id = ?"), {i.id});
-        if (!old.exec()) return failed(old);
+        bool there = false;
+        if (!db_->run(QStringLiteral("SELECT 1 FROM installments WHERE id = $1"), {i.id},
+                      [&](const SqlRow&) { there = true; }))
+            return failed();
+        if (!there) return failure(StoreResult::Outcome::Gone, QStringLiteral("งวดนี้ถูกลบจากที่อื่นไปแล้ว"));
+        if (!db_->run(QStringLiteral("DELETE FROM printed WHERE installment_id = $1"), {i.id}))
+            return failed();
+        // In the order of printedColumns(): the figures, then the sources.
+        std::vector<SqlValue> values = {i.id,
+                                        s.at.toString(Qt::ISODateWithMs),
+                                        s.netAmount,
+                                        double(s.result.k),
+                                        whole(int(s.result.band)),
+                                        double(s.result.excess),
+                                        s.result.compensation,
+                                        s.result.refund,
+                                        whole(s.inputs.bidDay),
+                                        whole(s.inputs.bidMonth),
+                                        whole(s.inputs.bidYear)};
+        values = values + enteredValues(s.inputs) + indexValues(s.o) + indexValues(s.t);
         const QStringList columns = printedColumns();
-        QVariantList values = {s.at.toString(Qt::ISODateWithMs), s.inputs.bidDay, s.inputs.bidMonth,
-                               s.inputs.bidYear};
-        values += enteredValues(s.inputs);
-        values += indexValues(s.o);
-        values += indexValues(s.t);
-        values += QVariantList{s.netAmount, double(s.result.k), int(s.result.band),
-                               double(s.result.excess), s.result.compensation, s.result.refund};
-        QSqlQuery q = prepared(db(),
-                               QStringLiteral("INSERT INTO printed (installment_id, %1) VALUES (?, %2)")
-                                   .arg(columns.join(QStringLiteral(", ")), placeholders(columns.size())),
-                               QVariantList{i.id} + values);
-        if (!q.exec()) return failed(q);
+        if (!db_->run(QStringLiteral("INSERT INTO printed (installment_id, %1) VALUES ($1, %2)")
+                          .arg(columns.join(QStringLiteral(", ")), placeholders(columns.size(), 2)),
+                      values))
+            return failed();
         entry = {i.contractId, i.id, QStringLiteral("พิมพ์งวด"),
                  QStringLiteral("K %1").arg(print::formatNumber(s.result.k).trimmed())};
         return StoreResult{};
@@ -812,15 +777,16 @@ StoreResult SqlRegister::setPrinted(const InstallmentInfo& i, const PrintedSheet
 }
 
 QString SqlRegister::office() {
-    QSqlQuery q = prepared(db(), QStringLiteral("SELECT value FROM register_meta WHERE key = 'office'"));
-    return q.exec() && q.next() ? q.value(0).toString() : QString();
+    QString office;
+    db_->run(QStringLiteral("SELECT value FROM register_meta WHERE key = 'office'"), {},
+             [&](const SqlRow& row) { office = row.text(0); });
+    return office;
 }
 
 StoreResult SqlRegister::setOffice(const QString& office) {
     return write([&](Change& entry) {
-        QSqlQuery q = prepared(db(), QStringLiteral("UPDATE register_meta SET value = ? WHERE key = 'office'"),
-                               {text(office)});
-        if (!q.exec()) return failed(q);
+        if (!db_->run(QStringLiteral("UPDATE register_meta SET value = $1 WHERE key = 'office'"), {text(office)}))
+            return failed();
         entry = {0, 0, QStringLiteral("แก้หัวรายงาน"), office};
         return StoreResult{};
     });
@@ -828,14 +794,11 @@ StoreResult SqlRegister::setOffice(const QString& office) {
 
 std::vector<HistoryEntry> SqlRegister::history(qint64 installmentId) {
     std::vector<HistoryEntry> out;
-    QSqlQuery q = prepared(db(),
-                           QStringLiteral("SELECT at, by_user, action, what FROM history "
-                                          "WHERE installment_id = ? ORDER BY id"),
-                           {installmentId});
-    if (q.exec()) {
-        while (q.next())
-            out.push_back({QDateTime::fromString(q.value(0).toString(), Qt::ISODateWithMs),
-                           q.value(1).toString(), q.value(2).toString(), q.value(3).toString()});
-    }
+    db_->run(QStringLiteral("SELECT at, by_user, action, what FROM history WHERE installment_id = $1 "
+                            "ORDER BY id"),
+             {installmentId}, [&](const SqlRow& row) {
+                 out.push_back({QDateTime::fromString(row.text(0), Qt::ISODateWithMs), row.text(1),
+                                row.text(2), row.text(3)});
+             });
     return out;
 }

@@ -1,8 +1,7 @@
-// The register in a database through Qt SQL: a SQLite file (the default,
-// needing no set-up) or an office's PostgreSQL server, with one schema and
-// one set of queries; where the two databases differ (how a row id is made,
-// how a writing transaction begins, who the user is) is said in one small
-// table of dialects.
+// The register in a database: a SQLite file (the default, needing no
+// set-up) or an office's PostgreSQL server, with one schema and one set of
+// queries over one SqlConnection; where the two databases differ (how a row
+// id is made, how a writing transaction begins) their connections say.
 //
 // A register carries its schema's version. A register written by a newer
 // program is refused and left untouched; an older one is upgraded in one
@@ -13,10 +12,10 @@
 // read-only medium, a copy from a CD) opens read-only and says so.
 #pragma once
 
-#include <QSqlDatabase>
 #include <memory>
 
 #include "contract/RegisterStore.h"
+#include "contract/SqlConnection.h"
 
 class SqlRegister : public RegisterStore {
   public:
@@ -65,11 +64,8 @@ class SqlRegister : public RegisterStore {
     // The schema's version as stored (tests of upgrades).
     int schemaVersion();
 
-    struct Dialect;
-
   private:
-    SqlRegister(const QString& location, const QString& connection, const Dialect& dialect);
-    QSqlDatabase db() const;
+    SqlRegister(QString location, std::unique_ptr<SqlConnection> db);
     // What a change says of itself for the history.
     struct Change {
         qint64 contractId = 0, installmentId = 0;
@@ -82,9 +78,11 @@ class SqlRegister : public RegisterStore {
     // Appends one installment to its contract, inside a transaction.
     StoreResult insertInstallment(InstallmentInfo& i);
 
+    // The failure of the last statement, in Thai.
+    StoreResult failed() const;
+
     QString location_;
-    QString connection_;
-    const Dialect& dialect_;
+    std::unique_ptr<SqlConnection> db_;
     bool readOnly_ = false;
     QString readOnlyWhy_;
     QString user_;

@@ -97,10 +97,10 @@ bool setDate(CalcState& st, TableFile& table, const DateFields& to, Long day, Lo
     to.month = month;
     if (month >= 1 && month <= 12) to.monthName = thaiMonthName(month);
     to.year = year;
-    const MonthFound found = monthSearch(table, st.lngRecCount, month, year);
+    MonthFound found = monthSearch(table, st.lngRecCount, month, year);
     st.lngRecNo = found.recNo;
     if (found.read) {
-        st.recIndex = found.record;
+        st.recIndex = std::move(found.record);
         to.values = found.values;
     }
     return found.found;

@@ -29,24 +29,26 @@ void checkIndexValue(Single v, const QString& name, const QString& month) {
 }
 
 Integer indexRatio(Single t, Single o, const QString& symbol) {
-    const QString quotient = QStringLiteral("%1t/%1o").arg(symbol);
-    const double product =
-        checked(static_cast<double>(t) * 1000.0, QStringLiteral("ค่าดัชนี %1t ใหญ่เกินไป").arg(symbol));
+    // Named only when a step fails: a sheet computes thirteen thousand
+    // ratios for a register, and fails on none of them.
+    const auto quotient = [&] { return QStringLiteral("%1t/%1o").arg(symbol); };
+    const double product = static_cast<double>(t) * 1000.0;
+    if (!std::isfinite(product)) overflow(QStringLiteral("ค่าดัชนี %1t ใหญ่เกินไป").arg(symbol));
     if (o == 0) {
         if (product == 0) {
             overflow(
-                QStringLiteral("ค่าดัชนี %1o และ %1t เป็นศูนย์ทั้งคู่ จึงหาร %2 ไม่ได้").arg(symbol, quotient));
+                QStringLiteral("ค่าดัชนี %1o และ %1t เป็นศูนย์ทั้งคู่ จึงหาร %2 ไม่ได้").arg(symbol, quotient()));
         }
         throw CalcError(CalcError::Kind::DivisionByZero,
                         kPrefix + QStringLiteral("ค่าดัชนี %1o ของเดือนเปิดซองเป็นศูนย์ "
                                                  "จึงหาร %2 ไม่ได้ (หารด้วยศูนย์)")
-                                      .arg(symbol, quotient));
+                                      .arg(symbol, quotient()));
     }
-    const double q = checked(product / static_cast<double>(o),
-                             QStringLiteral("หาร %1 ได้ค่าเกินขอบเขต").arg(quotient));
+    const double q = product / static_cast<double>(o);
+    if (!std::isfinite(q)) overflow(QStringLiteral("หาร %1 ได้ค่าเกินขอบเขต").arg(quotient()));
     const double f = std::floor(q);
     if (f < std::numeric_limits<Integer>::min() || f > std::numeric_limits<Integer>::max()) {
-        overflow(QStringLiteral("อัตราส่วน %1 เกินขอบเขต (มากกว่า 32.767 เท่า)").arg(quotient));
+        overflow(QStringLiteral("อัตราส่วน %1 เกินขอบเขต (มากกว่า 32.767 เท่า)").arg(quotient()));
     }
     return static_cast<Integer>(f);
 }

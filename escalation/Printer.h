@@ -23,6 +23,9 @@ class Printer {
     virtual void pageBreak() {}
     virtual bool endDoc(QString* error) = 0;
     virtual void discardDoc() = 0;
+    // Whether what is printed is thrown away unread: a sheet computed for
+    // its figures alone need not build its texts.
+    virtual bool discards() const { return false; }
     // What the user must know of the document that endDoc just sent,
     // though it did reach the printer (a paused queue holds it); empty
     // when nothing.
@@ -31,6 +34,17 @@ class Printer {
     // (the printer and job, or the PDF file); empty when there is nothing
     // to say.
     virtual QString sentTo() const { return QString(); }
+};
+
+// A printer that prints nowhere, for a sheet's figures without its texts.
+class NullPrinter : public Printer {
+  public:
+    void setFontName(const QString&) override {}
+    void setFontSize(double) override {}
+    void print(const print::Statement&) override {}
+    bool endDoc(QString*) override { return true; }
+    void discardDoc() override {}
+    bool discards() const override { return true; }
 };
 
 // A printer that only keeps what is printed, for sheets computed to be

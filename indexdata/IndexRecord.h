@@ -24,7 +24,12 @@ using RecordBytes = std::array<unsigned char, kRecordLength>;
 
 struct IndexRecord {
     std::array<QString, kFieldCount> fields;
-    IndexRecord() { fields.fill(codeZeroText(kFieldLength)); }
+    IndexRecord() {
+        // One blank field shared by every record made, not fifteen filled
+        // for each (a contract's rows make thousands).
+        static const QString blank = codeZeroText(kFieldLength);
+        fields.fill(blank);
+    }
 };
 
 struct IndexValues {

@@ -19,7 +19,12 @@ MonthFound monthSearch(TableFile& table, Long bound, Long month, Long year) {
         // Where reading from record 1 would stop: the month's first record,
         // or past the last one having read it.
         f.recNo = *at ? *at : bound + 1;
-        if (bound >= 1) take(f, table.readRecord(*at ? *at : bound));
+        if (bound >= 1) {
+            const TableFile::Decoded d = table.decodedRecord(*at ? *at : bound);
+            f.read = true;
+            f.record = d.raw;
+            f.values = d.values;
+        }
         f.found = *at != 0 && f.values.year != 0;
         return f;
     }

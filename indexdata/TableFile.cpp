@@ -103,6 +103,17 @@ std::optional<Long> TableFile::indexedRecord(Long records, Long month, Long year
     return it == index_->first.end() ? 0 : it->second;
 }
 
+TableFile::Decoded TableFile::decodedRecord(Long n) {
+    if (index_) {
+        if (const auto it = index_->decoded.find(n); it != index_->decoded.end()) return it->second;
+    }
+    Decoded d;
+    d.raw = decodeRecord(readRecord(n));
+    d.values = convertRecord(d.raw);
+    if (index_) index_->decoded.emplace(n, d);
+    return d;
+}
+
 void TableFile::close() {
     if (!file_) return;
     file_->close();

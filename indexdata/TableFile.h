@@ -40,6 +40,13 @@ class TableFile {
     // The record a search of the first `records` records stops at: the
     // first of the month, 0 when none is; nullopt without an index for them.
     std::optional<Long> indexedRecord(Long records, Long month, Long year) const;
+    // Record n (from 1) decoded and converted, read and converted once while
+    // a month index is kept (a contract's months recur row after row).
+    struct Decoded {
+        IndexRecord raw;
+        IndexValues values;
+    };
+    Decoded decodedRecord(Long n);
 
     // Whether the file at path() is no longer the one that was opened, or
     // has changed since (another file put in its place, its size or time).
@@ -66,6 +73,7 @@ class TableFile {
     struct MonthIndex {
         Long records = 0;
         std::unordered_map<qint64, Long> first;  // year * 100000 + month -> record
+        std::unordered_map<Long, Decoded> decoded;  // record -> as read
     };
     std::optional<MonthIndex> index_;
     Integer fileNo_ = 0;

@@ -1,6 +1,6 @@
 #include "print/CupsLibrary.h"
 
-#include "print/LoadedLibrary.h"
+#include "base/LoadedLibrary.h"
 
 void CupsLibrary::takeFrom(LoadedLibrary& library) {
 #define TARVON_TAKE(name) library.take(name, #name);

@@ -1,6 +1,6 @@
 #include "print/PangoCairoLibrary.h"
 
-#include "print/LoadedLibrary.h"
+#include "base/LoadedLibrary.h"
 
 void PangoCairoLibrary::takeFrom(LoadedLibrary& library) {
 #define TARVON_TAKE(name) library.take(name, #name);

@@ -31,7 +31,7 @@
 #include "escalation/Formulas.h"
 #include "print/CupsJob.h"
 #include "print/Fonts.h"
-#include "print/LoadedLibrary.h"
+#include "base/LoadedLibrary.h"
 
 namespace {
 

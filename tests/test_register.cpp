@@ -12,15 +12,22 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <cmath>
 #include <limits>
 
 #include "contract/SqlRegister.h"
+#include "contract/SqliteConnection.h"
 
 namespace {
+
+// Statements run on the register's file from outside the program.
+void runOn(const QString& path, const QStringList& statements) {
+    QString error;
+    auto db = SqliteConnection::open(path, false, &error);
+    ASSERT_TRUE(db) << error.toStdString();
+    for (const QString& sql : statements) ASSERT_TRUE(db->run(sql)) << db->error().toStdString();
+}
 
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
@@ -229,15 +236,9 @@ QByteArray writeEmpty(const QString& path) {
 
 // Another program's SQLite database.
 QByteArray writeOtherDatabase(const QString& path) {
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        db.setDatabaseName(path);
-        db.open();
-        QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
-        QSqlQuery(db).exec(QStringLiteral("INSERT INTO notes VALUES ('keep me')"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    writeEmpty(path);
+    runOn(path, {QStringLiteral("CREATE TABLE notes (text TEXT)"),
+                 QStringLiteral("INSERT INTO notes VALUES ('keep me')")});
     return {};
 }
 
@@ -271,14 +272,7 @@ TEST_F(RegisterTest, ANewerProgramsRegisterIsRefusedUntouched) {
         ContractInfo c = contract(QStringLiteral("4"));
         ASSERT_TRUE(r->addContract(c).done());
     }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
-        db.setDatabaseName(path());
-        db.open();
-        QSqlQuery(db).exec(QStringLiteral("UPDATE register_meta SET value = '99' WHERE key = 'schema_version'"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+    runOn(path(), {QStringLiteral("UPDATE register_meta SET value = '99' WHERE key = 'schema_version'")});
     const QByteArray before = fileBytes(path());
     QString error;
     EXPECT_FALSE(SqlRegister::open(path(), false, &error));
@@ -294,16 +288,9 @@ TEST_F(RegisterTest, AnOlderRegisterIsUpgradedAfterACopy) {
         ContractInfo c = contract(QStringLiteral("5"));
         ASSERT_TRUE(r->addContract(c).done());
     }
-    {
-        // What version 1 was: the same without the history table.
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
-        db.setDatabaseName(path());
-        db.open();
-        QSqlQuery(db).exec(QStringLiteral("DROP TABLE history"));
-        QSqlQuery(db).exec(QStringLiteral("UPDATE register_meta SET value = '1' WHERE key = 'schema_version'"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("older"));
+    // What version 1 was: the same without the history table.
+    runOn(path(), {QStringLiteral("DROP TABLE history"),
+                   QStringLiteral("UPDATE register_meta SET value = '1' WHERE key = 'schema_version'")});
     const QByteArray v1 = fileBytes(path());
     QString error;
     SqlRegister::Opened how{};
@@ -393,16 +380,15 @@ TEST_F(RegisterTest, AKillAtAnyMomentLeavesEveryRowOldOrNew) {
         ::usleep(useconds_t(20000 + round * 7919 % 60000));
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
-        db.setDatabaseName(path());
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next());
-        EXPECT_EQ(q.value(0).toString(), QStringLiteral("ok"));
-        q.finish();
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+        {
+            QString error;
+            auto db = SqliteConnection::open(path(), false, &error);
+            ASSERT_TRUE(db) << error.toStdString();
+            QString check;
+            ASSERT_TRUE(db->run(QStringLiteral("PRAGMA integrity_check"), {},
+                                [&](const SqlRow& row) { check = row.text(0); }));
+            EXPECT_EQ(check, QStringLiteral("ok"));
+        }
         auto r = open(false);
         const std::vector<InstallmentInfo> rows = r->installments(contractId);
         ASSERT_GE(rows.size(), kFirst);

@@ -1,7 +1,8 @@
 // A shared library opened when a feature is first used rather than when the
 // program starts, and the functions taken from it by name. The window's
 // start-up loads only what showing the window needs; printing's libraries
-// (the print system's, the PDF drawing's) come with the first sheet.
+// (the print system's, the PDF drawing's) come with the first sheet, the
+// register's databases' with the first register.
 //
 // It only opens and looks up (dlopen, dlsym); what a missing library means
 // to the user is worded by the caller.

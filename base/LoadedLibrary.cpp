@@ -1,4 +1,4 @@
-#include "print/LoadedLibrary.h"
+#include "base/LoadedLibrary.h"
 
 #include <dlfcn.h>
 

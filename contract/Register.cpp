@@ -1,0 +1,155 @@
+#include "contract/Register.h"
+
+#include <cmath>
+#include <unordered_map>
+
+Register::Register(RegisterStore& store, QString tablePath)
+    : store_(store), tablePath_(std::move(tablePath)) {}
+
+bool Register::openTable(QString* error) {
+    records_ = 0;
+    if (!table_.open(tablePath_, error, /*create=*/false)) return false;
+    records_ = recordCount(TableFile::length(tablePath_));
+    // Every installment searches the same table: it is read once.
+    table_.buildMonthIndex(records_);
+    return true;
+}
+
+bool Register::followTable() {
+    if (!table_.isOpen()) return openTable(nullptr);
+    if (!table_.changedOnDisk() || !table_.reopen(nullptr)) return false;
+    records_ = recordCount(TableFile::length(tablePath_));
+    table_.buildMonthIndex(records_);
+    return true;
+}
+
+InstallmentOutcome Register::compute(const Installment& in, Printer& printer) {
+    return computeInstallment(in, table_, records_, printer);
+}
+
+InstallmentOutcome Register::compute(const Installment& in) {
+    NullPrinter nowhere;
+    return compute(in, nowhere);
+}
+
+namespace {
+
+bool sameFigures(const InstallmentOutcome& now, const PrintedSheet& printed) {
+    const SheetResult &a = now.result, &b = printed.result;
+    return now.computed() && a.k == b.k && a.band == b.band && a.excess == b.excess &&
+           a.compensation == b.compensation && a.refund == b.refund &&
+           now.netAmount == printed.netAmount;
+}
+
+}  // namespace
+
+RegisterRow Register::row(const InstallmentInfo& info) {
+    RegisterRow r;
+    r.info = info;
+    r.now = compute(info.value);
+    if (info.printed)
+        r.printed = sameFigures(r.now, *info.printed) ? RegisterRow::Printed::Same
+                                                      : RegisterRow::Printed::Differs;
+    return r;
+}
+
+std::vector<RegisterRow> Register::rows(qint64 contractId) {
+    followTable();
+    std::vector<RegisterRow> out;
+    for (const InstallmentInfo& i : store_.installments(contractId)) out.push_back(row(i));
+    return out;
+}
+
+std::vector<ContractLine> Register::contractLines(const QString& search) {
+    followTable();
+    std::vector<ContractLine> lines;
+    std::unordered_map<qint64, size_t> at;
+    for (const ContractInfo& c : store_.contracts()) {
+        if (!search.isEmpty() && !c.number.contains(search, Qt::CaseInsensitive) &&
+            !c.work.contains(search, Qt::CaseInsensitive))
+            continue;
+        at.emplace(c.id, lines.size());
+        lines.push_back({c});
+    }
+    store_.forEachInstallment([&](const ContractInfo& c, const InstallmentInfo& i) {
+        const auto it = at.find(c.id);
+        if (it == at.end()) return;
+        ContractLine& line = lines[it->second];
+        const RegisterRow r = row(i);
+        ++line.installments;
+        if (r.printed == RegisterRow::Printed::No) ++line.notPrinted;
+        else ++line.printed;
+        if (r.printed == RegisterRow::Printed::Differs) ++line.differ;
+        if (r.now.status == InstallmentOutcome::Status::Waiting) ++line.waiting;
+        if (r.now.status == InstallmentOutcome::Status::Refused) ++line.refused;
+        if (!r.counts()) return;
+        if (r.result().band == Band::Above)
+            line.compensationSatang += std::llround(r.result().compensation * 100);
+        else if (r.result().band == Band::Below)
+            line.refunds += r.result().refund;
+    });
+    return lines;
+}
+
+bool Register::print(const std::vector<InstallmentInfo>& rows, Printer& printer, QString* error,
+                     std::vector<std::pair<InstallmentInfo, QString>>* skipped) {
+    followTable();
+    printer.setFontName(QStringLiteral("Browallia New"));
+    printer.setFontSize(16);
+    std::vector<std::pair<InstallmentInfo, PrintedSheet>> printed;
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const InstallmentInfo& i : rows) {
+        // Computed aside first: a sheet that fails part-way must not take
+        // the sheets before it out of the document.
+        CollectingPrinter sheet;
+        const InstallmentOutcome o = compute(i.value, sheet);
+        if (!o.computed()) {
+            if (skipped) skipped->push_back({i, o.why});
+            continue;
+        }
+        printer.pageBreak();
+        for (const print::Statement& s : sheet.doc) printer.print(s);
+        printed.push_back({i, PrintedSheet{now, i.value, o.o, o.t, o.netAmount, o.result}});
+    }
+    if (printed.empty()) {
+        if (error) *error = QStringLiteral("ไม่มีงวดที่คำนวณได้ให้พิมพ์");
+        printer.discardDoc();
+        return false;
+    }
+    if (!printer.endDoc(error)) return false;
+    for (const auto& [info, sheet] : printed) {
+        // Kept once the sheets are on their way; a store that refuses now
+        // (the server went away) is said, the sheets stand.
+        if (const StoreResult r = store_.setPrinted(info, sheet); !r.done() && error)
+            *error = r.why;
+    }
+    return true;
+}
+
+std::vector<ContractRow> Register::contractRows(qint64 contractId,
+                                                const std::function<void(const ContractRow&)>& each) {
+    followTable();
+    std::vector<ContractRow> out;
+    for (const InstallmentInfo& i : store_.installments(contractId)) {
+        CollectingPrinter sheet;
+        const InstallmentOutcome o = compute(i.value, sheet);
+        ContractRow r;
+        r.row = i.position + 1;  // the header is the exported CSV's first row
+        r.installment = trimBlanks(fixedText(i.value.designation, kTextLength)).toString();
+        r.formula = QString::number(i.value.formula);
+        r.bidYear = i.value.bidYear;
+        r.bidMonth = i.value.bidMonth;
+        r.year = i.value.year;
+        r.month = i.value.month;
+        r.netAmount = o.netAmount;
+        r.error = o.why;
+        r.result = o.result;
+        r.sheet = std::move(sheet.doc);
+        if (each) {
+            each(r);
+            r.sheet = {};
+        }
+        out.push_back(std::move(r));
+    }
+    return out;
+}
