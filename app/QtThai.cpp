@@ -23,9 +23,10 @@ QTranslator* installQtThai(const QString& programFolder) {
     if (path.isEmpty()) return nullptr;
     // The file is mapped, not read: a few pages touched at start-up.
     auto* translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(path) || !QCoreApplication::installTranslator(translator)) {
+    if (!translator->load(path)) {
         delete translator;
         return nullptr;
     }
+    QCoreApplication::installTranslator(translator);
     return translator;
 }

@@ -779,6 +779,33 @@ Do you want to delete it anyway?</source>
     </message>
 </context>
 <context>
+    <name>QIODevice</name>
+    <message>
+        <source>No such file or directory</source>
+        <translation>ไม่พบแฟ้มหรือโฟลเดอร์นี้</translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation>ไม่มีสิทธิ์เข้าถึง</translation>
+    </message>
+    <message>
+        <source>file to open is a directory</source>
+        <translation>สิ่งที่จะเปิดเป็นโฟลเดอร์ ไม่ใช่แฟ้ม</translation>
+    </message>
+    <message>
+        <source>No space left on device</source>
+        <translation>พื้นที่บนดิสก์เต็ม</translation>
+    </message>
+    <message>
+        <source>Too many open files</source>
+        <translation>เปิดแฟ้มไว้มากเกินไป</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>ข้อผิดพลาดที่ไม่ทราบสาเหตุ</translation>
+    </message>
+</context>
+<context>
     <name>QGuiApplication</name>
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
