@@ -1,5 +1,10 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
+<!-- Qt's own texts the program can show, in Thai: Qt 6.4's contexts and
+     source texts exactly (as lconvert lists them from a compiled catalogue
+     of Debian's qt6-translations-l10n, and as Qt asks for them). Key names
+     (context QShortcut) stay as printed on the keys. Edit with Qt Linguist
+     or by hand; lrelease compiles it when building. -->
 <TS version="2.1" language="th_TH" sourcelanguage="en_US">
 <context>
     <name>QPlatformTheme</name>
