@@ -2,11 +2,15 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -72,7 +76,7 @@ std::optional<QString> QtPlatform::inputBox(const QString& prompt) {
     dlg.setInputMode(QInputDialog::TextInput);
     dlg.setLabelText(prompt);
     dlg.setTextValue(QString());
-    // Qt has no Thai for its own buttons; every other word here is Thai.
+    // The program's own words on its buttons, whatever Qt's catalogue says.
     dlg.setOkButtonText(kOk);
     dlg.setCancelButtonText(QStringLiteral("ยกเลิก"));
     // The long month and formula lists stand on one line where the screen
@@ -101,12 +105,74 @@ void QtPlatform::notice(const QString& text) {
     if (onNotice) onNotice(text);
 }
 
+namespace {
+
+// The file dialog's columns of size, type and date in Thai whatever the
+// desktop's language: Qt gives them in the locale's words ("PDF document",
+// "12.5 KiB", "9/14/24 3:45 PM"), which Qt's catalogue does not reach.
+// Dates are day/month/Buddhist year, as everywhere in the program.
+class ThaiFileColumns : public QIdentityProxyModel {
+  public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || index.column() == 0)
+            return QIdentityProxyModel::data(index, role);
+        const QFileInfo info = files->fileInfo(mapToSource(index));
+        switch (index.column()) {
+            case 1: return info.isDir() ? QString() : size(info.size());
+            case 2: return type(info);
+            case 3: return modified(info.lastModified());
+            default: return QIdentityProxyModel::data(index, role);
+        }
+    }
+
+  private:
+    static QString size(qint64 bytes) {
+        if (bytes < 1024) return QStringLiteral("%1 ไบต์").arg(bytes);
+        const char* const units[] = {"KB", "MB", "GB", "TB"};
+        double amount = double(bytes) / 1024;
+        int unit = 0;
+        for (; amount >= 1024 && unit < 3; ++unit) amount /= 1024;
+        return QStringLiteral("%1 %2").arg(QLocale::system().toString(amount, 'f', 1),
+                                           QLatin1String(units[unit]));
+    }
+    static QString type(const QFileInfo& info) {
+        if (info.isDir()) return QStringLiteral("โฟลเดอร์");
+        if (info.isFile()) {
+            const QString suffix = info.suffix().toUpper();
+            return suffix.isEmpty() ? QStringLiteral("แฟ้ม") : QStringLiteral("แฟ้ม ") + suffix;
+        }
+        return info.isSymLink() ? QStringLiteral("ทางลัด") : QStringLiteral("ไม่ทราบชนิด");
+    }
+    static QString modified(const QDateTime& when) {
+        const QDate day = when.date();
+        return QStringLiteral("%1/%2/%3 %4")
+            .arg(day.day())
+            .arg(day.month())
+            .arg(day.year() + 543)
+            .arg(when.time().toString(QStringLiteral("HH:mm")));
+    }
+};
+
+}  // namespace
+
 std::optional<QString> QtPlatform::askPdfPath(const QString& suggested) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(folder).isDir()) folder = QDir::homePath();
-    const QString path = QFileDialog::getSaveFileName(
-        window_, QStringLiteral("บันทึกรายการคำนวณเป็น PDF"), folder + QLatin1Char('/') + suggested,
-        QStringLiteral("PDF (*.pdf)"));
+    // Qt's own dialog, with Qt's catalogue in Thai: a desktop's native one
+    // speaks the desktop's language, often English.
+    QFileDialog dialog(window_, QStringLiteral("บันทึกรายการคำนวณเป็น PDF"), folder,
+                       QStringLiteral("PDF (*.pdf)"));
+    dialog.setObjectName(QStringLiteral("pdfFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setProxyModel(new ThaiFileColumns(&dialog));
+    dialog.selectFile(folder + QLatin1Char('/') + suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
     return path;
 }

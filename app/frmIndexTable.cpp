@@ -239,9 +239,18 @@ bool frmIndexTable::save() {
 
 void frmIndexTable::done(int result) {
     if (editor_.modified()) {
-        const auto answer = QMessageBox::question(
-            this, QtPlatform::kTitle, QStringLiteral("ตารางดัชนีราคามีการแก้ไขที่ยังไม่ได้บันทึก บันทึกก่อนปิดหรือไม่?"),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        QMessageBox box(QMessageBox::Question, QtPlatform::kTitle,
+                        QStringLiteral("ตารางดัชนีราคามีการแก้ไขที่ยังไม่ได้บันทึก บันทึกก่อนปิดหรือไม่?"),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        // In the program's own words whatever the desktop's theme would say
+        // ("Discard" loses the month just typed). Enter saves: nothing typed
+        // is lost; Esc goes back to the table.
+        box.button(QMessageBox::Save)->setText(QStringLiteral("บันทึก (&S)"));
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("ไม่บันทึก (&D)"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("ยกเลิก"));
+        box.setDefaultButton(QMessageBox::Save);
+        box.setEscapeButton(QMessageBox::Cancel);
+        const int answer = box.exec();
         if (answer == QMessageBox::Cancel) return;
         if (answer == QMessageBox::Save && !save()) return;
     }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <cstdio>
 
+#include "app/QtThai.h"
 #include "indexdata/UserFolder.h"
 #include "app/frmTarvon.h"
 #include "base/ReplaceFile.h"
@@ -58,6 +59,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Tarvon"));
     app.setDesktopFileName(QStringLiteral("org.tarvon.Tarvon"));
+    // Qt's own buttons and dialogs in Thai whatever the desktop's language,
+    // as the program's own texts are.
+    if (!installQtThai(QCoreApplication::applicationDirPath()))
+        std::fputs("tarvon: ไม่พบแฟ้มคำแปลภาษาไทยของปุ่มและหน้าต่างมาตรฐาน (qtbase_th.qm) "
+                   "ข้างโปรแกรม: ข้อความเหล่านั้นจะเป็นภาษาอังกฤษ\n",
+                   stderr);
 
     if (inUserFolder) {
         const QString folder = userFolder(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());

@@ -2,8 +2,9 @@
 # The Debian package as a user gets it: built with CPack, its desktop entry,
 # metainfo and the package itself checked by Debian's own tools, then
 # unpacked into a temporary root and started as the menu starts it, with an
-# empty XDG_DATA_HOME: the window opens, the sample table is seeded and its
-# months are found; a table changed in between is kept at the next start.
+# empty XDG_DATA_HOME: the window opens with Qt's texts in Thai, the sample
+# table is seeded and its months are found; a table changed in between is
+# kept at the next start.
 # Usage: package.sh BUILD_DIR VERSION
 set -euo pipefail
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"; fi
@@ -27,6 +28,7 @@ for f in guide.md window.png sheet.png examples/contract-sample.csv examples/con
     grep -q "usr/share/doc/tarvon/$f" <<<"$CONTENTS" || fail "the package lacks /usr/share/doc/tarvon/$f"
 done
 dpkg-deb -f "$DEB" Depends | grep -q 'libqt6widgets6' || fail "no library dependencies were computed"
+grep -q "usr/share/tarvon/translations/qtbase_th.qm" <<<"$CONTENTS" || fail "the package lacks the Thai of Qt's own texts"
 
 ROOT="$WORK/root"
 dpkg-deb -x "$DEB" "$ROOT"
@@ -60,6 +62,9 @@ APP_LOG="$WORK/messages.txt"; : >"$APP_LOG"
 TARVON="$ROOT/usr/bin/tarvon"
 cd "$WORK"
 start_app --user-folder
+# Qt's own texts in Thai: the unpacked program reads its own catalogue.
+grep -qF "$ROOT/usr/share/tarvon/translations/qtbase_th.qm" "/proc/$APP_PID/maps" ||
+    fail "the unpacked tarvon did not load its Thai of Qt's texts: $(cat "$APP_LOG")"
 TABLE="$XDG_DATA_HOME/tarvon/KTABLE.DAT"
 cmp -s "$TABLE" "$ROOT/usr/share/tarvon/KTABLE.DAT" || fail "the user's table was not seeded with the sample"
 click 0; answer 15; answer 1; answer 2548

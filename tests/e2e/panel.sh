@@ -12,10 +12,7 @@ TARVON=$(realpath "$1") TARVON_TABLE=$(realpath "$2") SAMPLE_CSV=$(realpath "$3"
 HERE=$(dirname "$(realpath "$0")")
 . "$HERE/drive.sh"
 
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-BUS=$!
-trap 'kill "$BUS" 2>/dev/null || true' EXIT
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+start_screen_reader_bus
 
 # panel_says TEXT: the screen reader finds TEXT among what the window shows.
 panel_says() {
