@@ -54,6 +54,8 @@
 #include "app/frmIndexTable.h"
 #include "app/frmTarvon.h"
 #include "print/PdfPrinter.h"
+#include "Timing.h"
+#include "RegisterBench.h"
 
 namespace {
 
@@ -329,52 +331,6 @@ void BM_Contract1000Pdf(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Contract1000Pdf)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-// CPU seconds this process has used.
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-// Median CPU seconds of `runs` calls of f.
-template <class F>
-double median(int runs, F f) {
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        const double start = cpuSeconds();
-        f();
-        t.push_back(cpuSeconds() - start);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
-// CPU seconds of f(i) and of g(i) for i from 0 to runs - 1, run in turns so
-// that a slower spell of the machine hits both, each first every other turn
-// (what runs second finds the file cache and the memory as the first left
-// them): the median of each, and the median of the ratio within each pair.
-struct Pair {
-    double f, g, ratio;
-};
-template <class F, class G>
-Pair interleaved(int runs, F f, G g) {
-    std::vector<double> a, b, ratios;
-    for (int i = 0; i < runs; ++i) {
-        const auto timeF = [&] { a.push_back(median(1, [&] { f(i); })); };
-        const auto timeG = [&] { b.push_back(median(1, [&] { g(i); })); };
-        if (i % 2) {
-            timeG();
-            timeF();
-        } else {
-            timeF();
-            timeG();
-        }
-        ratios.push_back(a.back() / b.back());
-    }
-    for (auto* v : {&a, &b, &ratios}) std::sort(v->begin(), v->end());
-    return {a[a.size() / 2], b[b.size() / 2], ratios[ratios.size() / 2]};
-}
 
 // The CPU seconds of the first print of a fresh process, sheet and bare,
 // each timed inside a child started for it, the two taken in turns.
@@ -685,6 +641,7 @@ void printRatios() {
     const double save = tableWindowSave(12000), saveBound = writeBesideAndRename(12000);
     std::printf("  index-table window, save 12,000 records: %7.3f s / %7.3f s = %.1f (goal: under 0.2 s)\n",
                 save, saveBound, save / saveBound);
+    printRegisterRatios(TARVON_SAMPLE_CSV);
 }
 
 }  // namespace
@@ -702,6 +659,10 @@ int main(int argc, char** argv) {
         else
             barePdf(dir.filePath(QStringLiteral("b.pdf")));
         std::printf("%.9f\n", cpuSeconds() - start);
+        return 0;
+    }
+    if (mode == "--register") {  // the register's figures alone
+        printRegisterRatios(TARVON_SAMPLE_CSV);
         return 0;
     }
     if (argc >= 2 && QByteArray(argv[1]) == "--start-up") {

@@ -41,15 +41,18 @@ bool sameFigures(const InstallmentOutcome& now, const PrintedSheet& printed) {
            now.netAmount == printed.netAmount;
 }
 
+RegisterRow::Printed printedState(const InstallmentInfo& info, const InstallmentOutcome& now) {
+    if (!info.printed) return RegisterRow::Printed::No;
+    return sameFigures(now, *info.printed) ? RegisterRow::Printed::Same : RegisterRow::Printed::Differs;
+}
+
 }  // namespace
 
 RegisterRow Register::row(const InstallmentInfo& info) {
     RegisterRow r;
     r.info = info;
     r.now = compute(info.value);
-    if (info.printed)
-        r.printed = sameFigures(r.now, *info.printed) ? RegisterRow::Printed::Same
-                                                      : RegisterRow::Printed::Differs;
+    r.printed = printedState(info, r.now);
     return r;
 }
 
@@ -75,18 +78,21 @@ std::vector<ContractLine> Register::contractLines(const QString& search) {
         const auto it = at.find(c.id);
         if (it == at.end()) return;
         ContractLine& line = lines[it->second];
-        const RegisterRow r = row(i);
+        // Only what the sums need: no row is built.
+        const InstallmentOutcome now = compute(i.value);
+        const RegisterRow::Printed printed = printedState(i, now);
         ++line.installments;
-        if (r.printed == RegisterRow::Printed::No) ++line.notPrinted;
+        if (printed == RegisterRow::Printed::No) ++line.notPrinted;
         else ++line.printed;
-        if (r.printed == RegisterRow::Printed::Differs) ++line.differ;
-        if (r.now.status == InstallmentOutcome::Status::Waiting) ++line.waiting;
-        if (r.now.status == InstallmentOutcome::Status::Refused) ++line.refused;
-        if (!r.counts()) return;
-        if (r.result().band == Band::Above)
-            line.compensationSatang += std::llround(r.result().compensation * 100);
-        else if (r.result().band == Band::Below)
-            line.refunds += r.result().refund;
+        if (printed == RegisterRow::Printed::Differs) ++line.differ;
+        if (now.status == InstallmentOutcome::Status::Waiting) ++line.waiting;
+        if (now.status == InstallmentOutcome::Status::Refused) ++line.refused;
+        if (printed == RegisterRow::Printed::No && !now.computed()) return;
+        const SheetResult& result = i.printed ? i.printed->result : now.result;
+        if (result.band == Band::Above)
+            line.compensationSatang += std::llround(result.compensation * 100);
+        else if (result.band == Band::Below)
+            line.refunds += result.refund;
     });
     return lines;
 }

@@ -90,7 +90,7 @@ class RegisterStore {
     // Every installment of every contract, contract by contract, one at a
     // time: what the totals need without holding the register in memory.
     // Here and in forEachDelivered, `printed` holds the printed figures
-    // and time only, not what they were printed from.
+    // only, not when or from what they were printed.
     virtual void forEachInstallment(
         const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) = 0;
     // The installments delivered in the months from..to (year × 12 + month

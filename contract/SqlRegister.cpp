@@ -20,13 +20,19 @@ constexpr int kItems = kEquipItems;
 // ---- the columns, in one order for every statement -----------------------
 
 // An installment as entered.
-QStringList enteredColumns(const QString& prefix = QString()) {
+QStringList makeEnteredColumns(const QString& prefix) {
     QStringList c = {QStringLiteral("designation"), QStringLiteral("formula"), QStringLiteral("day"),
                      QStringLiteral("month"), QStringLiteral("year"), QStringLiteral("amount")};
     for (int n = 1; n <= kItems; ++n)
         c << QStringLiteral("item%1").arg(n) << QStringLiteral("price%1").arg(n);
     for (QString& s : c) s.prepend(prefix);
     return c;
+}
+// Made once: statements are written with them row after row.
+const QStringList& enteredColumns(const QString& prefix = QString()) {
+    static const QStringList plain = makeEnteredColumns(QString()),
+                             printed = makeEnteredColumns(QStringLiteral("p_"));
+    return prefix.isEmpty() ? plain : printed;
 }
 constexpr int kEntered = 6 + 2 * kItems;
 
@@ -37,21 +43,28 @@ QStringList indexColumns(const QString& p) {
 }
 
 // What a printed sheet said, and when.
-QStringList printedFigures() {
-    return {QStringLiteral("printed_at"), QStringLiteral("net_amount"), QStringLiteral("k"),
-            QStringLiteral("band"),       QStringLiteral("excess"),     QStringLiteral("compensation"),
-            QStringLiteral("refund")};
+const QStringList& printedFigures() {
+    static const QStringList c = {QStringLiteral("printed_at"), QStringLiteral("net_amount"),
+                                  QStringLiteral("k"),          QStringLiteral("band"),
+                                  QStringLiteral("excess"),     QStringLiteral("compensation"),
+                                  QStringLiteral("refund")};
+    return c;
 }
+constexpr int kFigures = 7;
 
 // What it was printed from: the entries and both months' index values.
-QStringList printedSources() {
-    return QStringList{QStringLiteral("p_bid_day"), QStringLiteral("p_bid_month"),
-                       QStringLiteral("p_bid_year")} +
-           enteredColumns(QStringLiteral("p_")) + indexColumns(QStringLiteral("o_")) +
-           indexColumns(QStringLiteral("t_"));
+const QStringList& printedSources() {
+    static const QStringList c = QStringList{QStringLiteral("p_bid_day"), QStringLiteral("p_bid_month"),
+                                             QStringLiteral("p_bid_year")} +
+                                 enteredColumns(QStringLiteral("p_")) +
+                                 indexColumns(QStringLiteral("o_")) + indexColumns(QStringLiteral("t_"));
+    return c;
 }
 
-QStringList printedColumns() { return printedFigures() + printedSources(); }
+const QStringList& printedColumns() {
+    static const QStringList c = printedFigures() + printedSources();
+    return c;
+}
 
 const QStringList kContractFields = {QStringLiteral("number"),    QStringLiteral("work"),
                                      QStringLiteral("contractor"), QStringLiteral("bid_day"),
@@ -244,7 +257,7 @@ QString installmentSelect(bool sources) {
     return cols.join(QStringLiteral(", "));
 }
 int installmentColumns(bool sources) {
-    return 4 + kEntered + int((sources ? printedColumns() : printedFigures()).size());
+    return 4 + kEntered + (sources ? int(printedColumns().size()) : kFigures);
 }
 
 InstallmentInfo readInstallment(const SqlRow& r, const ContractInfo& contract, bool sources) {
@@ -260,7 +273,8 @@ InstallmentInfo readInstallment(const SqlRow& r, const ContractInfo& contract, b
     const int p = 4 + kEntered;
     if (r.isNull(p)) return i;
     PrintedSheet s;
-    s.at = QDateTime::fromString(r.text(p), Qt::ISODateWithMs);
+    // The time is read where what was printed is: a sum needs the figures.
+    if (sources) s.at = QDateTime::fromString(r.text(p), Qt::ISODateWithMs);
     s.netAmount = r.real(p + 1);
     s.result.k = Single(r.real(p + 2));
     s.result.band = Band(r.integer(p + 3));
@@ -268,7 +282,7 @@ InstallmentInfo readInstallment(const SqlRow& r, const ContractInfo& contract, b
     s.result.compensation = r.real(p + 5);
     s.result.refund = r.real(p + 6);
     if (sources) {
-        const int from = p + int(printedFigures().size());
+        const int from = p + kFigures;
         s.inputs.bidDay = Long(r.integer(from));
         s.inputs.bidMonth = Long(r.integer(from + 1));
         s.inputs.bidYear = Long(r.integer(from + 2));

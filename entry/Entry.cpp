@@ -127,7 +127,10 @@ bool setEquipItem(CalcState& st, int n, const QString& name, Double price) {
 bool endOfEquipChain(CalcState& st, int n) {
     if (n >= kEquipItems) return true;
     if (st.dblEquipPrice[n - 1] != 0) return false;
-    for (int i = n; i < kEquipItems; ++i) st.strEquipName[i] = fixedText(QString(), kTextLength);
+    // One text of blanks shared by the names blanked (a contract blanks
+    // them row after row).
+    static const QString blanks = fixedText(QString(), kTextLength);
+    for (int i = n; i < kEquipItems; ++i) st.strEquipName[i] = blanks;
     for (int i = n - 1; i < kEquipItems; ++i) st.dblEquipPrice[i] = 0;
     return true;
 }
