@@ -65,7 +65,7 @@ class TableFile {
     Seen seen_;
     struct MonthIndex {
         Long records = 0;
-        std::unordered_map<qint64, Long> first;  // year * 100000 + month -> record
+        std::unordered_map<quint64, Long> first;  // year and month -> record
     };
     std::optional<MonthIndex> index_;
     Integer fileNo_ = 0;
