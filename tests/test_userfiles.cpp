@@ -1,7 +1,6 @@
 // What belongs to the user is never replaced by a file the program creates:
 // creating a file leaves whatever is already at its name as it was, and
-// never leaves a temporary file behind; the data folder's table is not
-// written through a link.
+// never leaves a temporary file behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -11,7 +10,6 @@
 
 #include "TableFiles.h"
 #include "base/ReplaceFile.h"
-#include "indexdata/UserFolder.h"
 
 namespace {
 
@@ -70,30 +68,4 @@ TEST(CreateFile, NeverReplacesWhatIsThereAndLeavesNoTemporaryFile) {
         ASSERT_EQ(::stat(QFile::encodeName(folder.path("x")).constData(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, mode) << std::oct << mask;
     }
-}
-
-// An empty table in the data folder is seeded, but not through a link: an
-// empty file a link points to may be anyone's.
-TEST(UserFolder, ALinkToAnEmptyFileIsNotWrittenThrough) {
-    WorkingFolder folder;
-    const QString sample = folder.path(QStringLiteral("sample.dat"));
-    writeFile(sample, record({"2548", "1", "100"}));
-    const QString data = folder.path(QStringLiteral("tarvon"));
-    ASSERT_TRUE(QDir().mkpath(data));
-    const QString table = data + QStringLiteral("/KTABLE.DAT");
-    const QString empty = folder.path(QStringLiteral("elsewhere.dat"));
-    writeFile(empty, QByteArray());
-    ASSERT_TRUE(QFile::link(empty, table));
-    QString error;
-    ASSERT_TRUE(prepareUserFolder(data, sample, &error)) << error.toStdString();
-    EXPECT_TRUE(QFileInfo(table).isSymLink());
-    EXPECT_EQ(QFileInfo(table).symLinkTarget(), empty);
-    EXPECT_EQ(contentOf(empty), QByteArray());
-    EXPECT_EQ(QDir(data).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
-              QStringList{"KTABLE.DAT"});
-    // The same empty file in its own name is seeded.
-    ASSERT_TRUE(QFile::remove(table));
-    writeFile(table, QByteArray());
-    ASSERT_TRUE(prepareUserFolder(data, sample, &error)) << error.toStdString();
-    EXPECT_EQ(contentOf(table), record({"2548", "1", "100"}));
 }
