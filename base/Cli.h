@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,20 @@ inline void say(const char* command, const QString& message) {
 inline int fail(const char* command, const QString& message, int status) {
     say(command, message);
     return status;
+}
+
+// `word` as a shell reads it back as one word, for a command a message
+// suggests: left as it is when every character is safe (letters, Thai
+// among them, digits, and _ - . / + : = , @ %), else in single quotes.
+inline QString shellWord(const QString& word) {
+    const bool plain = !word.isEmpty() && std::all_of(word.cbegin(), word.cend(), [](QChar c) {
+        return c.unicode() >= 0x80 ? c.isLetterOrNumber() || c.isMark()
+                                   : c.isLetterOrNumber() || QStringLiteral("_-./+:=,@%").contains(c);
+    });
+    if (plain) return word;
+    QString quoted = word;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 // Answers --help (the usage on standard output) or --version anywhere on

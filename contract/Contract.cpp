@@ -36,6 +36,27 @@ QString contractColumn(const QString& heading) {
 
 namespace {
 
+// A column the rows are read by that two headings name (สูตร beside
+// formula, item1 twice), in Thai naming both as written; empty when none
+// is. Only the first would be read and the other ignored without a word.
+QString columnNamedTwice(const QStringList& headings, const QStringList& columns) {
+    const auto read = [](const QString& column) {
+        if (kContractColumns.contains(column)) return true;
+        for (int n = 1; n <= kEquipItems; ++n)
+            if (column == QStringLiteral("item%1").arg(n) || column == QStringLiteral("price%1").arg(n))
+                return true;
+        return false;
+    };
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const qsizetype again = columns.indexOf(columns[i], i + 1);
+        if (again < 0 || !read(columns[i])) continue;
+        return QStringLiteral("แถวหัวตารางมีคอลัมน์ %1 สองคอลัมน์: \"%2\" (คอลัมน์ที่ %3) และ \"%4\" "
+                              "(คอลัมน์ที่ %5) จึงไม่รู้ว่าจะใช้คอลัมน์ใด: ลบหรือเปลี่ยนชื่อคอลัมน์หนึ่ง")
+            .arg(columns[i], headings[i].trimmed(), QString::number(i + 1),
+                 headings[again].trimmed(), QString::number(again + 1));
+    }
+    return QString();
+}
 
 ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& table, Long records) {
     const auto cell = [&](const QString& column) {
@@ -111,6 +132,7 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
     CollectingPrinter sheet;
     const SheetOutcome outcome = runSheet(st, sheet);
     out.error = outcome.why;
+    out.monthMissing = outcome.status == SheetOutcome::Status::MonthMissing;
     out.result = outcome.result;
     out.sheet = std::move(sheet.doc);
     return out;
@@ -118,9 +140,13 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
 
 }  // namespace
 
-Contract runContract(const QString& csv, TableFile& table, Long records,
+Contract runContract(const CsvText& csv, TableFile& table, Long records,
                      const std::function<void(const ContractRow&)>& each) {
     Contract contract;
+    if (!csv.refusal.isEmpty()) {
+        contract.error = csv.refusal;
+        return contract;
+    }
     CsvReader reader(csv);
     CsvRow first;
     if (!reader.next(&first)) {
@@ -134,6 +160,10 @@ Contract runContract(const QString& csv, TableFile& table, Long records,
             contract.error = QStringLiteral("ไม่มีคอลัมน์ %1 ในแถวหัวตาราง").arg(c);
             return contract;
         }
+    }
+    if (const QString twice = columnNamedTwice(first.cells, header); !twice.isEmpty()) {
+        contract.error = twice;
+        return contract;
     }
     // Every row searches the same table: it is read once.
     table.buildMonthIndex(records);

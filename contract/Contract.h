@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/CsvText.h"
 #include "escalation/PrintModel.h"
 #include "escalation/Sheet.h"
 #include "indexdata/TableFile.h"
@@ -24,13 +25,16 @@ struct ContractRow {
     Long bidYear = 0, bidMonth = 0, year = 0, month = 0;
     Double netAmount = 0;
     QString error;  // Thai; empty when the row was computed
+    bool monthMissing = false;  // refused for a month the table does not hold
     std::vector<print::Statement> sheet;
     SheetResult result;
     bool computed() const { return error.isEmpty(); }
 };
 
 struct Contract {
-    QString error;  // Thai: the file cannot be used at all (no header, a missing column)
+    // Thai: the file cannot be used at all (no header, a missing column or
+    // one named twice, a file saved as UTF-16).
+    QString error;
     std::vector<ContractRow> rows;
 };
 
@@ -41,11 +45,11 @@ extern const QStringList kContractColumns;
 // ปีส่งงาน, งวด, ค่างวด, ครุภัณฑ์1..10, ราคาครุภัณฑ์1..10).
 QString contractColumn(const QString& heading);
 
-// Runs every row of `csv` (already decoded) against the open table of
+// Runs every row of `csv` (decoded by decodeCsvBytes) against the open table of
 // `records` records. Numbers are read in one fixed format: full stop for
 // the decimal point, commas allowed between thousands. Each row, once
 // computed, goes to `each` when one is given; the row kept in the result
 // then holds no sheet, so that a contract of any length needs the memory
 // of one sheet at a time.
-Contract runContract(const QString& csv, TableFile& table, Long records,
+Contract runContract(const CsvText& csv, TableFile& table, Long records,
                      const std::function<void(const ContractRow&)>& each = {});

@@ -9,6 +9,28 @@ const QStringList kTableCsvHeader = {
     QStringLiteral("A"),       QStringLiteral("E"),     QStringLiteral("GIP"), QStringLiteral("AC"),
     QStringLiteral("PVC"),     QStringLiteral("W"),     QStringLiteral("PE")};
 
+const QStringList kTableCsvThaiHeader = [] {
+    QStringList heading = kTableCsvHeader;
+    heading[0] = QStringLiteral("ปี พ.ศ.");
+    heading[1] = QStringLiteral("เดือน");
+    return heading;
+}();
+
+namespace {
+
+// Whether the first row is a heading: its first cell names the year, as
+// "year_be" (or any English word for it beginning "year") or as "ปี พ.ศ."
+// (with or without its blank and full stops, or "ปี" alone).
+bool isHeading(const QStringList& cells) {
+    const QString first = cells.value(0).trimmed();
+    if (first.startsWith(QLatin1String("year"), Qt::CaseInsensitive)) return true;
+    QString thai = first;
+    thai.remove(QLatin1Char(' ')).remove(QLatin1Char('.'));
+    return thai == QStringLiteral("ปีพศ") || thai == QStringLiteral("ปี");
+}
+
+}  // namespace
+
 QString indexValueProblem(const QString& v) {
     if (!v.isEmpty() && !isPlainNumber(v)) return QStringLiteral("\"%1\" ไม่ใช่ตัวเลข").arg(v);
     if (v.size() > kFieldLength)
@@ -16,13 +38,17 @@ QString indexValueProblem(const QString& v) {
     return QString();
 }
 
-CsvImport importIndexCsv(const QString& csv) {
+CsvImport importIndexCsv(const CsvText& csv) {
     CsvImport out;
+    if (!csv.refusal.isEmpty()) {
+        out.error = csv.refusal;
+        return out;
+    }
     const std::vector<CsvRow> rows = parseCsv(csv);
     for (size_t i = 0; i < rows.size(); ++i) {
         const int row = rows[i].line;
         const QStringList& cells = rows[i].cells;
-        if (i == 0 && cells.value(0).trimmed().startsWith(QLatin1String("year"))) continue;
+        if (i == 0 && isHeading(cells)) continue;
         if (const QString problem = csvRowProblem(rows[i]); !problem.isEmpty()) {
             out.error = QStringLiteral("แถวที่ %1: %2").arg(row).arg(problem);
             return out;

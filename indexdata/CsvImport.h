@@ -1,6 +1,6 @@
 // Builds an index table from a CSV of monthly indices (columns year_be,
 // month, then the 13 index columns in record order; a header line is
-// optional). Each value is written right-aligned in its 6-character field;
+// optional, in English or with the year and month in Thai). Each value is written right-aligned in its 6-character field;
 // a blank value stays blank. A value that is not a plain number, or that
 // does not fit 6 characters, is refused with the row it stands in, rather
 // than cut or guessed.
@@ -10,8 +10,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "base/CsvText.h"
+
 // The columns of an index CSV, as import reads them and export writes them.
 extern const QStringList kTableCsvHeader;
+// The same heading as a Thai user writes it: the year and month in Thai,
+// the index symbols as they are. Import reads it as the English one.
+extern const QStringList kTableCsvThaiHeader;
 
 struct CsvImport {
     bool ok = false;
@@ -20,7 +25,8 @@ struct CsvImport {
     QString error;  // Thai, naming the row, when !ok
 };
 
-CsvImport importIndexCsv(const QString& csv);
+// A file saved as UTF-16 (csv.refusal) is refused as a whole.
+CsvImport importIndexCsv(const CsvText& csv);
 
 // What keeps one value (already without its blanks) out of a field, in
 // Thai and naming the value: not a plain number, or longer than a field.

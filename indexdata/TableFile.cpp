@@ -77,7 +77,12 @@ void TableFile::readRecords(Long first, Long count, QByteArray* out) {
 }
 
 namespace {
-qint64 monthKey(Long year, Long month) { return qint64(year) * 100000 + month; }
+// Year and month side by side, each in 32 bits: two records share a key only
+// when a search cannot tell them apart, whatever numbers their fields hold.
+quint64 monthKey(Long year, Long month) {
+    static_assert(sizeof(Long) == 4);
+    return quint64(quint32(year)) << 32 | quint32(month);
+}
 }  // namespace
 
 void TableFile::buildMonthIndex(Long records) {

@@ -72,7 +72,7 @@ class TableFile {
     Seen seen_;
     struct MonthIndex {
         Long records = 0;
-        std::unordered_map<qint64, Long> first;  // year * 100000 + month -> record
+        std::unordered_map<quint64, Long> first;  // year and month -> record
         std::unordered_map<Long, Decoded> decoded;  // record -> as read
     };
     std::optional<MonthIndex> index_;

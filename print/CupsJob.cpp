@@ -83,6 +83,16 @@ QString stoppedNote(const QString& printer, const QString& message) {
         .arg(printer, message.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(message));
 }
 
+// Cancels job `id` on a connection of its own: the shared one may be in
+// the middle of a document, or closed by a server that refused one.
+void cancelJob(const char* printer, int id) {
+    http_t* http = lib().httpConnect2(lib().cupsServer(), lib().ippPort(), nullptr, AF_UNSPEC,
+                                      lib().cupsEncryption(), 1, 5000, nullptr);
+    if (!http) return;
+    lib().cupsCancelJob2(http, printer, id, 0);
+    lib().httpClose(http);
+}
+
 }  // namespace
 
 Job printPdf(QIODevice& pdf, const QString& title, QString* why) {
@@ -110,13 +120,23 @@ Job printPdf(QIODevice& pdf, const QString& title, QString* why) {
     qint64 n = 0;
     while (sent && (n = pdf.read(piece, sizeof piece)) > 0)
         sent = lib().cupsWriteRequestData(CUPS_HTTP_DEFAULT, piece, size_t(n)) == HTTP_STATUS_CONTINUE;
-    sent = sent && n == 0;
+    if (sent && n < 0) {
+        // The server takes the document only once it is ended: the job goes
+        // first, so that no part of a sheet can come out. This connection
+        // is in the middle of the document, so the cancel goes on another.
+        cancelJob(dest->name, id);
+        lib().cupsFinishDocument(CUPS_HTTP_DEFAULT, dest->name);
+        if (why)
+            *why = QStringLiteral("อ่านรายการคำนวณที่เตรียมไว้สำหรับพิมพ์ไม่ได้ (%1) จึงยกเลิกงานพิมพ์")
+                       .arg(pdf.errorString());
+        return job;
+    }
     // Always finish: it closes the request and reads the server's answer.
     const ipp_status_t finished = lib().cupsFinishDocument(CUPS_HTTP_DEFAULT, dest->name);
     sent = sent && finished <= IPP_STATUS_OK_EVENTS_COMPLETE;
     if (!sent) {
         if (why) *why = lastReason(job.printer);
-        lib().cupsCancelJob2(CUPS_HTTP_DEFAULT, dest->name, id, 0);
+        cancelJob(dest->name, id);  // not left waiting for a document
         return job;
     }
     job.id = id;

@@ -30,4 +30,9 @@ struct CupsLibrary {
 
     // Takes each function from the library (loadFunctions).
     void takeFrom(LoadedLibrary& library);
+
+    // Puts `functions` in the library's place for every call that follows
+    // (a test's own print system, to be what no real server can be made to
+    // be); nullptr puts the library back.
+    static void substitute(const CupsLibrary* functions);
 };

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 
+#include "base/Cli.h"
 #include "base/MonthNames.h"
 #include "escalation/Formulas.h"
 #include "escalation/PrintModel.h"
@@ -13,6 +14,7 @@
 #include "base/CsvText.h"
 #include "base/SystemFiles.h"
 #include "base/TextColumns.h"
+#include "indexdata/TableFile.h"
 
 namespace {
 
@@ -127,7 +129,7 @@ QString exportTable(const std::vector<TableRecord>& records) {
 }
 
 bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>& found,
-                QString* error) {
+                QString* error, const QString& name) {
     const auto say = [&](Long record, const QString& text) { found({record, QString(), text}); };
 
     // The first line break, for the file as a whole: said before the rest.
@@ -150,12 +152,16 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
         return false;
     }
     if (lineBreak >= 0) {
+        // The repair names the file checked, as a shell must read it.
+        const QString path = name.isEmpty() ? kTableName : name;
+        const QString repaired = path + QStringLiteral(".new");
         say(0, QStringLiteral(
                    "แฟ้มมีตัวขึ้นบรรทัดใหม่ (ไบต์ที่ %1 นับจาก 1): น่าจะบันทึกจากโปรแกรมแก้ไขข้อความ "
                    "ระเบียนทุกระเบียนหลังบรรทัดแรกจึงเลื่อนตำแหน่ง และอ่านปี เดือน และดัชนีผิดโดยไม่มีคำเตือน "
-                   "วิธีแก้: ลบตัวขึ้นบรรทัดออกทั้งหมด เช่น tr -d '\\r\\n' < KTABLE.DAT > KTABLE.NEW "
-                   "แล้วตรวจ KTABLE.NEW ด้วยคำสั่งนี้อีกครั้งก่อนนำไปใช้แทน")
-                   .arg(lineBreak + 1));
+                   "วิธีแก้: ลบตัวขึ้นบรรทัดออกทั้งหมด เช่น tr -d '\\r\\n' < %2 > %3 "
+                   "แล้วตรวจ %3 ด้วยคำสั่งนี้อีกครั้งก่อนนำไปใช้แทน")
+                   .arg(QString::number(lineBreak + 1), cli::shellWord(path),
+                        cli::shellWord(repaired)));
     }
     std::map<std::pair<Long, Long>, Long> firstOfMonth;
     // A record's findings name its month as the program reads it.

@@ -48,9 +48,10 @@ struct TableFinding {
 
 // Everything that would make a sheet wrong or fail, by record number, each
 // given to `found` as it is found. Keeps only the year and month of each
-// month's first record.
+// month's first record. `name` is the table's path, for the repair a
+// finding suggests (KTABLE.DAT when empty).
 bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>& found,
-                QString* error);
+                QString* error, const QString& name = QString());
 // The same for a table held in memory.
 std::vector<TableFinding> checkTable(const QByteArray& table);
 

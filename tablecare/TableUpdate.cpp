@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <optional>
 
+#include "base/Cli.h"
 #include "base/CsvText.h"
 #include "base/ReplaceFile.h"
 #include "base/SystemFiles.h"
@@ -13,8 +14,8 @@ namespace {
 
 using Status = TableUpdate::Status;
 
-TableUpdate failed(Status status, const QString& error) {
-    TableUpdate u;
+// `u` (what is known so far, such as the CSV's encoding) refused.
+TableUpdate failed(Status status, const QString& error, TableUpdate u = {}) {
     u.status = status;
     u.error = error;
     return u;
@@ -28,9 +29,14 @@ std::optional<CsvImport> readIndexCsv(const QString& csvPath, TableUpdate* u) {
         *u = failed(Status::Unreadable, error);
         return std::nullopt;
     }
-    CsvImport result = importIndexCsv(decodeCsvBytes(*bytes));
+    const CsvText text = decodeCsvBytes(*bytes);
+    if (const QString note = csvEncodingNote(text); !note.isEmpty())
+        u->note = csvPath + QStringLiteral(": ") + note;
+    CsvImport result = importIndexCsv(text);
     if (!result.ok) {
-        *u = failed(Status::Refused, csvPath + QStringLiteral(": ") + result.error);
+        // A file saved as UTF-16 cannot be read at all.
+        *u = failed(text.refusal.isEmpty() ? Status::Refused : Status::Unreadable,
+                    csvPath + QStringLiteral(": ") + result.error, *u);
         return std::nullopt;
     }
     return result;
@@ -42,7 +48,7 @@ std::optional<QByteArray> currentTable(const QString& path, TableUpdate* u) {
     if (!QFileInfo(path).isFile()) return QByteArray();
     QString error;
     auto bytes = readRegularFile(path, &error);
-    if (!bytes) *u = failed(Status::Unreadable, error);
+    if (!bytes) *u = failed(Status::Unreadable, error, *u);
     return bytes;
 }
 
@@ -69,21 +75,24 @@ TableUpdate importTable(const QString& csvPath, const QString& tablePath, bool r
         const std::optional<QByteArray> old = currentTable(tablePath, &u);
         if (!old) return u;
         if (const QStringList lost = monthsLost(*old, csv->table); !lost.isEmpty()) {
+            const QString merge = QStringLiteral("tarvon-table merge %1 %2")
+                                      .arg(cli::shellWord(csvPath), cli::shellWord(tablePath));
             return failed(
                 Status::Refused,
                 QStringLiteral("%1 มีข้อมูลดัชนีราคา %2 เดือนที่ไม่มีใน %3 (%4) ถ้านำเข้า เดือนเหล่านั้นจะหายไป "
-                               "จึงไม่เขียนอะไรเลย: เพิ่มหรือแก้เดือนด้วย tarvon-table merge %3 %1 "
+                               "จึงไม่เขียนอะไรเลย: เพิ่มหรือแก้เดือนด้วย %5 "
                                "หรือถ้าต้องการแทนทั้งแฟ้มจริง ๆ ให้สั่ง import ซ้ำพร้อม --replace")
-                    .arg(tablePath)
-                    .arg(lost.size())
-                    .arg(csvPath, lost.mid(0, 6).join(QStringLiteral(", ")) +
-                                      (lost.size() > 6 ? QStringLiteral(", ...") : QString())));
+                    .arg(tablePath, QString::number(lost.size()), csvPath,
+                         lost.mid(0, 6).join(QStringLiteral(", ")) +
+                             (lost.size() > 6 ? QStringLiteral(", ...") : QString()),
+                         merge),
+                u);
         }
     }
     // Written beside the table and renamed into place only when complete; a
     // device, FIFO or folder there is refused.
     QString error;
-    if (!replaceFile(tablePath, csv->table, &error)) return failed(Status::Refused, error);
+    if (!replaceFile(tablePath, csv->table, &error)) return failed(Status::Refused, error, u);
     u.records = csv->records;
     return u;
 }
@@ -97,9 +106,10 @@ TableUpdate mergeIntoTable(const QString& csvPath, const QString& tablePath) {
     const std::optional<QByteArray> old = currentTable(tablePath, &u);
     if (!old) return u;
     const TableMerge m = mergeTable(*old, csv->table);
-    if (!m.error.isEmpty()) return failed(Status::Refused, tablePath + QStringLiteral(": ") + m.error);
+    if (!m.error.isEmpty())
+        return failed(Status::Refused, tablePath + QStringLiteral(": ") + m.error, u);
     QString error;
-    if (!saveTable(tablePath, *old, m.table, &error)) return failed(Status::Refused, error);
+    if (!saveTable(tablePath, *old, m.table, &error)) return failed(Status::Refused, error, u);
     u.report = m.report;
     u.added = m.added;
     u.corrected = m.corrected;

@@ -31,6 +31,7 @@ struct TableUpdate {
     int records = 0;     // import: the months written
     int added = 0, corrected = 0;
     bool backedUp = false;  // the table as it was is in backupPath()
+    QString note;  // Thai: the CSV was read in another encoding than UTF-8
 };
 
 // The table at `tablePath` built from the CSV at `csvPath`; a table already

@@ -556,4 +556,16 @@ TEST(UserFolder, AnEmptyTableIsSeededAndALinkIsLeftAlone) {
     EXPECT_TRUE(error.contains(QStringLiteral("ลิงก์ไปยังแฟ้มที่ไม่มีอยู่"))) << error.toStdString();
     EXPECT_TRUE(error.contains(QStringLiteral("moved/KTABLE.DAT"))) << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(folder.path(QStringLiteral("moved"))));
+
+    // Nor is a link to an empty file written through: that file may be
+    // anyone's.
+    const QString empty = folder.path(QStringLiteral("elsewhere.dat"));
+    writeFile(empty, QByteArray());
+    ASSERT_TRUE(QFile::remove(table));
+    ASSERT_TRUE(QFile::link(empty, table));
+    ASSERT_TRUE(prepareUserFolder(data, sample, &error)) << error.toStdString();
+    EXPECT_EQ(QFileInfo(table).symLinkTarget(), empty);
+    EXPECT_EQ(QFileInfo(empty).size(), 0);
+    EXPECT_EQ(QDir(data).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{"KTABLE.DAT"});
 }

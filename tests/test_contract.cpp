@@ -273,9 +273,9 @@ TEST(CsvText, Utf8WithOrWithoutMarkAndWindows874AllReadTheSame) {
         else
             cp874 += char(c.unicode());
     }
-    EXPECT_EQ(decodeCsvBytes(utf8), text);
-    EXPECT_EQ(decodeCsvBytes("\xEF\xBB\xBF" + utf8), text);
-    EXPECT_EQ(decodeCsvBytes(cp874), text);
+    EXPECT_EQ(decodeCsvBytes(utf8).text, text);
+    EXPECT_EQ(decodeCsvBytes("\xEF\xBB\xBF" + utf8).text, text);
+    EXPECT_EQ(decodeCsvBytes(cp874).text, text);
 }
 
 TEST(CsvText, QuotesLineBreaksAndBlankLines) {

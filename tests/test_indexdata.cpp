@@ -266,10 +266,30 @@ TEST_F(MonthSearchTest, TheMonthIndexFindsWhatReadingFindsOnEveryTable) {
         record({"2541", "3", "5"}) + record({"2541", "4", "6"}).left(20),
         record({" 25 41", "1.5", "7"}) + record({"2541", "2"}),
         QByteArray(),
+        // Records that read as months no table should hold, ahead of the
+        // months they could be mistaken for: each of those must still be
+        // found where it stands.
+        record({"2547", "100001", "1"}) + record({"2548", "1", "2"}),
+        record({"2547", "13", "1"}) + record({"2548", "1", "2"}) + record({"2547", "12", "3"}),
+        record({"2548", "-99999", "1"}) + record({"2547", "1", "2"}),
+        record({"-1", "100001", "1"}) + record({"0", "1", "2"}) + record({"-1", "1", "3"}),
+        record({"2547", "1e5", "1"}) + record({"2548", "0", "2"}),
+        record({"0", "2e9", "1"}) + record({"20000", "0", "2"}) + record({"2e9", "-2e9", "3"}),
+        record({"-2e9", "2e9", "1"}) + record({"2e9", "-2e9", "2"}) + record({"9e9", "1", "3"}) +
+            record({"0", "1", "4"}) + record({"-99999", "999999", "5"}),
+        record({"999999", "-99999", "1"}) + record({"999998", "900001", "2"}),
     };
-    const std::pair<Long, Long> asked[] = {{1, 2540}, {6, 2541}, {1, 2541}, {2, 2541}, {3, 2541},
+    const std::pair<Long, Long> fixed[] = {{1, 2540}, {6, 2541}, {1, 2541}, {2, 2541}, {3, 2541},
                                            {4, 2541}, {0, 0},    {13, 2541}, {7, 2545}};
     for (const QByteArray& bytes : tables) {
+        // Every month a record of the table is read as, beside the fixed ones.
+        std::vector<std::pair<Long, Long>> asked(std::begin(fixed), std::end(fixed));
+        for (qsizetype at = 0; at < bytes.size(); at += kRecordLength) {
+            RecordBytes r{};
+            const QByteArray part = bytes.mid(at, kRecordLength);
+            std::copy(part.begin(), part.end(), r.begin());
+            asked.emplace_back(recordKey(r).month, recordKey(r).year);
+        }
         open(bytes);
         for (const auto& [month, year] : asked) {
             const bool read = search(month, year);

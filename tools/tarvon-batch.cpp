@@ -2,7 +2,9 @@
 // as the window computes it; a summary on standard output, the sheets into
 // a PDF or to the default printer.
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 #include <QThread>
@@ -14,6 +16,7 @@
 #include "base/CsvText.h"
 #include "base/ReplaceFile.h"
 #include "base/SystemFiles.h"
+#include "indexdata/UserFolder.h"
 #include "print/PdfPrinter.h"
 
 namespace {
@@ -22,7 +25,9 @@ const char* const kName = "tarvon-batch";
 
 const cli::Usage kUsage = {
     "usage: tarvon-batch CONTRACT.csv [--table FILE] [--pdf FILE | --print] [--csv]\n"
-    "  --table FILE  the index table (default: KTABLE.DAT in the current folder)\n"
+    "  --table FILE  the index table (default: KTABLE.DAT in the current folder, or\n"
+    "                when there is none, the user's table ~/.local/share/tarvon/KTABLE.DAT\n"
+    "                that the window opened from the menu uses)\n"
     "  --pdf FILE    write every computed sheet into FILE, one page each\n"
     "  --print       send every computed sheet to the default printer, as one job,\n"
     "                and wait until the print system has printed it\n"
@@ -31,7 +36,8 @@ const cli::Usage kUsage = {
     "Exit status: 0 every row computed, 1 some rows refused, 2 usage error or a file\n"
     "that cannot be read, 3 the sheets could not be written or printed.\n",
     "วิธีใช้: tarvon-batch สัญญา.csv [--table แฟ้ม] [--pdf แฟ้ม | --print] [--csv]\n"
-    "  --table แฟ้ม   ตารางดัชนีราคา (ถ้าไม่ระบุ: KTABLE.DAT ในโฟลเดอร์ปัจจุบัน)\n"
+    "  --table แฟ้ม   ตารางดัชนีราคา (ถ้าไม่ระบุ: KTABLE.DAT ในโฟลเดอร์ปัจจุบัน หรือถ้าไม่มี\n"
+    "                ใช้ตารางของผู้ใช้ ~/.local/share/tarvon/KTABLE.DAT ที่หน้าต่างโปรแกรมจากเมนูใช้)\n"
     "  --pdf แฟ้ม     เขียนรายการคำนวณทุกงวดที่คำนวณได้ลงแฟ้ม PDF นี้ งวดละหน้า\n"
     "  --print       ส่งรายการคำนวณทุกงวดไปที่เครื่องพิมพ์ค่าเริ่มต้นเป็นงานพิมพ์เดียว\n"
     "                แล้วรอจนระบบการพิมพ์พิมพ์เสร็จ\n"
@@ -41,7 +47,7 @@ const cli::Usage kUsage = {
     "3 เขียนหรือพิมพ์รายการคำนวณไม่สำเร็จ\n"};
 
 struct Options {
-    QString contract, table = QStringLiteral("KTABLE.DAT"), pdf;
+    QString contract, table, pdf;  // table: empty when not given
     bool print = false, csv = false;
     int waitSeconds = 120;
 };
@@ -108,6 +114,29 @@ bool waitForJob(const cups::Job& job, int seconds) {
     }
 }
 
+// The table a run without --table uses: KTABLE.DAT here when there is
+// one (or anything by that name, which opening then judges), else the
+// user's own in the data folder, as the window started from the menu uses
+// it, said on standard error. Empty, after saying why, when there is none.
+QString defaultTable() {
+    const QFileInfo here(kTableName);
+    if (here.exists() || here.isSymLink()) return kTableName;
+    const QString folder = userFolder(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
+    const QString users = folder + QLatin1Char('/') + kTableName;
+    const QFileInfo there(users);
+    if (there.exists() || there.isSymLink()) {
+        cli::say(kName, QStringLiteral("ในโฟลเดอร์นี้ไม่มี %1 จึงใช้ตารางดัชนีราคาของผู้ใช้ %2")
+                            .arg(kTableName, users));
+        return users;
+    }
+    cli::say(kName,
+             QStringLiteral("ไม่มีตารางดัชนีราคา %1 ในโฟลเดอร์นี้ (%2) และไม่มีตารางของผู้ใช้ที่ %3: "
+                            "ระบุตารางด้วย --table แฟ้ม หรือสร้างตารางของผู้ใช้ด้วย "
+                            "tarvon-table import แฟ้มดัชนี.csv %4")
+                 .arg(kTableName, QDir::currentPath(), users, cli::shellWord(users)));
+    return QString();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,15 +159,28 @@ int main(int argc, char** argv) {
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
 
-    if (const QString same = outputIsInput(o->pdf, {o->contract, o->table}); !same.isEmpty())
+    const QString tablePath = o->table.isEmpty() ? defaultTable() : o->table;
+    if (tablePath.isEmpty()) return 2;
+    if (const QString same = outputIsInput(o->pdf, {o->contract, tablePath}); !same.isEmpty())
         return cli::fail(kName, same, 2);
     QString error;
     const auto bytes = readRegularFile(o->contract, &error);
     if (!bytes) return cli::fail(kName, error, 2);
     TableFile table;
-    if (!table.open(o->table, &error, /*create=*/false))
-        return cli::fail(kName, QStringLiteral("%1: เปิดแฟ้มดัชนีราคาไม่ได้ (%2)").arg(o->table, error),
+    if (!table.open(tablePath, &error, /*create=*/false))
+        return cli::fail(kName, QStringLiteral("%1: เปิดแฟ้มดัชนีราคาไม่ได้ (%2)").arg(tablePath, error),
                          2);
+    // Every row would be refused as a month not found: said once instead.
+    if (TableFile::length(tablePath) == 0) {
+        return cli::fail(kName,
+                         QStringLiteral("ตารางดัชนีราคา %1 ว่างเปล่า ไม่มีข้อมูลดัชนีราคาของเดือนใดเลย "
+                                        "จึงไม่ได้คำนวณ: เพิ่มเดือนด้วย tarvon-table merge แฟ้มดัชนี.csv %2")
+                             .arg(table.path(), cli::shellWord(tablePath)),
+                         2);
+    }
+    const CsvText text = decodeCsvBytes(*bytes);
+    if (const QString note = csvEncodingNote(text); !note.isEmpty())
+        cli::say(kName, o->contract + QStringLiteral(": ") + note);
     // Sheets go to the printer row by row; only their results are kept.
     std::optional<PdfPrinter> printer;
     if (!o->pdf.isEmpty() || o->print) {
@@ -147,7 +189,7 @@ int main(int argc, char** argv) {
         printer->setFontSize(16);
     }
     const Contract contract = runContract(
-        decodeCsvBytes(*bytes), table, recordCount(TableFile::length(o->table)),
+        text, table, recordCount(TableFile::length(tablePath)),
         [&](const ContractRow& r) {
             if (!printer || !r.computed()) return;
             printer->pageBreak();
@@ -157,12 +199,16 @@ int main(int argc, char** argv) {
         return cli::fail(kName, o->contract + QStringLiteral(": ") + contract.error, 2);
 
     int refused = 0;
+    bool monthMissing = false;
     for (const ContractRow& r : contract.rows) {
         if (r.computed()) continue;
         ++refused;
+        monthMissing |= r.monthMissing;
         cli::fail(kName, QStringLiteral("%1 แถวที่ %2: %3").arg(o->contract).arg(r.row).arg(r.error),
                   1);
     }
+    if (monthMissing)
+        cli::say(kName, QStringLiteral("เดือนที่ไม่พบข้างต้นค้นในตารางดัชนีราคา %1").arg(table.path()));
     if (o->csv && cli::outputIsAFile()) std::fputs(cli::kUtf8Mark.constData(), stdout);
     cli::out(o->csv ? contractSummaryCsv(contract.rows) : contractSummary(contract.rows));
 

@@ -50,6 +50,7 @@ int refusal(const TableUpdate& u) {
 
 int import(const QString& csvPath, const QString& outPath, bool replace) {
     const TableUpdate u = importTable(csvPath, outPath, replace);
+    if (!u.note.isEmpty()) cli::say(kName, u.note);
     if (u.status != TableUpdate::Status::Done) return refusal(u);
     cli::out(QStringLiteral("เขียนข้อมูลดัชนีราคา %1 เดือนลงแฟ้ม %2 แล้ว\n").arg(u.records).arg(outPath));
     return 0;
@@ -57,6 +58,7 @@ int import(const QString& csvPath, const QString& outPath, bool replace) {
 
 int merge(const QString& csvPath, const QString& tablePath) {
     const TableUpdate u = mergeIntoTable(csvPath, tablePath);
+    if (!u.note.isEmpty()) cli::say(kName, u.note);
     if (u.status != TableUpdate::Status::Done) return refusal(u);
     for (const QString& line : u.report) cli::out(line + QLatin1Char('\n'));
     cli::out(QStringLiteral("เพิ่ม %1 เดือน แก้ %2 เดือนในแฟ้ม %3 แล้ว").arg(u.added).arg(u.corrected).arg(tablePath) +
@@ -120,7 +122,7 @@ int main(int argc, char** argv) {
                                         .arg(f.month, f.text)
                                   : QStringLiteral("ทั้งแฟ้ม: %1\n").arg(f.text));
             },
-            &error))
+            &error, args[1]))
         return cli::fail(kName, args[1] + QStringLiteral(": ") + error, 2);
     if (!any)
         cli::out(QStringLiteral("%1: ไม่พบสิ่งที่จะทำให้รายการคำนวณผิดหรือคำนวณไม่ได้\n").arg(args[1]));

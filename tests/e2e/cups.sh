@@ -5,7 +5,9 @@
 # stopped again on exit. A queue that rejects jobs and a server that is
 # gone must each bring a message that says so; so must a paused queue and
 # a printer whose backend fails after the job was taken, in the window and
-# from tarvon-batch --print (exit 3). Needs root for cupsd (CI runs as root).
+# from tarvon-batch --print (exit 3); so must a job the print system cancels
+# or aborts, and a document refused after its job was made (no job is left
+# waiting for it). Needs root for cupsd (CI runs as root).
 # Usage: cups.sh TARVON TARVON_TABLE SAMPLE_CSV
 set -euo pipefail
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"; fi
@@ -28,6 +30,9 @@ Browsing Off
 DefaultAuthType None
 WebInterface No
 MaxJobs 10
+# Small enough that a long contract's document is refused after its job
+# was made (a sheet is some 20 KB).
+MaxRequestSize 512k
 PreserveJobHistory Yes
 PreserveJobFiles Yes
 <Location />
@@ -67,7 +72,14 @@ cat >/dev/null
 echo "ERROR: paper jam in tray 2" >&2
 exit 1
 SH
-chmod 0755 "$CUPS/bin" "$CUPS/bin/backend" "$CUPS/bin/backend/tarvonfail"
+# And one that has the print system cancel the job.
+cat >"$CUPS/bin/backend/tarvoncancel" <<'SH'
+#!/bin/sh
+[ $# = 0 ] && { echo 'direct tarvoncancel "Unknown" "Tarvon cancelling printer"'; exit 0; }
+cat >/dev/null
+exit 5
+SH
+chmod 0755 "$CUPS/bin" "$CUPS/bin/backend" "$CUPS/bin/backend/tarvonfail" "$CUPS/bin/backend/tarvoncancel"
 
 cupsd -f -c "$CUPS/cupsd.conf" -s "$CUPS/cups-files.conf" &
 CUPSD=$!
@@ -145,6 +157,7 @@ status=0; "$(dirname "$TARVON")/tarvon-batch" "$(dirname "$SAMPLE_CSV")/contract
     --print >/dev/null 2>batch.err || status=$?
 [ "$status" = 3 ] || fail "tarvon-batch --print on a paused queue exited $status, not 3"
 grep -q 'หยุดพักอยู่' batch.err || fail "tarvon-batch did not say the queue is paused: $(cat batch.err)"
+[ "$(wc -l <batch.err)" = 1 ] || fail "tarvon-batch said more than the pause: $(cat batch.err)"
 cupsenable TarvonPDF
 wait_for 60 bash -c "[ -z \"\$(lpstat -W not-completed -o TarvonPDF)\" ]" || fail "the held jobs did not print once resumed"
 
@@ -161,5 +174,29 @@ status=0; "$(dirname "$TARVON")/tarvon-batch" "$(dirname "$SAMPLE_CSV")/contract
 [ "$status" = 3 ] || fail "tarvon-batch --print on a failing printer exited $status, not 3: $(cat batch.err)"
 grep -q 'paper jam in tray 2' batch.err || fail "tarvon-batch did not give the reason: $(cat batch.err)"
 quit_app
+
+# A job the print system cancels (its backend says so) or aborts (a failing
+# backend on a queue whose error policy is to abort the job): tarvon-batch
+# --print says so and exits 3.
+lpadmin -p TarvonCancel -E -v tarvoncancel:/ -P "$CUPS/queue.ppd"
+lpadmin -p TarvonAbort -E -v tarvonfail:/ -P "$CUPS/queue.ppd" -o printer-error-policy=abort-job
+for queue in "TarvonCancel ถูกยกเลิก" "TarvonAbort ล้มเลิกงานพิมพ์"; do
+    lpadmin -d "${queue%% *}"
+    status=0; "$(dirname "$TARVON")/tarvon-batch" "$(dirname "$SAMPLE_CSV")/contract-sample.csv" --table KTABLE.DAT \
+        --print --wait 60 >/dev/null 2>batch.err || status=$?
+    [ "$status" = 3 ] || fail "tarvon-batch --print on ${queue%% *} exited $status, not 3: $(cat batch.err)"
+    grep -q "${queue#* }" batch.err || fail "tarvon-batch on ${queue%% *}: $(cat batch.err)"
+done
+
+# A document the server refuses after the job was made (larger than the
+# server takes): the server's refusal is said, exit 3, and no job is left
+# waiting for it.
+lpadmin -d TarvonPDF
+{ head -1 "$(dirname "$SAMPLE_CSV")/contract-sample.csv"
+  for i in $(seq 60); do tail -n +2 "$(dirname "$SAMPLE_CSV")/contract-sample.csv"; done; } >long.csv
+status=0; "$(dirname "$TARVON")/tarvon-batch" long.csv --table KTABLE.DAT --print >/dev/null 2>batch.err || status=$?
+[ "$status" = 3 ] || fail "a refused document exited $status, not 3: $(cat batch.err)"
+grep -q 'ไม่รับงานพิมพ์ที่เครื่องพิมพ์ "TarvonPDF" (Request Entity Too Large)' batch.err || fail "the refusal: $(cat batch.err)"
+[ -z "$(lpstat -W not-completed -o TarvonPDF)" ] || fail "the refused document's job is left: $(lpstat -W not-completed -o TarvonPDF)"
 
 echo "1 passed, 0 failed"

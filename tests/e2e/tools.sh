@@ -103,10 +103,94 @@ s=0; "$BATCH" bad.csv --csv >bad.out 2>bad.err || s=$?
 grep -q 'bad.csv แถวที่ 8: ไม่พบข้อมูลดัชนีราคาของวันส่งงวดงาน' bad.err || fail "stderr: $(cat bad.err)"
 [ "$(grep -c ',above,\|,inside,\|,below,' bad.out)" = 6 ] || fail "the other rows did not go on"
 
+# Records that read as months no table holds, before the months a contract
+# needs (13/2547 and 100001/2547, which a month index keyed by year ×
+# 100000 + month took for 1/2548): every month is found as the window finds
+# it, the summary is that of the table without them.
+"$BATCH" "$CONTRACT" --table KTABLE.DAT >clean.txt
+{ head -1 "$SAMPLE_CSV"
+  for month in 13 100001; do echo "2547,$month,999,999,999,999,999,999,999,999,999,999,999,,"; done
+  tail -n +2 "$SAMPLE_CSV"; } >typo.csv
+"$TABLE_TOOL" import typo.csv TYPO.DAT >/dev/null
+"$BATCH" "$CONTRACT" --table TYPO.DAT >typo.txt || fail "a table with typo months: $(cat typo.txt)"
+cmp -s clean.txt typo.txt || fail "typo months changed the summary: $(diff clean.txt typo.txt)"
+
+# The installed template is headed in Thai (with UTF-8's mark, for
+# spreadsheets) and reads as the English heading does.
+TEMPLATE=$(dirname "$CONTRACT")/contract-template.csv
+[ "$(head -c 3 "$TEMPLATE" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "the template has no byte-order mark"
+! head -1 "$TEMPLATE" | grep -q '[a-z]' || fail "the template is not headed in Thai: $(head -1 "$TEMPLATE")"
+{ cat "$TEMPLATE"; echo '3,15,1,2548,20,10,2548,4 งานผิวทาง,"1,000,000",ปั๊มน้ำ,"50,000",,'; } >filled.csv
+"$BATCH" filled.csv --csv >filled.out || fail "the filled template: $(cat filled.out)"
+grep -qx '2,4 งานผิวทาง,3,2548,1,2548,10,1.159,above,0.119,950000,113050,,' filled.out || fail "the filled template: $(cat filled.out)"
+# An index CSV headed in Thai gives the very same table.
+{ echo 'ปี พ.ศ.,เดือน,M,S,C,G,I,F,A,E,GIP,AC,PVC,W,PE'; tail -n +2 "$SAMPLE_CSV"; } >thai-heading.csv
+"$TABLE_TOOL" import thai-heading.csv THAI.DAT >/dev/null || fail "an index CSV headed in Thai was refused"
+cmp -s THAI.DAT KTABLE.DAT || fail "an index CSV headed in Thai gave another table"
+
+# Files the tools make get the mode the umask gives, as any new file of the
+# user's: import, merge (the table and its backup), export, the PDF.
+for mask in 022 077; do
+    want=$([ $mask = 022 ] && echo 644 || echo 600)
+    rm -rf made && mkdir made
+    ( umask $mask
+      "$TABLE_TOOL" import "$SAMPLE_CSV" made/imported.dat
+      "$TABLE_TOOL" merge new.csv made/imported.dat
+      "$TABLE_TOOL" merge new.csv made/merged.dat
+      "$TABLE_TOOL" export KTABLE.DAT made/exported.csv
+      "$BATCH" "$CONTRACT" --table KTABLE.DAT --pdf made/sheets.pdf ) >/dev/null
+    [ "$(ls made | wc -l)" = 5 ] || fail "under umask $mask the tools made: $(ls made)"
+    for f in made/*; do
+        [ "$(stat -c %a "$f")" = "$want" ] || fail "under umask $mask $f has mode $(stat -c %a "$f"), not $want"
+    done
+done
+
+# A command a refusal suggests works as it stands, with names that hold
+# blanks: pasted into a shell, it does what it says.
+mkdir "my tables"; cp KTABLE.DAT "my tables/KTABLE ของฉัน.DAT"; cp new.csv "new month.csv"
+s=0; "$TABLE_TOOL" import "new month.csv" "my tables/KTABLE ของฉัน.DAT" 2>suggest.err || s=$?
+[ "$s" = 1 ] || fail "a one-month import over a table must exit 1, not $s"
+cmd=$(sed -n 's/.*ด้วย \(tarvon-table merge .*\) หรือถ้า.*/\1/p' suggest.err)
+[ -n "$cmd" ] || fail "no merge command suggested: $(cat suggest.err)"
+eval "\"\$TABLE_TOOL\" ${cmd#tarvon-table }" >/dev/null || fail "the suggested command failed: $cmd"
+grep -q '^ *29 2564 *8 ' <<<"$("$TABLE_TOOL" list "my tables/KTABLE ของฉัน.DAT")" || fail "the suggested merge did not add 8/2564: $cmd"
+cp LINES.DAT "my tables/LINES.DAT"
+"$TABLE_TOOL" check "my tables/LINES.DAT" >suggest.out || true
+cmd=$(sed -n 's/.*เช่น \(tr -d .*\) แล้วตรวจ .*/\1/p' suggest.out)
+[ -n "$cmd" ] || fail "no repair suggested: $(cat suggest.out)"
+eval "$cmd" || fail "the suggested repair failed: $cmd"
+cmp -s "my tables/LINES.DAT.new" FULL.DAT || fail "the suggested repair did not give the table: $cmd"
+
+# Without --table: KTABLE.DAT here, else the user's own table in the data
+# folder, said on standard error; else exit 2 saying where the user's
+# table is expected. An empty table is named and said empty, once, and
+# nothing is computed.
+mkdir -p data/tarvon elsewhere home/.local/share/tarvon
+cp KTABLE.DAT data/tarvon/KTABLE.DAT
+cp KTABLE.DAT home/.local/share/tarvon/KTABLE.DAT
+cd elsewhere
+XDG_DATA_HOME="$WORK/data" "$BATCH" "$CONTRACT" >user.out 2>user.err || fail "with the user's table: $(cat user.err)"
+grep -q 'รวมเงินชดเชย 247974.95 บาท' user.out || fail "with the user's table: $(cat user.out)"
+[ "$(wc -l <user.err)" = 1 ] && grep -qF "ใช้ตารางดัชนีราคาของผู้ใช้ $WORK/data/tarvon/KTABLE.DAT" user.err \
+    || fail "the table used is not said: $(cat user.err)"
+env -u XDG_DATA_HOME HOME="$WORK/home" "$BATCH" "$CONTRACT" >/dev/null 2>user.err || fail "with ~/.local/share: $(cat user.err)"
+grep -qF "$WORK/home/.local/share/tarvon/KTABLE.DAT" user.err || fail "the table used is not said: $(cat user.err)"
+s=0; XDG_DATA_HOME="$WORK/none" "$BATCH" "$CONTRACT" >none.out 2>none.err || s=$?
+[ "$s" = 2 ] || fail "no table anywhere must exit 2, not $s"
+grep -qF "$WORK/none/tarvon/KTABLE.DAT" none.err || fail "where the user's table belongs is not said: $(cat none.err)"
+[ ! -e "$WORK/none" ] && [ ! -e KTABLE.DAT ] || fail "a table or a folder was created"
+: >KTABLE.DAT
+s=0; XDG_DATA_HOME="$WORK/data" "$BATCH" "$CONTRACT" >empty.out 2>empty.err || s=$?
+[ "$s" = 2 ] || fail "an empty table must exit 2, not $s"
+[ "$(wc -l <empty.err)" = 1 ] && grep -qF "$WORK/elsewhere/KTABLE.DAT ว่างเปล่า" empty.err \
+    || fail "the empty table is not named once: $(cat empty.err)"
+[ ! -s empty.out ] || fail "rows were computed on an empty table: $(cat empty.out)"
+cd "$WORK"
+
 # No table, an unreadable contract, both --pdf and --print: exit 2, and
 # the missing table is not created.
 mkdir empty && cd empty
-[ "$(status "$BATCH" "$CONTRACT")" = 2 ] || fail "a missing table must exit 2"
+[ "$(status env XDG_DATA_HOME="$WORK/none" "$BATCH" "$CONTRACT")" = 2 ] || fail "a missing table must exit 2"
 [ ! -e KTABLE.DAT ] || fail "tarvon-batch created KTABLE.DAT"
 [ "$(status "$BATCH" nowhere.csv --table ../KTABLE.DAT)" = 2 ] || fail "a missing contract must exit 2"
 [ "$(status "$BATCH" "$CONTRACT" --table ../KTABLE.DAT --pdf x.pdf --print)" = 2 ] || fail "--pdf with --print must exit 2"
