@@ -13,6 +13,7 @@
 #include "app/StateSummary.h"
 #include "app/HelpWindow.h"
 #include "app/PanelLine.h"
+#include "app/ScreenFit.h"
 #include "app/frmIndexTable.h"
 #include "print/Fonts.h"
 
@@ -25,7 +26,6 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     : QMainWindow(parent), platform_(this, pdfPath), commands_(platform_) {
     setObjectName(QStringLiteral("frmTarvon"));
     auto* client = new QWidget(this);
-    client->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
     auto* row = new QHBoxLayout(client);
     row->setContentsMargins(0, 0, 0, 0);
@@ -134,6 +134,13 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     panel_->installEventFilter(this);
 
     if (auto* first = buttons->findChild<QPushButton*>(QStringLiteral("cmdO"))) first->setFocus();
+
+    // The client area's size, where the screen has room for it; on a
+    // smaller screen (or a larger text scale) it gives way and the panel
+    // scrolls, the buttons keeping their size and place.
+    const QSize room = roomOnScreen(this) - QSize(0, menuBar()->sizeHint().height());
+    client->setMinimumSize(std::min(kClientWidth, room.width()), std::min(kClientHeight, room.height()));
+    fitToScreen(this, sizeHint());
 }
 
 bool frmTarvon::eventFilter(QObject* watched, QEvent* event) {

@@ -18,8 +18,9 @@
 class frmTarvon : public QMainWindow {
     Q_OBJECT
   public:
-    // The client area when the window opens, buttons and panel; the window
-    // can be made larger, never smaller.
+    // The client area when the window opens, buttons and panel, where the
+    // screen has room for it; the window can be made larger, and smaller
+    // only on a screen that has not that room.
     static constexpr int kClientWidth = 900, kClientHeight = 540;
     // A value of this many characters or fewer stands on one line at any
     // width the window can have, so the panel does not break it.

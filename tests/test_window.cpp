@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "TableFiles.h"
+#include "app/ScreenFit.h"
 #include "app/frmTarvon.h"
 
 namespace {
@@ -130,6 +131,32 @@ TEST_F(PanelTest, TheNewsIsAnnouncedWhenItComes) {
     EXPECT_EQ(shows.shownAs, QStringList({said, said}));
     EXPECT_EQ(news->accessibleName(), said);
     EXPECT_TRUE(news->isVisible());
+}
+
+// The one rule of where a window opens: the size it wants where the room
+// allows, centred on its parent, within the room left by the frame.
+TEST(ScreenFit, TheWantedSizeWithinTheRoomCentredOnTheParent) {
+    const struct {
+        QSize wanted;
+        QRect available, over;
+        QMargins frame;
+        QRect placed;
+    } cases[] = {
+        // Room enough: centred on the parent.
+        {{400, 300}, {0, 0, 1366, 768}, {100, 100, 800, 600}, {}, {300, 250, 400, 300}},
+        // Too large: cut to the room below a desktop's panel, centred.
+        {{1000, 600}, {0, 32, 1024, 568}, {0, 32, 1024, 568}, {}, {12, 32, 1000, 568}},
+        {{1500, 900}, {0, 0, 910, 512}, {0, 0, 900, 512}, {}, {0, 0, 910, 512}},
+        // Centred on a parent near an edge: moved inside.
+        {{900, 700}, {0, 0, 1024, 768}, {0, 0, 400, 300}, {}, {0, 0, 900, 700}},
+        {{300, 200}, {0, 0, 1024, 768}, {900, 700, 124, 68}, {}, {724, 568, 300, 200}},
+        // The frame the desktop draws is room taken.
+        {{1000, 600}, {0, 0, 1024, 600}, {0, 0, 1024, 600}, {4, 30, 4, 4}, {12, 30, 1000, 566}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fittedGeometry(c.wanted, c.available, c.over, c.frame), c.placed)
+            << c.wanted.width() << "x" << c.wanted.height();
+    }
 }
 
 }  // namespace
