@@ -29,7 +29,7 @@ PanelLine::PanelLine(const QString& title, bool news, QWidget* parent)
     : QLabel(parent), title_(title), news_(news) {
     static const bool installed = (QAccessible::installFactory(newsInterface), true);
     Q_UNUSED(installed);
-    setProperty("title", title_);
+    setProperty("title", title_);  // which label is a panel value, for whoever looks
     setAccessibleName(title_);
 }
 
@@ -40,8 +40,9 @@ int PanelLine::titleWidth() const { return textBox(fontMetrics(), titleText(titl
 void PanelLine::setValue(const QString& text) {
     if (text == this->text()) return;
     // Shown afresh, the news is announced; hidden and shown within this
-    // call, nothing flickers and the layout is as it was.
-    const bool announce = news_ && !text.isEmpty() && isVisible();
+    // call, nothing flickers and the layout is as it was. A line that has
+    // the focus keeps it: its new name is read as the focus's.
+    const bool announce = news_ && !text.isEmpty() && isVisible() && !hasFocus();
     if (announce) hide();
     setWordWrap(text.size() > kUnbrokenValue);
     setText(text);
