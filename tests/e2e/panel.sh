@@ -62,7 +62,11 @@ grep -qxF 'K =  1.159 ' <<<"$(pdftotext -raw "$WORK/sheet.pdf" -)" || fail "the 
 LISTENER=$!
 wait_for 10 grep -q '^listening' "$WORK/events" || fail "no event listener"
 click 1; answer 21; answer 11; answer 2548; answer "งวดสอง"; answer 2000000
-answer "รถเครน"; cancel
+answer "รถเครน"
+# The program tells the bus only once it has learnt of the listener: an
+# event of the prompts has come through before the news is made.
+wait_for 10 grep -q '^object:' "$WORK/events" || fail "the listener hears nothing of the program"
+cancel
 panel_says "ล่าสุด: ยกเลิกการป้อนข้อมูลงวดงานแล้ว: ข้อมูลงวดที่ป้อนไว้ก่อนหน้านี้ยังใช้อยู่"
 wait_for 10 grep -qF "object:state-changed:showing|1|notification|ล่าสุด: ยกเลิกการป้อนข้อมูลงวดงานแล้ว" "$WORK/events" ||
     fail "no screen reader event brought the news; it heard:

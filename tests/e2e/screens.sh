@@ -43,13 +43,24 @@ fits() {
     fi
 }
 
+# choose KEY [DOWNS]: opens a menu of the main window with KEY, and once
+# its popup is in sight goes DOWNS items down and chooses the item.
+choose() {
+    local before; before=$(xdotool search --onlyvisible --pid "$APP_PID" | wc -l)
+    xdotool windowfocus --sync "$WIN"; xdotool key "$1"
+    wait_for 10 bash -c '[ "$(xdotool search --onlyvisible --pid "$0" | wc -l)" -gt "$1" ]' \
+        "$APP_PID" "$before" || fail "no menu on $1"
+    local i; for ((i = 0; i < ${2:-0}; i++)); do xdotool key Down; done
+    xdotool key Return
+}
+
 make_folder
 APP_LOG="$WORK/app.log"; : >"$APP_LOG"
 start_app --pdf "$WORK/sheet.pdf"
 fits "$WIN" "main window" "สูตรหมายเลข" "เลิกงาน"
 
 # The index-table window (menu ตารางดัชนี), then closed with its last button.
-xdotool windowfocus --sync "$WIN"; xdotool key alt+t; sleep 0.3; xdotool key Return
+choose alt+t
 wait_for 10 xdotool search --onlyvisible --name '^ตารางดัชนีราคา ' || fail "no index-table window"
 TABLE_WIN=$(xdotool search --onlyvisible --name '^ตารางดัชนีราคา ' | head -1)
 fits "$TABLE_WIN" "index-table window" "ตารางดัชนีราคา " "ปิด (C)"
@@ -65,7 +76,7 @@ xdotool windowfocus --sync "$GUIDE_WIN"; xdotool key Escape
 wait_for 10 gone "$GUIDE_WIN" || fail "the guide stayed open"
 
 # The month prompt, the longest, and the message of a month not found.
-menu 0; answer 1
+choose alt+k 0; answer 1
 wait_for 10 visible_box || fail "no month prompt"
 fits "$(visible_box)" "month prompt" "Tarvon" "ยกเลิก"
 answer 1; answer 2005
@@ -73,6 +84,6 @@ wait_for 10 visible_box || fail "no message box"
 fits "$(visible_box)" "message box" "Tarvon" "ตกลง"
 expect_message "ไม่พบข้อมูลดัชนีราคา"
 # เลิกงาน from the menu: the buttons' places are not those of a scale of 1.
-menu 4
+choose alt+k 4
 wait_for 10 bash -c "! kill -0 $APP_PID" || fail "the program did not end on เลิกงาน"
 wait "$APP_PID" || fail "the program ended with status $?"
