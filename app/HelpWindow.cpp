@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/ScreenFit.h"
 #include "print/Fonts.h"
 
 QString guidePath(const QString& programFolder) {
@@ -20,7 +21,7 @@ QString guidePath(const QString& programFolder) {
 HelpWindow::HelpWindow(const QString& guide, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(QStringLiteral("วิธีใช้โปรแกรมคำนวณค่า K"));
-    resize(900, 700);
+    fitToScreen(this, QSize(900, 700));
     auto* layout = new QVBoxLayout(this);
     auto* browser = new QTextBrowser(this);
     browser->setObjectName(QStringLiteral("guide"));

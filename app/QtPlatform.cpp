@@ -13,9 +13,10 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QStandardPaths>
 #include <cstdio>
+
+#include "app/ScreenFit.h"
 
 const QString QtPlatform::kTitle = QStringLiteral("Tarvon");
 const QString QtPlatform::kOk = QStringLiteral("ตกลง");
@@ -82,8 +83,7 @@ std::optional<QString> QtPlatform::inputBox(const QString& prompt) {
     // The long month and formula lists stand on one line where the screen
     // has room; where it has not, they break at their blanks (between the
     // months), never where the line breaker would cut a Thai word.
-    const QScreen* screen = window_->screen();
-    const int most = screen ? screen->availableGeometry().width() * 9 / 10 - 40 : 600;
+    const int most = roomOnScreen(window_).width() * 9 / 10 - 40;
     const QFontMetrics fm(dlg.font());
     const int wide = fm.horizontalAdvance(prompt);
     for (QLabel* label : dlg.findChildren<QLabel*>()) label->setWordWrap(false);
@@ -95,7 +95,8 @@ std::optional<QString> QtPlatform::inputBox(const QString& prompt) {
         label->hide();
         layout->insertWidget(0, new QLabel(linesAtBlanks(prompt, fm, most), &dlg));
     }
-    dlg.setMinimumWidth(std::max(420, std::min(wide, most) + 40));
+    dlg.setMinimumWidth(std::min(std::max(420, std::min(wide, most) + 40), roomOnScreen(window_).width()));
+    fitToScreen(&dlg, dlg.sizeHint());
     if (dlg.exec() != QDialog::Accepted) return std::nullopt;
     return dlg.textValue();
 }

@@ -1,6 +1,6 @@
 #include "app/StateSummary.h"
 
-#include <QLocale>
+#include <QRegularExpression>
 
 #include "base/MonthNames.h"
 #include "escalation/Arithmetic.h"
@@ -25,23 +25,32 @@ QString tableLine(TableFile& table, Long records) {
         .arg(month(1), month(records));
 }
 
+// Whether `v` holds the values of the month entered: a search that found
+// nothing leaves the record it read last, another month's, behind.
+bool holdsMonth(const IndexValues& v, Long month, Long year) {
+    return v.year == year && v.month == month && year != 0;
+}
+
 QString dateLine(Long day, Long month, const QString& monthName, Long year,
                  const IndexValues& v) {
     if (day == 0 && month == 0 && year == 0) return QStringLiteral("ยังไม่ได้ป้อน");
     const QString name = month >= 1 && month <= 12 ? monthName : QStringLiteral("เดือนที่ %1").arg(month);
-    const bool found = v.year == year && v.month == month && year != 0;
     return QStringLiteral("%1 %2 พ.ศ. %3 (%4/%3): %5")
         .arg(day)
         .arg(name)
         .arg(year)
         .arg(month)
-        .arg(found ? QStringLiteral("พบในแฟ้มดัชนีราคา") : QStringLiteral("ไม่พบในแฟ้มดัชนีราคา"));
+        .arg(holdsMonth(v, month, year) ? QStringLiteral("พบในแฟ้มดัชนีราคา")
+                                        : QStringLiteral("ไม่พบในแฟ้มดัชนีราคา"));
 }
 
-// The values the sheet would print for `def`: "Ao = 171.1, Eo = 190.2".
+// The values the sheet would print for `def`: "Ao = 171.1, Eo = 190.2";
+// none under a month the table does not hold.
 QString indexLine(const FormulaDef* def, Long month, Long year, const IndexValues& v,
                   const char* suffix) {
     if (!def || (month == 0 && year == 0)) return QStringLiteral("-");
+    if (!holdsMonth(v, month, year))
+        return QStringLiteral("ไม่มีค่าดัชนีของเดือน %1 ในแฟ้มดัชนีราคา").arg(monthSlashYear(month, year));
     QStringList parts;
     for (const FormulaTerm& t : def->terms)
         parts << t.symbol + QString::fromLatin1(suffix) + QStringLiteral(" = ") + number(v[t.column]);
@@ -70,7 +79,15 @@ QString kLine(const CalcState& state) {
 }  // namespace
 
 QString groupedBaht(Double amount) {
-    return QLocale(QLocale::English, QLocale::UnitedStates).toString(amount, 'f', 2);
+    // The sheet's own digits, its thousands grouped and at least two
+    // decimals: rounding here would show another amount than the sheet's.
+    const QString sheet = print::formatNumber(amount).trimmed();
+    static const QRegularExpression plain(QStringLiteral("^(-?)(\\d+)(?:\\.(\\d+))?$"));
+    const QRegularExpressionMatch m = plain.match(sheet);
+    if (!m.hasMatch()) return sheet;  // an exponent form stays as the sheet writes it
+    QString whole = m.captured(2);
+    for (qsizetype at = whole.size() - 3; at > 0; at -= 3) whole.insert(at, QLatin1Char(','));
+    return m.captured(1) + whole + QLatin1Char('.') + m.captured(3).leftJustified(2, QLatin1Char('0'));
 }
 
 std::vector<SummaryLine> stateSummary(const CalcState& st, TableFile& table) {

@@ -5,7 +5,9 @@
 // with its band and the compensation or refund, or the reason the print
 // command would give instead. K is computed by the sheet's own steps on a
 // copy of the state: nothing is printed and the state is not changed.
-// Amounts are grouped for reading (1,324,999.50); the sheet is not.
+// Under a month the table does not hold no index values are shown (the
+// search leaves another month's behind). Amounts are the sheet's digits,
+// grouped for reading (1,324,999.50; 1,134,983.012).
 #pragma once
 
 #include <QString>
@@ -21,5 +23,6 @@ struct SummaryLine {
 
 std::vector<SummaryLine> stateSummary(const CalcState& st, TableFile& table);
 
-// An amount of baht grouped by thousands, two decimals: "1,324,999.50".
+// An amount of baht with the digits the sheet prints for it, grouped by
+// thousands, at least two decimals: "1,324,999.50", "1,134,983.012".
 QString groupedBaht(Double amount);

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/QtPlatform.h"
+#include "app/ScreenFit.h"
 #include "base/MonthNames.h"
 #include "indexdata/CsvImport.h"
 #include "print/Fonts.h"
@@ -73,7 +74,7 @@ class IndexRowsModel : public QAbstractTableModel {
 frmIndexTable::frmIndexTable(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmIndexTable"));
     setFont(thaiFont(QStringLiteral("Browallia New"), 15.75));
-    resize(1000, 600);
+    fitToScreen(this, QSize(1000, 600));
     auto* column = new QVBoxLayout(this);
     table_ = new QTableView(this);
     table_->setObjectName(QStringLiteral("indexTable"));

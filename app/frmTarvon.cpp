@@ -3,14 +3,17 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
 
 #include "app/StateSummary.h"
 #include "app/HelpWindow.h"
+#include "app/PanelLine.h"
+#include "app/ScreenFit.h"
 #include "app/frmIndexTable.h"
 #include "print/Fonts.h"
 
@@ -23,7 +26,6 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     : QMainWindow(parent), platform_(this, pdfPath), commands_(platform_) {
     setObjectName(QStringLiteral("frmTarvon"));
     auto* client = new QWidget(this);
-    client->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
     auto* row = new QHBoxLayout(client);
     row->setContentsMargins(0, 0, 0, 0);
@@ -93,38 +95,52 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     connect(guide, &QAction::triggered, this, [this] { showGuide(); });
 
     // The panel: the latest news, then one titled line a part of the state,
-    // each value a label of its own that a screen reader reads with its
-    // title ("วันเปิดซอง: 15 มกราคม ...").
+    // each line one label that a screen reader reads with its title
+    // ("วันเปิดซอง: 15 มกราคม ..."), the values standing in one column.
     auto* panel = new QWidget;
     panel->setObjectName(QStringLiteral("statePanel"));
     panel->setFont(buttonFont);
-    auto* grid = new QGridLayout(panel);
-    grid->setColumnStretch(1, 1);
-    const auto addLine = [&](const QString& title, const QString& objectName) {
-        const int at = grid->rowCount();
-        auto* name = new QLabel(title + QLatin1Char(':'));
-        auto* value = new QLabel;
-        value->setObjectName(objectName);
-        value->setProperty("title", title);
-        name->setBuddy(value);
-        grid->addWidget(name, at, 0, Qt::AlignTop);
-        grid->addWidget(value, at, 1, Qt::AlignTop);
-        return value;
-    };
-    news_ = addLine(QStringLiteral("ล่าสุด"), QStringLiteral("news"));
-    for (const SummaryLine& line : stateSummary(commands_.state(), commands_.table()))
-        values_.push_back(addLine(line.title, QStringLiteral("summary")));
-    grid->setRowStretch(grid->rowCount(), 1);
+    auto* lines = new QVBoxLayout(panel);
+    news_ = new PanelLine(QStringLiteral("ล่าสุด"), /*news=*/true);
+    news_->setObjectName(QStringLiteral("news"));
+    lines->addWidget(news_);
+    for (const SummaryLine& line : stateSummary(commands_.state(), commands_.table())) {
+        auto* value = new PanelLine(line.title, /*news=*/false);
+        value->setObjectName(QStringLiteral("summary"));
+        lines->addWidget(value);
+        values_.push_back(value);
+    }
+    lines->addStretch(1);
+    int titles = news_->titleWidth();
+    for (PanelLine* value : values_) titles = std::max(titles, value->titleWidth());
+    // The spacing a layout puts between two labels side by side.
+    int spacing = panel->style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr, panel);
+    if (spacing < 0)
+        spacing = panel->style()->combinedLayoutSpacing(QSizePolicy::Label, QSizePolicy::Label,
+                                                        Qt::Horizontal, nullptr, panel);
+    const int column = titles + std::max(0, spacing);
+    news_->setTitleColumn(column);
+    for (PanelLine* value : values_) value->setTitleColumn(column);
     auto* scroll = new QScrollArea(client);
+    scroll->setObjectName(QStringLiteral("panelScroll"));
+    // A keyboard stop where the panel is larger than its room: it scrolls.
+    scroll->setAccessibleName(QStringLiteral("ข้อมูลที่จะใช้คำนวณ"));
     scroll->setWidget(panel);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     row->addWidget(scroll, 1);
-    platform_.onNotice = [this](const QString& text) { showValue(news_, text); };
+    platform_.onNotice = [this](const QString& text) { news_->setValue(text); };
     panel_ = panel;
     panel_->installEventFilter(this);
 
     if (auto* first = buttons->findChild<QPushButton*>(QStringLiteral("cmdO"))) first->setFocus();
+
+    // The client area's size, where the screen has room for it; on a
+    // smaller screen (or a larger text scale) it gives way and the panel
+    // scrolls, the buttons keeping their size and place.
+    const QSize room = roomOnScreen(this) - QSize(0, menuBar()->sizeHint().height());
+    client->setMinimumSize(std::min(kClientWidth, room.width()), std::min(kClientHeight, room.height()));
+    fitToScreen(this, sizeHint());
 }
 
 bool frmTarvon::eventFilter(QObject* watched, QEvent* event) {
@@ -134,7 +150,7 @@ bool frmTarvon::eventFilter(QObject* watched, QEvent* event) {
     if (watched == panel_ && event->type() == QEvent::Enter) {
         panel_->removeEventFilter(this);
         news_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        for (QLabel* value : values_) value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        for (PanelLine* value : values_) value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -168,20 +184,13 @@ bool frmTarvon::Form_Load(QString* error) {
 }
 
 void frmTarvon::run(void (Tarvon::*command)()) {
-    showValue(news_, QString());
+    news_->setValue(QString());
     (commands_.*command)();
     refresh();
-}
-
-void frmTarvon::showValue(QLabel* value, const QString& text) {
-    // Only a longer text is laid out for breaking, which costs.
-    value->setWordWrap(text.size() > kUnbrokenValue);
-    value->setText(text);
-    value->setAccessibleName(value->property("title").toString() + QStringLiteral(": ") + text);
 }
 
 void frmTarvon::refresh() {
     commands_.followTable();  // the panel shows the table as it is now
     const std::vector<SummaryLine> lines = stateSummary(commands_.state(), commands_.table());
-    for (size_t i = 0; i < lines.size() && i < values_.size(); ++i) showValue(values_[i], lines[i].text);
+    for (size_t i = 0; i < lines.size() && i < values_.size(); ++i) values_[i]->setValue(lines[i].text);
 }

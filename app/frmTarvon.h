@@ -8,22 +8,23 @@
 // view; the commands talk back through QtPlatform.
 #pragma once
 
-#include <QLabel>
 #include <QMainWindow>
 #include <vector>
 
+#include "app/PanelLine.h"
 #include "app/QtPlatform.h"
 #include "app/Tarvon.h"
 
 class frmTarvon : public QMainWindow {
     Q_OBJECT
   public:
-    // The client area when the window opens, buttons and panel; the window
-    // can be made larger, never smaller.
+    // The client area when the window opens, buttons and panel, where the
+    // screen has room for it; the window can be made larger, and smaller
+    // only on a screen that has not that room.
     static constexpr int kClientWidth = 900, kClientHeight = 540;
     // A value of this many characters or fewer stands on one line at any
     // width the window can have, so the panel does not break it.
-    static constexpr int kUnbrokenValue = 20;
+    static constexpr int kUnbrokenValue = PanelLine::kUnbrokenValue;
 
     // pdfPath: print each sheet into this PDF file instead of the printer.
     explicit frmTarvon(const QString& pdfPath = QString(), QWidget* parent = nullptr);
@@ -42,12 +43,10 @@ class frmTarvon : public QMainWindow {
     void editIndexTable();
     // The user's guide, in a window beside this one.
     void showGuide();
-    // A value of the panel, for the eye and for a screen reader.
-    static void showValue(QLabel* value, const QString& text);
 
     QtPlatform platform_;
     Tarvon commands_;
     QWidget* panel_ = nullptr;
-    QLabel* news_ = nullptr;
-    std::vector<QLabel*> values_;  // one a line of the summary, in its order
+    PanelLine* news_ = nullptr;
+    std::vector<PanelLine*> values_;  // one a line of the summary, in its order
 };

@@ -30,3 +30,21 @@ QString monthAndYear(Long month, Long year) {
 }
 
 QString monthSlashYear(Long month, Long year) { return QStringLiteral("%1/%2").arg(month).arg(year); }
+
+Long daysInMonth(Long month, Long year) {
+    static constexpr Long kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    if (month != 2) return kDays[month - 1];
+    // In 64 bits: a year near the Long range stays a year.
+    const long long gregorian = static_cast<long long>(year) - 543;
+    const bool leap = (gregorian % 4 == 0 && gregorian % 100 != 0) || gregorian % 400 == 0;
+    return leap ? 29 : 28;
+}
+
+QString dayProblem(Long day, Long month, Long year) {
+    const Long days = daysInMonth(month, year);
+    if (days == 0 || (day >= 1 && day <= days)) return QString();
+    const QString has = monthAndYear(month, year) + QStringLiteral(" มี %1 วัน").arg(days);
+    if (day > days) return has;
+    return has + QStringLiteral(" วันที่ต้องเป็น 1 ถึง %1").arg(days);
+}

@@ -563,14 +563,9 @@ std::vector<std::string> freshPanelTexts() {
         frmTarvon window{QString()};
         QString error;
         window.Form_Load(&error);
-        const auto* panel = window.findChild<QWidget*>(QStringLiteral("statePanel"));
-        const auto* grid = panel ? qobject_cast<QGridLayout*>(panel->layout()) : nullptr;
-        for (int r = 0; grid && r < grid->rowCount(); ++r) {
-            const QLayoutItem* title = grid->itemAtPosition(r, 0);
-            const QLayoutItem* value = grid->itemAtPosition(r, 1);
-            if (!title || !value) continue;
-            for (const QLayoutItem* item : {title, value})
-                texts.push_back(qobject_cast<QLabel*>(item->widget())->text().toStdString());
+        for (const PanelLine* line : window.findChildren<PanelLine*>()) {
+            texts.push_back((line->title() + QLatin1Char(':')).toStdString());
+            texts.push_back(line->text().toStdString());
         }
     }
     QDir::setCurrent(was);

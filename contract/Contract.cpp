@@ -1,9 +1,11 @@
 #include "contract/Contract.h"
 
 #include <QLocale>
+#include <tuple>
 #include <type_traits>
 
 #include "base/CsvText.h"
+#include "base/MonthNames.h"
 #include "entry/Entry.h"
 #include "entry/Replies.h"
 
@@ -105,6 +107,14 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
     take(QStringLiteral("year"), whole, year);
     take(QStringLiteral("amount"), real, st.dblAmount);
     if (!out.error.isEmpty()) return out;
+    // A day its month does not have never reaches a sheet.
+    for (const auto& [column, d, m, y] : {std::tuple{"bid_day", bidDay, bidMonth, bidYear},
+                                          std::tuple{"day", day, month, year}}) {
+        if (const QString problem = dayProblem(d, m, y); !problem.isEmpty()) {
+            out.error = QStringLiteral("ช่อง %1: %2").arg(QLatin1String(column), problem);
+            return out;
+        }
+    }
     // A month not in the table is named by the print rule below.
     setBidOpening(st, table, bidDay, bidMonth, bidYear);
     setDelivery(st, table, day, month, year);

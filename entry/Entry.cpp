@@ -26,11 +26,19 @@ void sayNotFound(Platform& ui, const TableFile& table, Long month, Long year) {
     ui.msgBox(notFoundMessage(table.path(), month, year));
 }
 
-// Day, month and year of one date; false when cancelled.
+// Day, month and year of one date; false when cancelled. A day its month
+// does not have is said, and the day alone asked again: a payment document
+// never shows a date that does not exist.
 bool askDate(Platform& ui, const QString& dayPrompt, const QString& monthLead,
              const QString& yearPrompt, Long& day, Long& month, Long& year) {
-    return askLong(ui, dayPrompt, day) && askLong(ui, monthPrompt(monthLead), month) &&
-           askLong(ui, yearPrompt, year);
+    if (!askLong(ui, dayPrompt, day) || !askLong(ui, monthPrompt(monthLead), month) ||
+        !askLong(ui, yearPrompt, year))
+        return false;
+    for (QString problem; !(problem = dayProblem(day, month, year)).isEmpty();) {
+        ui.msgBox(problem);
+        if (!askLong(ui, dayPrompt, day)) return false;
+    }
+    return true;
 }
 
 // A command writes into a draft of the state, which replaces the state only

@@ -1,8 +1,10 @@
 // The two entry commands: the bid-opening date (day, month, year, then the
 // month search into OData) and the installment (the delivery date into
 // TData, the designation, the amount and the chain of up to ten equipment
-// items, then the net amount). A command stores its values only when it
-// runs to its end: Cancel at any prompt leaves the state as it was.
+// items, then the net amount). A day its month does not have is refused
+// and asked again (base/MonthNames dayProblem). A command stores its values
+// only when it runs to its end: Cancel at any prompt leaves the state as it
+// was.
 #pragma once
 
 #include "escalation/CalcState.h"

@@ -13,7 +13,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 start_screen_reader_bus() {
     /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
     BUS=$!
-    trap 'kill "$BUS" 2>/dev/null || true' EXIT
+    # A script's own listener (LISTENER) goes with the bus.
+    trap 'kill "$BUS" ${LISTENER:-} 2>/dev/null || true' EXIT
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 }
 
