@@ -60,7 +60,6 @@ const Fixture& fixture(const char* sampleCsv) {
             info.bidMonth = 1;
             info.bidYear = 2548;
             info.formula = Integer(c % 13 + 1);
-            store->addContract(info);
             std::vector<InstallmentInfo> rows(kEach);
             for (int n = 0; n < kEach; ++n) {
                 Installment& in = rows[size_t(n)].value;
@@ -72,7 +71,7 @@ const Fixture& fixture(const char* sampleCsv) {
                 in.amount = 100000.0 * (n + 1) + c * 0.25;
                 if (n % 3 == 0) in.items = {{QStringLiteral("ปั๊มน้ำ"), 25000.5}, {QString(), 0}};
             }
-            store->addInstallments(info.id, rows);
+            store->addInstallments(info, rows);
             std::vector<InstallmentInfo> printed;
             for (size_t n = 0; n < rows.size(); n += 5) printed.push_back(*store->installment(rows[n].id));
             NullPrinter nowhere;

@@ -1,11 +1,13 @@
 #include "contract/Contract.h"
 
 #include <QLocale>
+#include <charconv>
 #include <tuple>
 #include <type_traits>
 
 #include "base/CsvText.h"
 #include "base/MonthNames.h"
+#include "contract/Installment.h"
 #include "entry/Entry.h"
 #include "entry/Replies.h"
 
@@ -60,30 +62,22 @@ QString columnNamedTwice(const QStringList& headings, const QStringList& columns
     return QString();
 }
 
-ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& table, Long records) {
+// The installment a row holds, each cell converted as the reply to its
+// prompt would be; `error` (naming the cell) when one does not convert.
+Installment readRow(const CsvRow& row, const QStringList& header, QString* error) {
     const auto cell = [&](const QString& column) {
         return row.cells.value(header.indexOf(column)).trimmed();
     };
-    ContractRow out;
-    out.row = row.row;
-    out.formula = cell(QStringLiteral("formula"));
-    out.installment = cell(QStringLiteral("installment"));
-    if (const QString problem = csvRowProblem(row); !problem.isEmpty()) {
-        out.error = problem;
-        return out;
-    }
-
-    // Each cell is converted as the reply to its prompt would be, in one
-    // number format whatever the desktop's: a file means the same anywhere.
-    // The first that does not convert refuses the row.
+    // In one number format whatever the desktop's: a file means the same
+    // anywhere. The first cell that does not convert refuses the row.
     const QLocale format = QLocale::c();
     const auto take = [&](const QString& column, Conversion (*convert)(const QString&,
                                                                        const QLocale&),
                           auto& into) {
-        if (!out.error.isEmpty()) return false;
+        if (!error->isEmpty()) return false;
         const Conversion c = convert(cell(column), format);
         if (!c.ok) {
-            out.error = QStringLiteral("ช่อง %1: %2").arg(column, c.error);
+            *error = QStringLiteral("ช่อง %1: %2").arg(column, c.error);
             return false;
         }
         into = static_cast<std::remove_reference_t<decltype(into)>>(c.value);
@@ -93,59 +87,85 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
     const auto small = [](const QString& t, const QLocale& l) { return replyToInteger(t, l); };
     const auto real = [](const QString& t, const QLocale& l) { return replyToDouble(t, l); };
 
-    CalcState st;
-    st.lngRecLen = kRecordLength;
-    st.lngRecNo = 1;
-    st.lngRecCount = records;
-    Long bidDay = 0, bidMonth = 0, bidYear = 0, day = 0, month = 0, year = 0;
-    take(QStringLiteral("formula"), small, st.intFormulaNo);
-    take(QStringLiteral("bid_day"), whole, bidDay);
-    take(QStringLiteral("bid_month"), whole, bidMonth);
-    take(QStringLiteral("bid_year"), whole, bidYear);
-    take(QStringLiteral("day"), whole, day);
-    take(QStringLiteral("month"), whole, month);
-    take(QStringLiteral("year"), whole, year);
-    take(QStringLiteral("amount"), real, st.dblAmount);
-    if (!out.error.isEmpty()) return out;
+    Installment in;
+    take(QStringLiteral("formula"), small, in.formula);
+    take(QStringLiteral("bid_day"), whole, in.bidDay);
+    take(QStringLiteral("bid_month"), whole, in.bidMonth);
+    take(QStringLiteral("bid_year"), whole, in.bidYear);
+    take(QStringLiteral("day"), whole, in.day);
+    take(QStringLiteral("month"), whole, in.month);
+    take(QStringLiteral("year"), whole, in.year);
+    take(QStringLiteral("amount"), real, in.amount);
+    if (!error->isEmpty()) return in;
     // A day its month does not have never reaches a sheet.
-    for (const auto& [column, d, m, y] : {std::tuple{"bid_day", bidDay, bidMonth, bidYear},
-                                          std::tuple{"day", day, month, year}}) {
+    for (const auto& [column, d, m, y] : {std::tuple{"bid_day", in.bidDay, in.bidMonth, in.bidYear},
+                                          std::tuple{"day", in.day, in.month, in.year}}) {
         if (const QString problem = dayProblem(d, m, y); !problem.isEmpty()) {
-            out.error = QStringLiteral("ช่อง %1: %2").arg(QLatin1String(column), problem);
-            return out;
+            *error = QStringLiteral("ช่อง %1: %2").arg(QLatin1String(column), problem);
+            return in;
         }
     }
-    // A month not in the table is named by the print rule below.
-    setBidOpening(st, table, bidDay, bidMonth, bidYear);
-    setDelivery(st, table, day, month, year);
     // The designation and the names keep their blanks as typed.
-    const auto raw = [&](const QString& column) {
-        return row.cells.value(header.indexOf(column));
-    };
-    st.strInstallment = fixedText(raw(QStringLiteral("installment")), kTextLength);
+    const auto raw = [&](const QString& column) { return row.cells.value(header.indexOf(column)); };
+    in.designation = raw(QStringLiteral("installment"));
     for (int n = 1; n <= kEquipItems; ++n) {
         const QString price = QStringLiteral("price%1").arg(n);
         Double value = 0;  // a price left empty ends the chain, as 0 does
-        if (!cell(price).isEmpty() && !take(price, real, value)) return out;
-        if (setEquipItem(st, n, raw(QStringLiteral("item%1").arg(n)), value)) break;
+        if (!cell(price).isEmpty() && !take(price, real, value)) return in;
+        in.items.push_back({raw(QStringLiteral("item%1").arg(n)), value});
+        if (value == 0) break;
     }
-    st.dblNetAmount = netAmount(st);
+    return in;
+}
 
-    out.installment = trimBlanks(st.strInstallment).toString();
-    out.formula = QString::number(st.intFormulaNo);
-    out.bidYear = st.lngOYear;
-    out.bidMonth = st.lngOMonth;
-    out.year = st.lngTYear;
-    out.month = st.lngTMonth;
-    out.netAmount = st.dblNetAmount;
-
+ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& table, Long records) {
+    if (const QString problem = csvRowProblem(row); !problem.isEmpty()) {
+        ContractRow out;
+        out.row = row.row;
+        out.formula = row.cells.value(header.indexOf(QStringLiteral("formula"))).trimmed();
+        out.installment = row.cells.value(header.indexOf(QStringLiteral("installment"))).trimmed();
+        out.error = problem;
+        return out;
+    }
+    QString error;
+    const Installment in = readRow(row, header, &error);
+    if (!error.isEmpty()) {
+        ContractRow out;
+        out.row = row.row;
+        out.formula = row.cells.value(header.indexOf(QStringLiteral("formula"))).trimmed();
+        out.installment = row.cells.value(header.indexOf(QStringLiteral("installment"))).trimmed();
+        out.error = error;
+        return out;
+    }
     CollectingPrinter sheet;
-    const SheetOutcome outcome = runSheet(st, sheet);
-    out.error = outcome.why;
-    out.monthMissing = outcome.status == SheetOutcome::Status::MonthMissing;
-    out.result = outcome.result;
-    out.sheet = std::move(sheet.doc);
-    return out;
+    const InstallmentOutcome outcome = computeInstallment(in, table, records, sheet);
+    return contractRow(row.row, in, outcome, std::move(sheet.doc));
+}
+
+}  // namespace
+
+namespace {
+
+// The columns the heading row names; false with the file's refusal.
+bool readHeading(const CsvText& csv, CsvReader& reader, QStringList* header, QString* error) {
+    if (!csv.refusal.isEmpty()) {
+        *error = csv.refusal;
+        return false;
+    }
+    CsvRow first;
+    if (!reader.next(&first)) {
+        *error = QStringLiteral("ไม่มีแถวหัวตาราง (formula,bid_day,...)");
+        return false;
+    }
+    for (const QString& h : first.cells) *header << contractColumn(h);
+    for (const QString& c : kContractColumns) {
+        if (!header->contains(c)) {
+            *error = QStringLiteral("ไม่มีคอลัมน์ %1 ในแถวหัวตาราง").arg(c);
+            return false;
+        }
+    }
+    *error = columnNamedTwice(first.cells, *header);
+    return error->isEmpty();
 }
 
 }  // namespace
@@ -153,28 +173,9 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
 Contract runContract(const CsvText& csv, TableFile& table, Long records,
                      const std::function<void(const ContractRow&)>& each) {
     Contract contract;
-    if (!csv.refusal.isEmpty()) {
-        contract.error = csv.refusal;
-        return contract;
-    }
     CsvReader reader(csv);
-    CsvRow first;
-    if (!reader.next(&first)) {
-        contract.error = QStringLiteral("ไม่มีแถวหัวตาราง (formula,bid_day,...)");
-        return contract;
-    }
     QStringList header;
-    for (const QString& h : first.cells) header << contractColumn(h);
-    for (const QString& c : kContractColumns) {
-        if (!header.contains(c)) {
-            contract.error = QStringLiteral("ไม่มีคอลัมน์ %1 ในแถวหัวตาราง").arg(c);
-            return contract;
-        }
-    }
-    if (const QString twice = columnNamedTwice(first.cells, header); !twice.isEmpty()) {
-        contract.error = twice;
-        return contract;
-    }
+    if (!readHeading(csv, reader, &header, &contract.error)) return contract;
     // Every row searches the same table: it is read once.
     table.buildMonthIndex(records);
     for (CsvRow row; reader.next(&row);) {
@@ -185,4 +186,80 @@ Contract runContract(const CsvText& csv, TableFile& table, Long records,
         }
     }
     return contract;
+}
+
+std::vector<std::pair<int, Installment>> readContractCsv(const CsvText& csv,
+                                                         std::vector<ContractRow>* refused,
+                                                         QString* error) {
+    std::vector<std::pair<int, Installment>> out;
+    CsvReader reader(csv);
+    QStringList header;
+    if (!readHeading(csv, reader, &header, error)) return out;
+    for (CsvRow row; reader.next(&row);) {
+        QString why = csvRowProblem(row);
+        const Installment in = why.isEmpty() ? readRow(row, header, &why) : Installment();
+        if (why.isEmpty()) {
+            out.emplace_back(row.row, in);
+            continue;
+        }
+        ContractRow r;
+        r.row = row.row;
+        r.formula = row.cells.value(header.indexOf(QStringLiteral("formula"))).trimmed();
+        r.installment = row.cells.value(header.indexOf(QStringLiteral("installment"))).trimmed();
+        r.error = why;
+        refused->push_back(std::move(r));
+    }
+    return out;
+}
+
+QString contractCsvHeading() {
+    QStringList h;
+    for (const auto& [thai, english] : kThaiColumns) h << QString::fromUtf8(thai);
+    for (int n = 1; n <= kEquipItems; ++n)
+        h << QStringLiteral("ครุภัณฑ์%1").arg(n) << QStringLiteral("ราคาครุภัณฑ์%1").arg(n);
+    return h.join(QLatin1Char(','));
+}
+
+namespace {
+
+// The fewest digits that read back as the same Double, without an exponent.
+QString exact(Double v) {
+    char buf[400];
+    const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed).ptr;
+    return QString::fromLatin1(buf, end - buf);
+}
+
+}  // namespace
+
+QString contractCsvRow(const Installment& in) {
+    QStringList c = {QString::number(in.formula), QString::number(in.bidDay),
+                     QString::number(in.bidMonth), QString::number(in.bidYear),
+                     QString::number(in.day),      QString::number(in.month),
+                     QString::number(in.year),     csvCell(in.designation),
+                     exact(in.amount)};
+    for (int n = 0; n < kEquipItems; ++n) {
+        if (size_t(n) < in.items.size())
+            c << csvCell(in.items[size_t(n)].name) << exact(in.items[size_t(n)].price);
+        else
+            c << QString() << QString();
+    }
+    return c.join(QLatin1Char(','));
+}
+
+ContractRow contractRow(int row, const Installment& in, const InstallmentOutcome& outcome,
+                        std::vector<print::Statement> sheet) {
+    ContractRow out;
+    out.row = row;
+    out.installment = trimBlanks(fixedText(in.designation, kTextLength)).toString();
+    out.formula = QString::number(in.formula);
+    out.bidYear = in.bidYear;
+    out.bidMonth = in.bidMonth;
+    out.year = in.year;
+    out.month = in.month;
+    out.netAmount = outcome.netAmount;
+    out.error = outcome.why;
+    out.monthMissing = outcome.monthMissing;
+    out.result = outcome.result;
+    out.sheet = std::move(sheet);
+    return out;
 }

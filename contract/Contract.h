@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/CsvText.h"
+#include "contract/Installment.h"
 #include "escalation/PrintModel.h"
 #include "escalation/Sheet.h"
 #include "indexdata/TableFile.h"
@@ -53,3 +54,23 @@ QString contractColumn(const QString& heading);
 // of one sheet at a time.
 Contract runContract(const CsvText& csv, TableFile& table, Long records,
                      const std::function<void(const ContractRow&)>& each = {});
+
+// The row of a summary for an installment computed (`sheet` its statements).
+ContractRow contractRow(int row, const Installment& in, const InstallmentOutcome& outcome,
+                        std::vector<print::Statement> sheet);
+
+// ---- a contract's installments as the CSV that runContract reads ---------
+
+// The heading of such a CSV, in Thai (the English names read the same).
+QString contractCsvHeading();
+// One installment as a row: amounts in the shortest digits that read back
+// as the same Double, the designation and names as typed (quoted where
+// a CSV needs it).
+QString contractCsvRow(const Installment& in);
+// The installments of `csv`, each row read as runContract reads it, with
+// the row's number as a spreadsheet shows it; the rows that cannot be read
+// (and why) in `refused`, and the file's own refusal (no heading, a column
+// missing or named twice) in `error`.
+std::vector<std::pair<int, Installment>> readContractCsv(const CsvText& csv,
+                                                         std::vector<ContractRow>* refused,
+                                                         QString* error);

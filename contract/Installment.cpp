@@ -31,6 +31,7 @@ InstallmentOutcome computeInstallment(const Installment& in, TableFile& table, L
         out.o = st.OData;
         out.t = st.TData;
     } else if (sheet.status == SheetOutcome::Status::MonthMissing) {
+        out.monthMissing = true;
         // Only a month that a table can come to hold is waited for.
         const Long month = bidFound ? in.month : in.bidMonth;
         const Long year = bidFound ? in.year : in.bidYear;

@@ -43,6 +43,9 @@ struct InstallmentOutcome {
     // Waiting: the month the table does not hold yet (the bid-opening one
     // when both are missing).
     Long waitMonth = 0, waitYear = 0;
+    // Not computed because a month has no index values in the table (one
+    // that will come, or one that never can, as month 13).
+    bool monthMissing = false;
     Double netAmount = 0;
     SheetResult result;
     // The index values of both months as the sheet read them.

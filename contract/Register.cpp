@@ -1,5 +1,8 @@
 #include "contract/Register.h"
 
+#include "base/MonthNames.h"
+
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -139,23 +142,77 @@ std::vector<ContractRow> Register::contractRows(qint64 contractId,
     for (const InstallmentInfo& i : store_.installments(contractId)) {
         CollectingPrinter sheet;
         const InstallmentOutcome o = compute(i.value, sheet);
-        ContractRow r;
-        r.row = i.position + 1;  // the header is the exported CSV's first row
-        r.installment = trimBlanks(fixedText(i.value.designation, kTextLength)).toString();
-        r.formula = QString::number(i.value.formula);
-        r.bidYear = i.value.bidYear;
-        r.bidMonth = i.value.bidMonth;
-        r.year = i.value.year;
-        r.month = i.value.month;
-        r.netAmount = o.netAmount;
-        r.error = o.why;
-        r.result = o.result;
-        r.sheet = std::move(sheet.doc);
+        // The header is the exported CSV's first row.
+        ContractRow r = contractRow(i.position + 1, i.value, o, std::move(sheet.doc));
         if (each) {
             each(r);
             r.sheet = {};
         }
         out.push_back(std::move(r));
     }
+    return out;
+}
+
+Register::Import Register::importCsv(const CsvText& csv, const QString& number) {
+    Import result;
+    QString error;
+    const std::vector<std::pair<int, Installment>> rows = readContractCsv(csv, &result.refused, &error);
+    if (!error.isEmpty()) {
+        result.error = error;
+        return result;
+    }
+    if (rows.empty() && result.refused.empty()) {
+        result.error = QStringLiteral("แฟ้มไม่มีแถวงวดงาน");
+        return result;
+    }
+    if (const std::optional<ContractInfo> there = store_.contractByNumber(number)) {
+        result.contract = *there;
+    } else if (!rows.empty()) {
+        result.created = true;
+        result.contract.number = number;
+        const Installment& first = rows.front().second;
+        result.contract.bidDay = first.bidDay;
+        result.contract.bidMonth = first.bidMonth;
+        result.contract.bidYear = first.bidYear;
+        result.contract.formula = first.formula;
+    }
+    // A contract has one bid-opening date.
+    std::vector<InstallmentInfo> adding;
+    for (const auto& [row, in] : rows) {
+        const ContractInfo& c = result.contract;
+        if (in.bidDay != c.bidDay || in.bidMonth != c.bidMonth || in.bidYear != c.bidYear) {
+            ContractRow r;
+            r.row = row;
+            r.installment = in.designation.trimmed();
+            r.formula = QString::number(in.formula);
+            r.error = QStringLiteral("วันเปิดซอง %1/%2 ไม่ตรงกับวันเปิดซองของสัญญา %3 (%4/%5)")
+                          .arg(in.bidDay)
+                          .arg(monthSlashYear(in.bidMonth, in.bidYear), c.number)
+                          .arg(c.bidDay)
+                          .arg(monthSlashYear(c.bidMonth, c.bidYear));
+            result.refused.push_back(std::move(r));
+            continue;
+        }
+        InstallmentInfo i;
+        i.value = in;
+        adding.push_back(std::move(i));
+    }
+    if (!result.refused.empty()) {
+        std::sort(result.refused.begin(), result.refused.end(),
+                  [](const ContractRow& a, const ContractRow& b) { return a.row < b.row; });
+        result.error = QStringLiteral("มี %1 แถวที่อ่านไม่ได้ จึงไม่ได้นำเข้างวดใดเลย").arg(result.refused.size());
+        return result;
+    }
+    if (const StoreResult r = store_.addInstallments(result.contract, adding); !r.done()) {
+        result.error = r.why;
+        return result;
+    }
+    result.added = int(adding.size());
+    return result;
+}
+
+QString Register::exportCsv(qint64 contractId) {
+    QString out = contractCsvHeading() + QLatin1Char('\n');
+    for (const InstallmentInfo& i : store_.installments(contractId)) out += contractCsvRow(i.value) + QLatin1Char('\n');
     return out;
 }

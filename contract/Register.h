@@ -83,6 +83,25 @@ class Register {
     std::vector<ContractRow> contractRows(qint64 contractId,
                                           const std::function<void(const ContractRow&)>& each = {});
 
+    // A contract CSV (as tarvon-batch reads) added as installments of the
+    // contract numbered `number`, which is made from the first row's
+    // bid-opening date and formula when the register has none: all or
+    // nothing. A row that cannot be read, or whose bid-opening date is not
+    // the contract's, is refused with its reason and nothing is added; a
+    // row whose month the table does not hold yet is taken, and waits.
+    struct Import {
+        QString error;                    // Thai: nothing was added, and why
+        std::vector<ContractRow> refused;  // the rows that stopped it
+        ContractInfo contract;
+        int added = 0;
+        bool created = false;
+        bool done() const { return error.isEmpty(); }
+    };
+    Import importCsv(const CsvText& csv, const QString& number);
+    // The contract's installments as the CSV importCsv and tarvon-batch
+    // read: the same rows back.
+    QString exportCsv(qint64 contractId);
+
   private:
     RegisterStore& store_;
     QString tablePath_;

@@ -108,8 +108,9 @@ class RegisterStore {
 
     // Appended at the end of its contract; `i.id`, `i.position`, `i.version` set.
     virtual StoreResult addInstallment(InstallmentInfo& i) = 0;
-    // All of them or none, appended in order (an imported contract).
-    virtual StoreResult addInstallments(qint64 contractId, std::vector<InstallmentInfo>& is) = 0;
+    // All of them or none, appended in order to `contract`, which is added
+    // with them when its id is 0 (an imported contract).
+    virtual StoreResult addInstallments(ContractInfo& contract, std::vector<InstallmentInfo>& is) = 0;
     virtual StoreResult updateInstallment(InstallmentInfo& i) = 0;
     virtual StoreResult removeInstallment(const InstallmentInfo& i) = 0;
     // Keeps what the installment was printed from (replacing an earlier

@@ -620,19 +620,23 @@ std::vector<SqlValue> operator+(std::vector<SqlValue> values, const std::vector<
 
 }  // namespace
 
+StoreResult SqlRegister::insertContract(ContractInfo& c) {
+    if (contractByNumber(c.number)) return numberTaken(c);
+    c.id = 0;
+    if (!db_->run(QStringLiteral("INSERT INTO contracts (%1, version) VALUES (%2, 1) RETURNING id")
+                      .arg(kContractFields.join(QStringLiteral(", ")), placeholders(kContractFields.size())),
+                  contractValues(c), [&](const SqlRow& row) { c.id = row.integer(0); }))
+        return failed();
+    c.version = 1;
+    return {};
+}
+
 StoreResult SqlRegister::addContract(ContractInfo& c) {
     ContractInfo added = c;
     const StoreResult r = write([&](Change& entry) {
-        if (contractByNumber(added.number)) return numberTaken(added);
-        added.id = 0;
-        if (!db_->run(QStringLiteral("INSERT INTO contracts (%1, version) VALUES (%2, 1) RETURNING id")
-                          .arg(kContractFields.join(QStringLiteral(", ")),
-                               placeholders(kContractFields.size())),
-                      contractValues(added), [&](const SqlRow& row) { added.id = row.integer(0); }))
-            return failed();
-        added.version = 1;
+        const StoreResult inserted = insertContract(added);
         entry = {added.id, 0, QStringLiteral("เพิ่มสัญญา"), describe(added)};
-        return StoreResult{};
+        return inserted;
     });
     if (r.done()) c = added;
     return r;
@@ -711,17 +715,25 @@ StoreResult SqlRegister::addInstallment(InstallmentInfo& i) {
     return r;
 }
 
-StoreResult SqlRegister::addInstallments(qint64 contractId, std::vector<InstallmentInfo>& is) {
+StoreResult SqlRegister::addInstallments(ContractInfo& contract, std::vector<InstallmentInfo>& is) {
+    ContractInfo into = contract;
     std::vector<InstallmentInfo> added = is;
     const StoreResult r = write([&](Change& entry) {
+        if (into.id == 0) {
+            if (const StoreResult made = insertContract(into); !made.done()) return made;
+        }
         for (InstallmentInfo& i : added) {
-            i.contractId = contractId;
+            i.contractId = into.id;
             if (const StoreResult one = insertInstallment(i); !one.done()) return one;
         }
-        entry = {contractId, 0, QStringLiteral("นำเข้างวด"), QStringLiteral("นำเข้า %1 งวด").arg(added.size())};
+        entry = {into.id, 0, QStringLiteral("นำเข้างวด"),
+                 QStringLiteral("สัญญา %1: นำเข้า %2 งวด").arg(into.number).arg(added.size())};
         return StoreResult{};
     });
-    if (r.done()) is = added;
+    if (r.done()) {
+        contract = into;
+        is = added;
+    }
     return r;
 }
 

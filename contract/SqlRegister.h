@@ -53,7 +53,7 @@ class SqlRegister : public RegisterStore {
     StoreResult updateContract(ContractInfo& c) override;
     StoreResult removeContract(const ContractInfo& c) override;
     StoreResult addInstallment(InstallmentInfo& i) override;
-    StoreResult addInstallments(qint64 contractId, std::vector<InstallmentInfo>& is) override;
+    StoreResult addInstallments(ContractInfo& contract, std::vector<InstallmentInfo>& is) override;
     StoreResult updateInstallment(InstallmentInfo& i) override;
     StoreResult removeInstallment(const InstallmentInfo& i) override;
     StoreResult setPrinted(const InstallmentInfo& i, const PrintedSheet& printed) override;
@@ -75,6 +75,8 @@ class SqlRegister : public RegisterStore {
     // fills in; the outcome of `change`, or Failed when the database
     // refused a step or the commit (nothing of it is kept then).
     StoreResult write(const std::function<StoreResult(Change&)>& change);
+    // Adds a contract, inside a transaction.
+    StoreResult insertContract(ContractInfo& c);
     // Appends one installment to its contract, inside a transaction.
     StoreResult insertInstallment(InstallmentInfo& i);
 

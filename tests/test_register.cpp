@@ -374,7 +374,8 @@ TEST_F(RegisterTest, AKillAtAnyMomentLeavesEveryRowOldOrNew) {
                 }
                 std::vector<InstallmentInfo> batch(kBatch);
                 for (InstallmentInfo& i : batch) i.value = sample(QStringLiteral("ชุด"), k);
-                r->addInstallments(contractId, batch);
+                ContractInfo into = *r->contract(contractId);
+                r->addInstallments(into, batch);
             }
         }
         ::usleep(useconds_t(20000 + round * 7919 % 60000));
