@@ -29,7 +29,7 @@ bool Tarvon::Form_Load(QString* error) {
     }
     st_.intFileNo = table_.fileNo();
     st_.lngRecNo = 1;
-    st_.lngRecCount = recordCount(TableFile::length(kTableName), st_.lngRecLen);
+    st_.lngRecCount = recordCount(table_.size(), st_.lngRecLen);
     st_.intFormulaNo = 1;
     ui_.setCaption(caption(st_.intFormulaNo));
     return true;
@@ -43,7 +43,8 @@ void Tarvon::followTable() {
                        .arg(table_.path(), why));
         return;
     }
-    st_.lngRecCount = recordCount(TableFile::length(table_.path()), st_.lngRecLen);
+    // Counted from the file now open, not from what the path names by now.
+    st_.lngRecCount = recordCount(table_.size(), st_.lngRecLen);
 }
 
 void Tarvon::enterBidOpening() {

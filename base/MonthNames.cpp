@@ -48,3 +48,9 @@ QString dayProblem(Long day, Long month, Long year) {
     if (day > days) return has;
     return has + QStringLiteral(" วันที่ต้องเป็น 1 ถึง %1").arg(days);
 }
+
+QString buddhistEraHint(Long year) {
+    return QStringLiteral("ปีต้องเป็นปีพุทธศักราช (พ.ศ. = ค.ศ. + 543) เช่น ค.ศ. %1 คือ พ.ศ. %2")
+        .arg(year)
+        .arg(year + 543);
+}

@@ -31,3 +31,7 @@ Long daysInMonth(Long month, Long year);
 // text when it exists, and for a month outside 1 to 12, which has no days
 // to check (its month is then not found, and said so).
 QString dayProblem(Long day, Long month, Long year);
+
+// The hint after a year below 2400, which is taken for a Christian year:
+// "ปีต้องเป็นปีพุทธศักราช (พ.ศ. = ค.ศ. + 543) เช่น ค.ศ. 2005 คือ พ.ศ. 2548".
+QString buddhistEraHint(Long year);

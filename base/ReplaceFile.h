@@ -5,12 +5,21 @@
 // device, FIFO, socket or folder at the path is refused. A symbolic link to
 // a file is followed and its target replaced; a link to a missing file is
 // refused rather than replaced by a file of its own.
+//
+// The temporary file has no name until it is complete (where the file
+// system can make such a file), so a kill while it is written leaves
+// nothing; one named beside the target ("TARGET.tmp-PID-XXXXXX") that a
+// killed process left is removed by the next write of the same target. It
+// does not lock: writers that must not overlap take a lock of their own.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstddef>
+#include <optional>
+
+#include "base/SystemFiles.h"
 
 // A replacement written piece by piece, for content too large to hold
 // (a PDF of a whole contract): begin() checks the path and opens the
@@ -28,6 +37,13 @@ class FileReplacement {
     // False once any write failed; the first failure is what commit says.
     bool write(const char* data, size_t size);
     bool failed() const { return errnum_ != 0; }
+    // commit() refuses, leaving the file as it is, unless the file at the
+    // path is still `seen` (the one read; no file when !seen.exists) the
+    // moment before the new content is put in its place.
+    void expect(const FileIdentity& seen) { expected_ = seen; }
+    // False, with the reason and the replacement discarded, when the file
+    // at the path is no longer what expect() was given.
+    bool check(QString* error);
     bool commit(QString* error);
     void discard();
 
@@ -36,11 +52,17 @@ class FileReplacement {
     bool flush();
     QString path_;
     QByteArray pending_;  // written out in large pieces: callers write small ones
-    QByteArray target_, temp_;
+    QByteArray target_, temp_;  // temp_ empty while the temporary file has no name
+    std::optional<FileIdentity> expected_;
     unsigned mode_ = 0666;
     int fd_ = -1;
     int errnum_ = 0;
 };
+
+// Why `path` cannot be replaced, in Thai (not naming it): something there
+// that is not a regular file, or a link to a missing file. Empty when it
+// can, so that a caller can refuse before it makes anything beside it.
+QString replaceRefusal(const QString& path);
 
 // False, with a Thai reason naming the file in `error`, when the file was
 // not replaced; the old file is then untouched and no temporary file stays.

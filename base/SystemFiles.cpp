@@ -35,7 +35,26 @@ QString notRegularReason(unsigned mode) {
     return QStringLiteral("ไม่ใช่แฟ้มธรรมดา (เช่น FIFO อุปกรณ์ หรือซ็อกเก็ต)");
 }
 
-bool openRegularFile(QFile& file, const QString& path, QString* why) {
+namespace {
+FileIdentity identity(const struct stat& info) {
+    const auto ns = [](const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return {true,          quint64(info.st_dev),  quint64(info.st_ino), qint64(info.st_size),
+            ns(info.st_mtim), ns(info.st_ctim)};
+}
+}  // namespace
+
+FileIdentity identityOf(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 ? identity(info) : FileIdentity();
+}
+
+FileIdentity identityAt(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? identity(info)
+                                                                   : FileIdentity();
+}
+
+bool openRegularFile(QFile& file, const QString& path, QString* why, FileIdentity* seen) {
     // Non-blocking, so that opening a FIFO or a device cannot hang; what
     // it is decides before anything is read.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -46,6 +65,7 @@ bool openRegularFile(QFile& file, const QString& path, QString* why) {
     struct stat info {};
     QString what = ::fstat(fd, &info) != 0 ? systemReason(errno) : notRegularReason(info.st_mode);
     if (what.isEmpty()) {
+        if (seen) *seen = identity(info);
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         file.setFileName(path);
         if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
@@ -70,12 +90,15 @@ bool openRegular(QFile& f, const QString& path, QString* error) {
     return false;
 }
 
-std::optional<QByteArray> readRegularFile(const QString& path, QString* error) {
+std::optional<QByteArray> readRegularFile(const QString& path, QString* error,
+                                          FileIdentity* seen) {
     QFile f;
     if (!openRegular(f, path, error)) return std::nullopt;
     if (f.size() > kLargestFile) {
         if (error) *error = tooLarge(path);
         return std::nullopt;
     }
-    return f.readAll();
+    QByteArray bytes = f.readAll();
+    if (seen) *seen = identityOf(f.handle());
+    return bytes;
 }

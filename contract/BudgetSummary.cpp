@@ -58,10 +58,7 @@ std::optional<MonthRange> parseMonthRange(const QString& text, QString* error) {
         if (!m.hasMatch()) return bad(QString());
         const Long month = m.captured(1).toInt(), year = m.captured(2).toInt();
         if (month < 1 || month > 12) return bad(QStringLiteral("เดือนต้องเป็น 1 ถึง 12"));
-        if (year < 2400)
-            return bad(QStringLiteral("ปีต้องเป็นปีพุทธศักราช (พ.ศ. = ค.ศ. + 543) เช่น ค.ศ. %1 คือ พ.ศ. %2")
-                           .arg(year)
-                           .arg(year + 543));
+        if (year < 2400) return bad(buddhistEraHint(year));
         keys[n] = monthKey(month, year);
     }
     const MonthRange range{keys[0], parts.size() == 2 ? keys[1] : keys[0]};

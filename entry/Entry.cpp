@@ -11,10 +11,7 @@ QString notFoundMessage(const QString& table, Long month, Long year) {
                    QStringLiteral("\nในแฟ้ม: %1").arg(table);
     if (!table.isEmpty() && TableFile::length(table) == 0)
         text += QStringLiteral("\nแฟ้มนี้ว่าง ยังไม่มีข้อมูลดัชนีราคาของเดือนใดเลย");
-    if (year < 2400)
-        text += QStringLiteral("\nปีต้องเป็นปีพุทธศักราช (พ.ศ. = ค.ศ. + 543) เช่น ค.ศ. %1 คือ พ.ศ. %2")
-                    .arg(year)
-                    .arg(year + 543);
+    if (year < 2400) text += QLatin1Char('\n') + buddhistEraHint(year);
     return text;
 }
 

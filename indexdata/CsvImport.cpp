@@ -1,6 +1,10 @@
 #include "indexdata/CsvImport.h"
 
+#include <cmath>
+#include <map>
+
 #include "base/CsvText.h"
+#include "base/MonthNames.h"
 #include "indexdata/IndexRecord.h"
 
 const QStringList kTableCsvHeader = {
@@ -38,8 +42,27 @@ QString indexValueProblem(const QString& v) {
     return QString();
 }
 
+QString monthYearProblem(const QString& year, const QString& month) {
+    for (const QString& v : {year, month}) {
+        if (v.isEmpty()) return QStringLiteral("ไม่มีปีหรือเดือน");
+        if (const QString problem = indexValueProblem(v); !problem.isEmpty()) return problem;
+    }
+    const double y = leadingNumber(year), m = leadingNumber(month);
+    if (m != std::floor(m) || m < 1 || m > 12)
+        return QStringLiteral("เดือน \"%1\" ไม่ใช่จำนวนเต็ม 1 ถึง 12").arg(month);
+    if (y != std::floor(y) || y < 1)
+        return QStringLiteral("ปี \"%1\" ไม่ใช่จำนวนเต็มที่มากกว่า 0").arg(year);
+    if (y < 2400)
+        return QStringLiteral("ปี %1 ต่ำกว่า 2400: %2").arg(year, buddhistEraHint(Long(y)));
+    return QString();
+}
+
 CsvImport importIndexCsv(const CsvText& csv) {
+    const auto field = [](const QString& v) {
+        return v.rightJustified(kFieldLength, QLatin1Char(' ')).toLatin1();
+    };
     CsvImport out;
+    std::map<std::pair<Long, Long>, int> rowOfMonth;
     if (!csv.refusal.isEmpty()) {
         out.error = csv.refusal;
         return out;
@@ -60,20 +83,31 @@ CsvImport importIndexCsv(const CsvText& csv) {
                             .arg(cells.size());
             return out;
         }
-        QByteArray record;
-        for (int f = 0; f < kFieldCount; ++f) {
+        const QString year = cells[0].trimmed(), month = cells[1].trimmed();
+        if (const QString problem = monthYearProblem(year, month); !problem.isEmpty()) {
+            out.error = QStringLiteral("แถวที่ %1: %2").arg(row).arg(problem);
+            return out;
+        }
+        const auto [first, once] =
+            rowOfMonth.emplace(std::pair(Long(leadingNumber(year)), Long(leadingNumber(month))), row);
+        if (!once) {
+            out.error = QStringLiteral("แถวที่ %1: เดือน %2 ซ้ำกับแถวที่ %3: ไม่รู้ว่าจะใช้แถวใด")
+                            .arg(row)
+                            .arg(monthSlashYear(first->first.second, first->first.first))
+                            .arg(first->second);
+            return out;
+        }
+        QByteArray record = field(year) + field(month);
+        for (int f = 2; f < kFieldCount; ++f) {
             const QString v = cells[f].trimmed();
-            if (f < 2 && v.isEmpty()) {
-                out.error = QStringLiteral("แถวที่ %1: ไม่มีปีหรือเดือน").arg(row);
-                return out;
-            }
             if (const QString problem = indexValueProblem(v); !problem.isEmpty()) {
                 out.error = QStringLiteral("แถวที่ %1 ช่องที่ %2: %3").arg(row).arg(f + 1).arg(problem);
                 return out;
             }
-            record += v.rightJustified(kFieldLength, QLatin1Char(' ')).toLatin1();
+            record += field(v);
         }
         out.table += record;
+        out.lines.push_back(row);
         ++out.records;
     }
     out.ok = true;

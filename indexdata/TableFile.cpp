@@ -46,10 +46,9 @@ bool TableFile::open(const QString& name, QString* error, bool create) {
         if (fd >= 0) ::close(fd);
     }
     auto f = std::make_unique<QFile>();
-    if (!openRegularFile(*f, name, error)) return false;
+    if (!openRegularFile(*f, name, error, &seen_)) return false;
     file_ = std::move(f);
     path_ = QFileInfo(name).absoluteFilePath();
-    seen_ = seen(path_);
     fileNo_ = nextFreeFileNumber();
     fileNumbersInUse().insert(fileNo_);
     return true;
@@ -124,26 +123,21 @@ void TableFile::close() {
     file_->close();
     file_.reset();
     path_.clear();
+    seen_ = {};
     index_.reset();
     fileNumbersInUse().erase(fileNo_);
 }
 
 qint64 TableFile::length(const QString& name) { return QFileInfo(name).size(); }
 
-TableFile::Seen TableFile::seen(const QString& path) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return {};
-    return {quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
-            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
-}
-
-bool TableFile::changedOnDisk() const { return file_ && !(seen(path_) == seen_); }
+bool TableFile::changedOnDisk() const { return file_ && !(identityAt(path_) == seen_); }
 
 bool TableFile::reopen(QString* error) {
     auto f = std::make_unique<QFile>();
-    if (!openRegularFile(*f, path_, error)) return false;
+    FileIdentity seen;
+    if (!openRegularFile(*f, path_, error, &seen)) return false;
     file_ = std::move(f);
-    seen_ = seen(path_);
+    seen_ = seen;
     index_.reset();
     return true;
 }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "base/SystemFiles.h"
 #include "indexdata/IndexRecord.h"
 
 // The table's one name: "KTABLE.DAT", in the folder the program works in.
@@ -25,6 +26,9 @@ class TableFile {
     bool isOpen() const { return file_ != nullptr; }
     // The file's absolute path as it was opened; empty when none is open.
     const QString& path() const { return path_; }
+    // The size of the file open, as it was when opened: what its records
+    // are counted from (the path may name another file by now).
+    qint64 size() const { return seen_.size; }
     Integer fileNo() const { return fileNo_; }
     // Record n counts from 1.
     RecordBytes readRecord(Long n);
@@ -50,6 +54,8 @@ class TableFile {
 
     // Whether the file at path() is no longer the one that was opened, or
     // has changed since (another file put in its place, its size or time).
+    // What was opened is known from the open file itself, so a replacement
+    // that lands while the table is being opened is noticed here too.
     bool changedOnDisk() const;
     // Opens the file at path() afresh; the one open stays open when that
     // fails (false, with the reason in `error`).
@@ -60,16 +66,9 @@ class TableFile {
     static Integer nextFreeFileNumber();
 
   private:
-    // What the file was when opened: device, inode, size, change time.
-    struct Seen {
-        quint64 device = 0, inode = 0;
-        qint64 size = 0, changed = 0;
-        bool operator==(const Seen&) const = default;
-    };
-    static Seen seen(const QString& path);
     std::unique_ptr<QFile> file_;
     QString path_;
-    Seen seen_;
+    FileIdentity seen_;  // of the file open, as it was when opened
     struct MonthIndex {
         Long records = 0;
         std::unordered_map<quint64, Long> first;  // year and month -> record

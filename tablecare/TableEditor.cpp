@@ -1,94 +1,97 @@
 #include "tablecare/TableEditor.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
-#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
 #include <map>
 
-#include "tablecare/TableTools.h"
-#include "tablecare/TableUpdate.h"
 #include "base/MonthNames.h"
-#include "base/ReplaceFile.h"
 #include "base/SystemFiles.h"
 #include "base/ThaiCodePage.h"
 #include "indexdata/CsvImport.h"
+#include "tablecare/TableTools.h"
+#include "tablecare/TableUpdate.h"
 
 namespace {
 
-// The file's bytes; nullopt with the reason when it cannot be read.
-std::optional<QByteArray> readAll(const QString& path, QString* error) {
-    QFile f;
-    if (!QFile::exists(path)) return QByteArray();
-    if (!openRegularFile(f, path, error)) return std::nullopt;
-    return f.readAll();
-}
-
-// One record from year, month and the 13 values, checked as import checks
-// a row; empty with the reason when import would refuse it.
-QByteArray buildRecord(Long year, Long month, const QStringList& values, QString* error) {
+// The 13 index fields of a record from the values, checked as import
+// checks a row's values; empty with the reason when import would refuse
+// one of them.
+QByteArray indexFields(const QStringList& values, QString* error) {
     if (values.size() != kIndexColumns) {
         *error = QStringLiteral("ต้องมีค่าดัชนี %1 ค่า แต่พบ %2 ค่า").arg(kIndexColumns).arg(values.size());
         return {};
     }
-    // The rule import applies to a row, said by the value's own name.
+    QByteArray fields;
     for (int c = 0; c < kIndexColumns; ++c) {
-        if (const QString problem = indexValueProblem(values[c].trimmed()); !problem.isEmpty()) {
+        const QString v = values[c].trimmed();
+        // The rule import applies to a row, said by the value's own name.
+        if (const QString problem = indexValueProblem(v); !problem.isEmpty()) {
             *error = QStringLiteral("ค่า %1 %2").arg(kTableCsvHeader[2 + c], problem);
             return {};
         }
+        fields += v.rightJustified(kFieldLength, QLatin1Char(' ')).toLatin1();
     }
-    const CsvImport r = importIndexCsv(
-        (QStringList{QString::number(year), QString::number(month)} + values).join(QLatin1Char(',')));
-    if (!r.ok) {
-        *error = r.error;
-        return {};
-    }
-    return r.table;
+    return fields;
+}
+
+QByteArray monthFields(Long year, Long month) {
+    return QByteArray::number(year).rightJustified(kFieldLength, ' ') +
+           QByteArray::number(month).rightJustified(kFieldLength, ' ');
 }
 
 }  // namespace
 
-TableEditor::~TableEditor() {
-    if (lock_ >= 0) ::close(lock_);  // closing the lock file releases the lock
-}
-
 bool TableEditor::open(const QString& path, QString* error) {
-    const QByteArray lockName = QFile::encodeName(path + QStringLiteral(".lock"));
-    const int lock = ::open(lockName.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lock < 0) {
-        *error = QStringLiteral("ล็อกแฟ้ม %1 ไม่ได้: %2").arg(path, lastSystemReason());
-        return false;
+    TableLock lock;
+    QString why;
+    QString readOnly;
+    // A place that cannot be written can still be looked at.
+    const QString folder = QFileInfo(tableRealPath(path)).absolutePath();
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+        readOnly = QStringLiteral("เขียนโฟลเดอร์ %1 ไม่ได้ (%2)").arg(folder, lastSystemReason());
+    } else {
+        switch (lock.take(path, TableLock::Holder::Window, 0, &why)) {
+            case TableLock::Result::Taken:
+                break;
+            case TableLock::Result::Held:
+                *error = why + QStringLiteral(": ปิดหน้าต่างนั้นหรือรอให้คำสั่งนั้นเสร็จก่อน แล้วจึงเปิดที่นี่");
+                return false;
+            case TableLock::Result::Unlockable:
+                readOnly = why;
+                break;
+        }
     }
-    if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
-        ::close(lock);
-        *error = QStringLiteral("หน้าต่างหรือโปรแกรมอื่นกำลังแก้ตาราง %1 อยู่: ปิดที่นั่นก่อนแล้วจึงเปิดที่นี่")
-                     .arg(path);
-        return false;
-    }
-    const std::optional<QByteArray> bytes = readAll(path, error);
-    if (bytes && bytes->size() % kRecordLength != 0) {
+    const std::optional<TableRead> read = readTable(path, error);
+    if (!read) return false;
+    if (read->bytes.size() % kRecordLength != 0) {
         *error = QStringLiteral("แฟ้ม %1 มีส่วนท้าย %2 ไบต์ที่ไม่ครบระเบียน: ตรวจด้วย tarvon-table check ก่อน")
                      .arg(path)
-                     .arg(bytes->size() % kRecordLength);
-    }
-    if (!bytes || bytes->size() % kRecordLength != 0) {
-        ::close(lock);
+                     .arg(read->bytes.size() % kRecordLength);
         return false;
     }
-    if (lock_ >= 0) ::close(lock_);
-    lock_ = lock;
+    lock_ = std::move(lock);
+    readOnly_ = readOnly.isEmpty() ? QString()
+                                   : QStringLiteral("เปิดตาราง %1 แบบอ่านอย่างเดียว: %2 "
+                                                    "จึงเพิ่ม แก้ หรือบันทึกตารางนี้ไม่ได้")
+                                         .arg(path, readOnly);
     path_ = path;
-    onDisk_ = *bytes;
+    onDisk_ = read->bytes;
     records_.clear();
-    for (qsizetype at = 0; at < bytes->size(); at += kRecordLength)
-        records_.push_back(bytes->mid(at, kRecordLength));
+    for (qsizetype at = 0; at < onDisk_.size(); at += kRecordLength)
+        records_.push_back(onDisk_.mid(at, kRecordLength));
     saved_ = records_;
     undo_.clear();
     return true;
+}
+
+bool TableEditor::changeable(QString* error) const {
+    if (readOnly_.isEmpty()) return true;
+    *error = readOnly_;
+    return false;
 }
 
 std::vector<TableEditor::Row> TableEditor::rows() const {
@@ -125,7 +128,8 @@ std::pair<Long, Long> TableEditor::nextMonth() const {
     return month == 12 ? std::pair(year + 1, Long(1)) : std::pair(year, month + 1);
 }
 
-std::optional<QStringList> TableEditor::splitRow(const QString& text, QString* error) {
+namespace {
+QStringList rowCells(const QString& text) {
     const QString t = withArabicDigits(text);
     // A cell left empty between two tabs is a value not published.
     const bool tabs = t.contains(QLatin1Char('\t'));
@@ -137,7 +141,27 @@ std::optional<QStringList> TableEditor::splitRow(const QString& text, QString* e
     while (tabs && cells.size() > kIndexColumns && cells.size() != kFieldCount &&
            cells.back().isEmpty())
         cells.removeLast();
-    if (cells.size() == kFieldCount) cells = cells.mid(2);
+    return cells;
+}
+}  // namespace
+
+bool TableEditor::isRow(const QString& text) { return rowCells(text).size() > 1; }
+
+std::optional<QStringList> TableEditor::splitRow(const QString& text, Long year, Long month,
+                                                 QString* error) {
+    QStringList cells = rowCells(text);
+    if (cells.size() == kFieldCount) {
+        // A row that says its month says which month it is for.
+        const QString problem = monthYearProblem(cells[0], cells[1]);
+        const Long y = Long(leadingNumber(cells[0])), m = Long(leadingNumber(cells[1]));
+        if (!problem.isEmpty() || y != year || m != month) {
+            *error = QStringLiteral("แถวที่วางขึ้นต้นด้วยเดือน %1/%2 ไม่ใช่เดือน %3 ที่กำลังป้อน "
+                                    "จึงไม่ได้ใช้แถวนี้: คัดลอกแถวของเดือน %3 มาแทน")
+                         .arg(cells[1], cells[0], monthSlashYear(month, year));
+            return std::nullopt;
+        }
+        cells = cells.mid(2);
+    }
     if (cells.size() != kIndexColumns) {
         *error = QStringLiteral("ต้องมีค่าดัชนี %1 ค่า (M S C G I F A E GIP AC PVC W PE) "
                                 "หรือปี เดือน แล้วตามด้วย 13 ค่า แต่พบ %2 ค่า")
@@ -155,6 +179,12 @@ bool TableEditor::replaceRecords(std::vector<QByteArray> records) {
 }
 
 bool TableEditor::addMonth(Long year, Long month, const QStringList& values, QString* error) {
+    if (!changeable(error)) return false;
+    if (const QString problem = monthYearProblem(QString::number(year), QString::number(month));
+        !problem.isEmpty()) {
+        *error = problem;
+        return false;
+    }
     for (const Row& r : rows()) {
         if (r.year == year && r.month == month) {
             *error = QStringLiteral("ตารางมีเดือน %1 อยู่แล้ว (ระเบียนที่ %2): แก้เดือนนั้นแทนการเพิ่ม")
@@ -163,26 +193,25 @@ bool TableEditor::addMonth(Long year, Long month, const QStringList& values, QSt
             return false;
         }
     }
-    const QByteArray record = buildRecord(year, month, values, error);
-    if (record.isEmpty()) return false;
+    const QByteArray fields = indexFields(values, error);
+    if (fields.isEmpty()) return false;
     std::vector<QByteArray> next = records_;
-    next.push_back(record);
+    next.push_back(monthFields(year, month) + fields);
     return replaceRecords(std::move(next));
 }
 
 bool TableEditor::correct(int record, const QStringList& values, QString* error) {
-    if (record < 0 || record >= records()) return false;
-    const RecordKey key =
-        recordKey(reinterpret_cast<const unsigned char*>(records_[size_t(record)].constData()));
-    const QByteArray rebuilt = buildRecord(key.year, key.month, values, error);
-    if (rebuilt.isEmpty()) return false;
+    if (record < 0 || record >= records() || !changeable(error)) return false;
+    const QByteArray fields = indexFields(values, error);
+    if (fields.isEmpty()) return false;
     std::vector<QByteArray> next = records_;
     // The year and month stay as they stand in the record.
-    next[size_t(record)] = records_[size_t(record)].left(2 * kFieldLength) + rebuilt.mid(2 * kFieldLength);
+    next[size_t(record)] = records_[size_t(record)].left(2 * kFieldLength) + fields;
     return replaceRecords(std::move(next));
 }
 
 bool TableEditor::removeDuplicate(int record, QString* error) {
+    if (!changeable(error)) return false;
     const std::vector<Row> all = rows();
     const auto it = std::find_if(all.begin(), all.end(), [&](const Row& r) { return r.record == record; });
     if (it == all.end()) return false;
@@ -216,20 +245,27 @@ QByteArray TableEditor::bytes() const {
 
 bool TableEditor::changedOnDisk() const {
     QString ignored;
-    const std::optional<QByteArray> now = readAll(path_, &ignored);
-    return !now || *now != onDisk_;
+    const std::optional<TableRead> now = readTable(path_, &ignored);
+    return !now || now->bytes != onDisk_;
 }
 
 bool TableEditor::save(QString* error, bool overwrite) {
+    if (!changeable(error)) return false;
     QString why;
-    const std::optional<QByteArray> now = readAll(path_, &why);
-    if (!overwrite && (!now || *now != onDisk_)) {
+    const std::optional<TableRead> now = readTable(path_, &why);
+    if (!overwrite && (!now || now->bytes != onDisk_)) {
         *error = QStringLiteral("แฟ้ม %1 ถูกเปลี่ยนจากที่อื่นหลังจากเปิดตารางนี้: ถ้าบันทึก สิ่งที่เปลี่ยนที่นั่นจะหายไป")
                      .arg(path_);
         return false;
     }
+    if (!now) {
+        *error = why;
+        return false;
+    }
     const QByteArray table = bytes();
-    if (!saveTable(path_, now.value_or(QByteArray()), table, error)) return false;
+    const Saved saved = saveTable(path_, *now, table, error);
+    if (saved == Saved::Failed) return false;
+    wrote_ = saved == Saved::Written;
     onDisk_ = table;
     saved_ = records_;
     return true;

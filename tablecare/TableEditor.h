@@ -6,10 +6,12 @@
 // checks it (a plain number that fits 6 characters), and the record format
 // is the program's own: the table reads the same everywhere after saving.
 //
-// While an editor holds a table it holds a lock beside it (TABLE.lock), so
-// that two windows or two programs cannot save over each other's work; and
-// a table changed on disk since it was read is not saved over unless the
-// caller says so. It knows nothing of widgets.
+// While an editor holds a table it holds the table's lock (TableLock), so
+// that no other window, merge or import writes it meanwhile; a table whose
+// lock cannot be made there (a read-only place) is opened read-only. A
+// table changed on disk since it was read is not saved over unless the
+// caller says so. Saving goes through TableUpdate's saveTable, with its
+// backup rule. It knows nothing of widgets.
 #pragma once
 
 #include <QByteArray>
@@ -20,6 +22,7 @@
 
 #include "indexdata/IndexRecord.h"
 #include "indexdata/TableFile.h"
+#include "tablecare/TableLock.h"
 
 class TableEditor {
   public:
@@ -32,14 +35,16 @@ class TableEditor {
     };
 
     TableEditor() = default;
-    ~TableEditor();
     TableEditor(const TableEditor&) = delete;
     TableEditor& operator=(const TableEditor&) = delete;
 
     // Reads the table at `path` and takes its lock; false with the Thai
     // reason (another window or program holds it, it cannot be read, it
-    // ends in a part of a record).
+    // ends in a part of a record). Where the lock cannot be made (the
+    // table's folder cannot be written) it opens the table read-only.
     bool open(const QString& path, QString* error);
+    // Why the table cannot be changed here, in Thai; empty when it can.
+    const QString& readOnly() const { return readOnly_; }
 
     // The records in calendar order (a month's records in file order).
     std::vector<Row> rows() const;
@@ -50,13 +55,19 @@ class TableEditor {
 
     // A row of values as typed or pasted (from a spreadsheet or a web page:
     // tab, comma, semicolon or blank between them; Thai digits are digits):
-    // the 13 index values, or the year and month before them. Nullopt with
-    // the Thai reason when it is not that.
-    static std::optional<QStringList> splitRow(const QString& text, QString* error);
+    // the 13 index values, or the year and month before them, which must
+    // be `year` and `month` (the month being added or corrected). Nullopt
+    // with the Thai reason when it is not that: a row of another month is
+    // never taken for this one.
+    static std::optional<QStringList> splitRow(const QString& text, Long year, Long month,
+                                               QString* error);
+    // Whether `text` holds more than one value: a row rather than a value.
+    static bool isRow(const QString& text);
 
     // Each false with a Thai reason and nothing changed: a value that
-    // import would refuse, a month the table holds already (add), a record
-    // that is not a later record of its month (remove).
+    // import would refuse, a month the table holds already or that the
+    // search could not find as itself (add), a record that is not a later
+    // record of its month (remove), a table opened read-only.
     bool addMonth(Long year, Long month, const QStringList& values, QString* error);
     bool correct(int record, const QStringList& values, QString* error);
     bool removeDuplicate(int record, QString* error);
@@ -67,15 +78,21 @@ class TableEditor {
     // Whether the file is no longer what was read (another program wrote it).
     bool changedOnDisk() const;
     // Writes the table; the file as it was goes to TABLE.bak. Refuses (false,
-    // with the reason) a table changed on disk unless `overwrite`.
+    // with the reason) a table changed on disk unless `overwrite`. When the
+    // file holds the table already, nothing is written (wrote() is false).
     bool save(QString* error, bool overwrite = false);
+    bool wrote() const { return wrote_; }
+    const QString& path() const { return path_; }
 
   private:
     bool replaceRecords(std::vector<QByteArray> records);
+    bool changeable(QString* error) const;
     QByteArray bytes() const;
 
     QString path_;
-    int lock_ = -1;
+    TableLock lock_;
+    QString readOnly_;
+    bool wrote_ = false;
     std::vector<QByteArray> records_, saved_;
     std::vector<std::vector<QByteArray>> undo_;
     QByteArray onDisk_;  // the file as read or last saved

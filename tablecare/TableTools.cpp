@@ -128,6 +128,23 @@ QString exportTable(const std::vector<TableRecord>& records) {
     return out;
 }
 
+QString indexValueFinding(IndexColumn column, Single v, bool blank) {
+    const QString formulas = formulasUsing(column);
+    if (formulas.isEmpty()) return QString();
+    const QString name = kTableCsvHeader[2 + int(column)];
+    if (!std::isfinite(v))
+        return QStringLiteral("ค่า %1 ใหญ่เกินกว่าจะเป็นตัวเลขได้: สูตร %2 คำนวณไม่ได้").arg(name, formulas);
+    if (v == 0) {
+        return QStringLiteral(
+                   "ค่า %1 เป็น 0%2: สูตร %3 หารด้วยค่านี้ เดือนนี้จึงใช้เป็นเดือนเปิดซองของสูตรเหล่านี้ไม่ได้")
+            .arg(name, blank ? QStringLiteral(" (ช่องว่าง)") : QString(), formulas);
+    }
+    if (v < 0)
+        return QStringLiteral("ค่า %1 ติดลบ (%2): สูตร %3 หารด้วยค่านี้ได้ค่า K ที่ผิด")
+            .arg(name, valueText(v), formulas);
+    return QString();
+}
+
 bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>& found,
                 QString* error, const QString& name) {
     const auto say = [&](Long record, const QString& text) { found({record, QString(), text}); };
@@ -219,26 +236,9 @@ bool checkTable(QIODevice& table, const std::function<void(const TableFinding&)>
             }
         }
         for (int c = 0; c < kIndexColumns; ++c) {
-            const Single v = r.values.col[size_t(c)];
-            const QString formulas = formulasUsing(IndexColumn(c));
-            if (formulas.isEmpty()) continue;
-            const QString name = kTableCsvHeader[2 + c];
-            if (!std::isfinite(v)) {
-                sayAbout(r, QStringLiteral("ค่า %1 ใหญ่เกินกว่าจะเป็นตัวเลขได้: สูตร %2 คำนวณไม่ได้")
-                                  .arg(name, formulas));
-            } else if (v == 0) {
-                sayAbout(r,
-                    QStringLiteral(
-                        "ค่า %1 เป็น 0%2: สูตร %3 หารด้วยค่านี้ เดือนนี้จึงใช้เป็นเดือนเปิดซองของสูตรเหล่านี้ไม่ได้")
-                        .arg(name,
-                             fieldText(r.raw.fields[size_t(2 + c)]).isEmpty()
-                                 ? QStringLiteral(" (ช่องว่าง)")
-                                 : QString(),
-                             formulas));
-            } else if (v < 0) {
-                sayAbout(r, QStringLiteral("ค่า %1 ติดลบ (%2): สูตร %3 หารด้วยค่านี้ได้ค่า K ที่ผิด")
-                                  .arg(name, valueText(v), formulas));
-            }
+            const QString text = indexValueFinding(IndexColumn(c), r.values.col[size_t(c)],
+                                                   fieldText(r.raw.fields[size_t(2 + c)]).isEmpty());
+            if (!text.isEmpty()) sayAbout(r, text);
         }
     };
     return forEachRecord(table, size, checkRecord, error);
@@ -272,18 +272,40 @@ bool sameMonth(const RecordKey& a, const RecordKey& b) {
     return a.year == b.year && a.month == b.month;
 }
 
-// "M 228.4 → 229.0, S (ว่าง) → 226.3": the fields that differ.
-QString changes(QByteArrayView before, QByteArrayView after) {
-    QStringList parts;
-    for (int f = 2; f < kFieldCount; ++f) {
-        const auto field = [&](QByteArrayView r) {
-            const QString t = QString::fromLatin1(r.sliced(f * kFieldLength, kFieldLength)).trimmed();
-            return t.isEmpty() ? QStringLiteral("(ว่าง)") : t;
-        };
-        if (field(before) != field(after))
-            parts << QStringLiteral("%1 %2 → %3").arg(kTableCsvHeader[f], field(before), field(after));
+// A whole record's fields as the table's code page gives them, and its values.
+TableRecord wholeRecord(QByteArrayView bytes) {
+    RecordBytes raw{};
+    std::copy(bytes.begin(), bytes.begin() + kRecordLength, raw.begin());
+    TableRecord r;
+    r.bytes = kRecordLength;
+    r.raw = decodeRecord(raw);
+    r.values = convertRecord(r.raw);
+    return r;
+}
+
+// How the index fields of a record written anew differ from the record as
+// it was, in field order: "M 228.4 → 229.0, S (ว่าง) → 226.3" where a value
+// reads differently (a blank, a value not published, differs from 0),
+// "M 228.4 → 228.40 (ค่าเท่าเดิม)" where it is only written differently.
+struct FieldChanges {
+    bool changed = false;  // whether any value reads differently
+    QStringList parts, written;  // written: the parts without their note
+};
+FieldChanges changes(QByteArrayView before, QByteArrayView after) {
+    const TableRecord old = wholeRecord(before), next = wholeRecord(after);
+    FieldChanges out;
+    for (int c = 0; c < kIndexColumns; ++c) {
+        const QString was = fieldText(old.raw.fields[size_t(2 + c)]),
+                      now = fieldText(next.raw.fields[size_t(2 + c)]);
+        if (was == now) continue;
+        const auto shown = [](const QString& t) { return t.isEmpty() ? QStringLiteral("(ว่าง)") : t; };
+        const bool same = !was.isEmpty() && !now.isEmpty() &&
+                          old.values.col[size_t(c)] == next.values.col[size_t(c)];
+        out.changed = out.changed || !same;
+        out.written << QStringLiteral("%1 %2 → %3").arg(kTableCsvHeader[2 + c], shown(was), shown(now));
+        out.parts << out.written.back() + (same ? QStringLiteral(" (ค่าเท่าเดิม)") : QString());
     }
-    return parts.join(QStringLiteral(", "));
+    return out;
 }
 
 }  // namespace
@@ -333,15 +355,26 @@ TableMerge mergeTable(const QByteArray& table, const QByteArray& records) {
         }
         const qsizetype at = first - keys.begin();
         const QByteArray old = m.table.mid(at * kRecordLength, kRecordLength);
-        if (old == record) {
-            m.report << QStringLiteral("เดือน %1 (ระเบียนที่ %2): ค่าเหมือนเดิม ไม่ได้แก้").arg(monthText(key)).arg(at + 1);
+        const FieldChanges change = changes(old, record);
+        if (!change.changed) {
+            // Read as before, the table keeps its bytes: only what the
+            // program reads differently is a correction.
+            m.report << QStringLiteral("เดือน %1 (ระเบียนที่ %2): ค่าเหมือนเดิม ไม่ได้แก้%3")
+                            .arg(monthText(key))
+                            .arg(at + 1)
+                            .arg(change.written.isEmpty()
+                                     ? QString()
+                                     : QStringLiteral(" (เขียนต่างกันแต่อ่านได้ค่าเดียวกัน: %1)")
+                                           .arg(change.written.join(QStringLiteral(", "))));
         } else {
-            m.table.replace(at * kRecordLength, kRecordLength, record);
+            // The year and month stay as they stand: the month is the same.
+            const qsizetype values = at * kRecordLength + 2 * kFieldLength;
+            m.table.replace(values, kRecordLength - 2 * kFieldLength, record.mid(2 * kFieldLength));
             ++m.corrected;
             m.report << QStringLiteral("แก้เดือน %1 (ระเบียนที่ %2): %3")
                             .arg(monthText(key))
                             .arg(at + 1)
-                            .arg(changes(old, record));
+                            .arg(change.parts.join(QStringLiteral(", ")));
         }
         for (auto later = std::find_if(first + 1, keys.end(), same); later != keys.end();
              later = std::find_if(later + 1, keys.end(), same)) {

@@ -46,6 +46,11 @@ struct TableFinding {
     QString text;     // Thai
 };
 
+// What check says of the value `v` of `column` (`blank`: its field holds
+// nothing), in Thai: too large to be a number, 0 or negative, in a column
+// that a formula divides by. Empty when every formula can use it.
+QString indexValueFinding(IndexColumn column, Single v, bool blank);
+
 // Everything that would make a sheet wrong or fail, by record number, each
 // given to `found` as it is found. Keeps only the year and month of each
 // month's first record. `name` is the table's path, for the repair a

@@ -12,6 +12,7 @@
 #include <QEnterEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTextBrowser>
@@ -289,7 +290,6 @@ TEST_F(WindowTest, AMonthAddedInTheTableWindowIsFoundByTheNextSearch) {
     folder.table(january);
     frmTarvon w;
     ASSERT_TRUE(w.Form_Load(nullptr));
-    QStringList prompts;
     QString offered, asked;
     std::function<void()> work = [&] {
         auto* table = qobject_cast<frmIndexTable*>(QApplication::activeModalWidget());
@@ -297,12 +297,14 @@ TEST_F(WindowTest, AMonthAddedInTheTableWindowIsFoundByTheNextSearch) {
             QTimer::singleShot(0, work);
             return;
         }
+        // The month form: the month offered, a spreadsheet row in one field.
         QTimer::singleShot(0, [&] {
-            auto* dlg = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-            ASSERT_TRUE(dlg);
-            offered = dlg->textValue();
-            dlg->accept();
-            answerPrompts({"110\t111\t112\t\t114\t115\t116\t117\t118\t119\t120\t\t"}, &prompts);
+            auto* form = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(form);
+            offered = form->findChild<QLineEdit*>(QStringLiteral("monthYear"))->text();
+            form->findChild<QLineEdit*>(QStringLiteral("value_M"))
+                ->setText(QStringLiteral("110\t111\t112\t\t114\t115\t116\t117\t118\t119\t120\t\t"));
+            form->accept();
         });
         table->addMonth();
         // Closing unsaved asks; Cancel keeps the window and its change.

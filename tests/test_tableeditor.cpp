@@ -118,7 +118,7 @@ TEST(TableEditorRow, PastedFromASpreadsheetOrAWebPage) {
     };
     for (const auto& c : cases) {
         QString error;
-        const auto cells = TableEditor::splitRow(QString::fromUtf8(c.text), &error);
+        const auto cells = TableEditor::splitRow(QString::fromUtf8(c.text), 2548, 3, &error);
         EXPECT_EQ(cells.has_value(), c.ok) << c.text << error.toStdString();
         if (cells) {
             EXPECT_EQ(cells->join('|').toStdString(), values.join('|').toStdString()) << c.text;
@@ -126,7 +126,7 @@ TEST(TableEditorRow, PastedFromASpreadsheetOrAWebPage) {
     }
     QString error;
     const auto spaced = TableEditor::splitRow(
-        QStringLiteral("101, 102; 103 104 105 106 107 108 109 110 111 112 113"), &error);
+        QStringLiteral("101, 102; 103 104 105 106 107 108 109 110 111 112 113"), 2548, 3, &error);
     ASSERT_TRUE(spaced.has_value()) << error.toStdString();
     EXPECT_EQ(spaced->back(), QStringLiteral("113"));
 }

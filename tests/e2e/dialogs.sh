@@ -12,7 +12,7 @@ TARVON=$(realpath "$1") TARVON_TABLE=$(realpath "$2") SAMPLE_CSV=$(realpath "$3"
 HERE=$(dirname "$(realpath "$0")")
 . "$HERE/drive.sh"
 
-start_screen_reader_bus
+. "$HERE/reader.sh"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 # thai_only TITLE OWN...: the window whose title starts with TITLE shows a

@@ -7,17 +7,6 @@
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# start_screen_reader_bus: the accessibility bus (AT-SPI) of the session,
-# which the script runs in (dbus-run-session), with Qt's windows on it:
-# what a screen reader reads, the scripts read (panel.py, texts.py).
-start_screen_reader_bus() {
-    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-    BUS=$!
-    # A script's own listener (LISTENER) goes with the bus.
-    trap 'kill "$BUS" ${LISTENER:-} 2>/dev/null || true' EXIT
-    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-}
-
 # wait_for SECONDS COMMAND...: retries COMMAND until it succeeds.
 wait_for() {
     local limit=$(( $1 * 10 )) i=0; shift

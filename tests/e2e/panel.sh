@@ -15,14 +15,7 @@ TARVON=$(realpath "$1") TARVON_TABLE=$(realpath "$2") SAMPLE_CSV=$(realpath "$3"
 HERE=$(dirname "$(realpath "$0")")
 . "$HERE/drive.sh"
 
-start_screen_reader_bus
-
-# panel_says TEXT: the screen reader finds TEXT among what the window shows.
-panel_says() {
-    wait_for 10 bash -c '"$0" | grep -qF -- "$1"' "$HERE/panel.py" "$1" ||
-        fail "the panel does not say '$1'; it reads:
-$("$HERE/panel.py")"
-}
+. "$HERE/reader.sh"
 
 make_folder
 APP_LOG="$WORK/app.log"; : >"$APP_LOG"
@@ -98,14 +91,13 @@ click 0; answer 1; answer 8; answer 2564
 panel_says "29 เดือน (ระเบียนแรก 1/2548 ระเบียนสุดท้าย 8/2564)"
 panel_says "วันเปิดซอง: 1 สิงหาคม พ.ศ. 2564 (8/2564): พบในแฟ้มดัชนีราคา"
 # The index-table window (menu ตารางดัชนี, Alt+T): add the month offered
-# (9/2564, after the latest), paste its values, save, close; the next search
-# finds it.
+# (9/2564, after the latest), its values as one row, save, close; the next
+# search finds it.
 xdotool windowfocus --sync "$WIN"; xdotool key alt+t; sleep 0.3; xdotool key Return
 wait_for 10 xdotool search --onlyvisible --name '^ตารางดัชนีราคา ' || fail "no index-table window"
 TABLE_WIN=$(xdotool search --onlyvisible --name '^ตารางดัชนีราคา ' | head -1)
 xdotool windowfocus --sync "$TABLE_WIN"; xdotool key alt+a
-answer ""   # the month offered
-answer "310 311 312 313 314 315 316 317 318 319 320 321 322"
+answer "310 311 312 313 314 315 316 317 318 319 320 321 322"   # the month form, the month offered
 xdotool windowfocus --sync "$TABLE_WIN"; xdotool key alt+s; sleep 0.5
 xdotool key alt+c
 wait_for 10 gone "$TABLE_WIN" || fail "the index-table window stayed open"
