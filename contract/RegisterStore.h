@@ -122,4 +122,23 @@ class RegisterStore {
     virtual StoreResult setOffice(const QString& office) = 0;
 
     virtual std::vector<HistoryEntry> history(qint64 installmentId) = 0;
+
+    // How the last read went: Done, or why in Thai it gave nothing (a
+    // server gone away, a role that may not read). A read that failed
+    // gives what an empty register gives.
+    virtual StoreResult lastRead() const { return {}; }
+    // Connects again to a server that went away; Done, or why not in
+    // Thai. A server register also connects again by itself at the next
+    // read or change after the server is back. A file needs none.
+    virtual StoreResult reconnect() { return {}; }
+    // Whether someone else committed a change since the last call (or the
+    // register was opened); this store's own changes are not counted. It
+    // asks the database, cheaply: a view may call it on a timer.
+    virtual bool changedElsewhere() { return false; }
+    // A socket that becomes readable when someone else may have committed a
+    // change (a server's notice): a window watches it and then calls
+    // changedElsewhere(), and asks for it again afterwards, as it is a new
+    // one after the server came back. -1 when there is none (a file, or a
+    // server out of reach): the window looks on a timer instead.
+    virtual int changeNotifier() { return -1; }
 };

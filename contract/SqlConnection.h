@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <variant>
 #include <vector>
@@ -32,6 +33,23 @@ struct SqlDialect {
     const char* idColumn;
     // How a transaction that will write begins.
     const char* beginWrite;
+    // How a transaction begins that reads the database as it is at one
+    // moment, whatever is committed meanwhile.
+    const char* beginSnapshot;
+    // Follows a text in ORDER BY, so that texts sort by their bytes.
+    const char* textOrder;
+    // A row when the table named $1 is there; a row when any table is.
+    const char* tableExists;
+    const char* anyTable;
+    // Within a writing transaction, holds off another program making or
+    // upgrading the schema at the same time (null: beginWrite already does).
+    const char* schemaLock;
+    // The channel on which a committed change is announced to the other
+    // connections (NOTIFY, LISTEN); null: none, they look at the generation.
+    const char* changeChannel;
+    // After rows were added with their ids given, makes the next id the
+    // table %1 numbers follow the largest (null: it always does).
+    const char* followIds;
 };
 
 class SqlConnection {
@@ -59,4 +77,12 @@ class SqlConnection {
     virtual QString error() const = 0;
     // Who the database knows the user as.
     virtual QString user() = 0;
+
+    // A server's connection: made again after it was lost (false with
+    // failure() and error() when it cannot be); a file's is never lost.
+    virtual bool reconnect() { return true; }
+    // A socket that becomes readable when the server notifies, or -1.
+    virtual int socket() const { return -1; }
+    // The channels other connections notified since the last call.
+    virtual QStringList notifications() { return {}; }
 };

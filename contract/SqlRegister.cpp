@@ -9,6 +9,7 @@
 
 #include "base/MonthNames.h"
 #include "base/SystemFiles.h"
+#include "contract/PostgresConnection.h"
 #include "contract/SqliteConnection.h"
 #include "escalation/PrintModel.h"
 
@@ -137,29 +138,39 @@ std::vector<QStringList> migrations() {
     };
 }
 
-// Runs the migrations after version `from` in one transaction; false with
-// the database's words in `error`.
-bool migrate(SqlConnection& db, int from, QString* error) {
-    if (!db.run(QString::fromLatin1(db.dialect().beginWrite))) {
+// The schema's version as stored; 0 when there is no register there.
+int storedVersion(SqlConnection& db) {
+    bool there = false;
+    db.run(QString::fromLatin1(db.dialect().tableExists), {QStringLiteral("register_meta")},
+           [&](const SqlRow&) { there = true; });
+    int version = 0;
+    if (there)
+        db.run(QStringLiteral("SELECT value FROM register_meta WHERE key = 'schema_version'"), {},
+               [&](const SqlRow& row) { version = row.text(0).toInt(); });
+    return version;
+}
+
+// Brings the schema from the version stored to this program's in one
+// transaction: another program that did it first leaves nothing to do.
+// False with the failure of the statement that failed (its kind in
+// `failure`, the database's words in `error`).
+bool migrate(SqlConnection& db, QString* error, SqlConnection::Failure* failure = nullptr) {
+    const auto stop = [&] {
         *error = db.error();
-        return false;
-    }
-    const std::vector<QStringList> steps = migrations();
-    for (size_t v = size_t(from); v < steps.size(); ++v) {
-        for (QString sql : steps[v]) {
-            sql.replace(QStringLiteral("%ID%"), QString::fromLatin1(db.dialect().idColumn));
-            if (!db.run(sql)) {
-                *error = db.error();
-                db.run(QStringLiteral("ROLLBACK"));
-                return false;
-            }
-        }
-    }
-    if (!db.run(QStringLiteral("COMMIT"))) {
-        *error = db.error();
+        if (failure) *failure = db.failure();
         db.run(QStringLiteral("ROLLBACK"));
         return false;
+    };
+    if (!db.run(QString::fromLatin1(db.dialect().beginWrite))) return stop();
+    if (const char* lock = db.dialect().schemaLock; lock && !db.run(QString::fromLatin1(lock))) return stop();
+    const std::vector<QStringList> steps = migrations();
+    for (size_t v = size_t(storedVersion(db)); v < steps.size(); ++v) {
+        for (QString sql : steps[v]) {
+            sql.replace(QStringLiteral("%ID%"), QString::fromLatin1(db.dialect().idColumn));
+            if (!db.run(sql)) return stop();
+        }
     }
+    if (!db.run(QStringLiteral("COMMIT"))) return stop();
     return true;
 }
 
@@ -346,7 +357,7 @@ bool createSqlite(const QString& path, QString* error) {
     ::close(fd);
     bool ok = false;
     if (auto db = SqliteConnection::open(QFile::decodeName(temp), false, error))
-        ok = migrate(*db, 0, error);
+        ok = migrate(*db, error);
     // A hard link never replaces: whoever made the register first keeps it.
     if (ok && ::link(temp.constData(), QFile::encodeName(path).constData()) != 0 && errno != EEXIST) {
         *error = systemReason(errno);
@@ -401,67 +412,161 @@ QString SqlRegister::upgradeCopy(const QString& location, int fromVersion) {
     return location + QStringLiteral(".v%1.bak").arg(fromVersion);
 }
 
+namespace {
+
+const QString kNotARegister =
+    QStringLiteral("แฟ้มนี้ไม่ใช่ทะเบียนสัญญาของโปรแกรมนี้ จึงไม่เปิดและไม่แก้ไขแฟ้มนี้");
+
+}  // namespace
+
+std::unique_ptr<SqlConnection> SqlRegister::openServer(const QString& location, const QString& password,
+                                                       bool create, QString* error, Opened* opened) {
+    QString why;
+    SqlConnection::Failure failure{};
+    std::unique_ptr<SqlConnection> db = PostgresConnection::open(location, password, &why, &failure);
+    if (!db) {
+        *error = failure == SqlConnection::Failure::Gone
+                     ? QStringLiteral("ติดต่อเซิร์ฟเวอร์ฐานข้อมูลไม่ได้ (%1): ตรวจชื่อเครื่อง พอร์ต ชื่อฐานข้อมูล "
+                                      "ชื่อผู้ใช้และรหัสผ่าน และดูว่าเซิร์ฟเวอร์ทำงานอยู่")
+                           .arg(why)
+                     : why;
+        return nullptr;
+    }
+    bool there = false, others = false;
+    if (!db->run(QString::fromLatin1(db->dialect().tableExists), {QStringLiteral("register_meta")},
+                 [&](const SqlRow&) { there = true; }) ||
+        (!there && !db->run(QString::fromLatin1(db->dialect().anyTable), {}, [&](const SqlRow&) { others = true; }))) {
+        *error = QStringLiteral("อ่านฐานข้อมูลไม่ได้ (%1)").arg(db->error());
+        return nullptr;
+    }
+    if (there) return db;
+    if (others) {
+        *error = QStringLiteral("ฐานข้อมูลนี้มีตารางของโปรแกรมอื่นอยู่ ไม่ใช่ทะเบียนสัญญาของโปรแกรมนี้ "
+                                "จึงไม่แก้ไขฐานข้อมูลนี้: ใช้ฐานข้อมูลใหม่ที่ว่างสำหรับทะเบียน (createdb)");
+        return nullptr;
+    }
+    if (!create) {
+        *error = QStringLiteral("ฐานข้อมูลนี้ยังไม่มีทะเบียนสัญญา");
+        return nullptr;
+    }
+    if (!migrate(*db, &why, &failure)) {
+        *error = failure == SqlConnection::Failure::Denied
+                     ? QStringLiteral("ผู้ใช้ฐานข้อมูล %1 ไม่มีสิทธิ์สร้างตารางของทะเบียน (%2): "
+                                      "ให้เจ้าของฐานข้อมูลเปิดทะเบียนครั้งแรก")
+                           .arg(db->user(), why)
+                     : QStringLiteral("สร้างทะเบียนในฐานข้อมูลนี้ไม่ได้ (%1)").arg(why);
+        return nullptr;
+    }
+    *opened = Opened::Created;
+    return db;
+}
+
 std::unique_ptr<SqlRegister> SqlRegister::open(const QString& location, bool create,
-                                               QString* error, Opened* how) {
+                                               QString* error, Opened* how, const QString& password) {
+    const bool server = isServerLocation(location);
+    const QString shown = shownLocation(location);
     const auto refuse = [&](const QString& why) -> std::unique_ptr<SqlRegister> {
-        if (error) *error = QStringLiteral("ทะเบียนสัญญา %1: %2").arg(location, why);
+        if (error) *error = QStringLiteral("ทะเบียนสัญญา %1: %2").arg(shown, why);
         return nullptr;
     };
-    const QString notARegister =
-        QStringLiteral("แฟ้มนี้ไม่ใช่ทะเบียนสัญญาของโปรแกรมนี้ จึงไม่เปิดและไม่แก้ไขแฟ้มนี้");
     Opened opened = Opened::Ready;
-    QFileInfo info(location);
-    if (!info.exists()) {
-        if (!create) return refuse(QStringLiteral("ไม่มีแฟ้มนี้"));
-        QString why;
-        if (!createSqlite(location, &why)) return refuse(QStringLiteral("สร้างแฟ้มไม่ได้: ") + why);
-        opened = Opened::Created;
-        info.refresh();
-    }
-    if (!info.isFile())
-        return refuse(notRegularReason(info.isDir() ? S_IFDIR : S_IFIFO) + QStringLiteral(" จึงไม่เปิด"));
-    if (!isSqliteFile(location)) return refuse(notARegister);
-
-    const bool readOnly = !writable(location);
+    bool readOnly = false;
     QString why;
-    std::unique_ptr<SqlConnection> db = SqliteConnection::open(location, readOnly, &why);
-    if (!db) return refuse(QStringLiteral("เปิดไม่ได้ (%1)").arg(why));
-    std::unique_ptr<SqlRegister> r(new SqlRegister(location, std::move(db)));
+    std::unique_ptr<SqlConnection> db;
+    if (server) {
+        db = openServer(location, password, create, &why, &opened);
+        if (!db) return refuse(why);
+    } else {
+        QFileInfo info(location);
+        if (!info.exists()) {
+            if (!create) return refuse(QStringLiteral("ไม่มีแฟ้มนี้"));
+            if (!createSqlite(location, &why)) return refuse(QStringLiteral("สร้างแฟ้มไม่ได้: ") + why);
+            opened = Opened::Created;
+            info.refresh();
+        }
+        if (!info.isFile())
+            return refuse(notRegularReason(info.isDir() ? S_IFDIR : S_IFIFO) + QStringLiteral(" จึงไม่เปิด"));
+        if (!isSqliteFile(location)) return refuse(kNotARegister);
+        readOnly = !writable(location);
+        db = SqliteConnection::open(location, readOnly, &why);
+        if (!db) return refuse(QStringLiteral("เปิดไม่ได้ (%1)").arg(why));
+    }
+    std::unique_ptr<SqlRegister> r(new SqlRegister(shown, std::move(db)));
+    r->server_ = server;
+    r->address_ = location;
+    r->password_ = password;
     r->readOnly_ = readOnly;
     if (readOnly)
         r->readOnlyWhy_ = QStringLiteral("แฟ้ม %1 หรือโฟลเดอร์ของแฟ้มเขียนไม่ได้ (เช่น อยู่ในแผ่นซีดีหรือโฟลเดอร์ที่ไม่มีสิทธิ์เขียน) "
                                          "จึงเปิดให้ดูได้อย่างเดียว แก้ไขไม่ได้")
                               .arg(location);
     QString application;
-    r->db_->run(QStringLiteral("SELECT value FROM register_meta WHERE key = 'application'"), {},
-                [&](const SqlRow& row) { application = row.text(0); });
-    if (application != kApplication) return refuse(notARegister);
+    if (!r->read(QStringLiteral("SELECT value FROM register_meta WHERE key = 'application'"), {},
+                 [&](const SqlRow& row) { application = row.text(0); }) && server)
+        return refuse(r->lastRead_.why);
+    if (application != kApplication)
+        return refuse(server ? QStringLiteral("ฐานข้อมูลนี้ไม่ใช่ทะเบียนสัญญาของโปรแกรมนี้ จึงไม่แก้ไขฐานข้อมูลนี้")
+                             : kNotARegister);
+    if (server) r->checkServerRights();
     const int version = r->schemaVersion();
+    const QString what = server ? QStringLiteral("ฐานข้อมูล") : QStringLiteral("แฟ้ม");
     if (version > kSchemaVersion) {
         return refuse(QStringLiteral("บันทึกด้วยโปรแกรมรุ่นที่ใหม่กว่านี้ (รูปแบบที่ %1 แต่โปรแกรมนี้รู้จักถึงรูปแบบที่ %2) "
-                                     "จึงไม่เปิดและไม่แก้ไขแฟ้มนี้: ติดตั้งโปรแกรมรุ่นใหม่ก่อน")
+                                     "จึงไม่เปิดและไม่แก้ไข%3นี้: ติดตั้งโปรแกรมรุ่นใหม่ก่อน")
                           .arg(version)
-                          .arg(kSchemaVersion));
+                          .arg(kSchemaVersion)
+                          .arg(what));
     }
     if (version < kSchemaVersion) {
-        if (readOnly) {
-            return refuse(QStringLiteral("บันทึกด้วยโปรแกรมรุ่นเก่า ต้องปรับรูปแบบก่อนใช้ แต่แฟ้มเขียนไม่ได้: "
-                                         "คัดลอกแฟ้มไปไว้ในที่ที่เขียนได้ก่อน"));
+        if (r->readOnly_) {
+            return refuse(server ? QStringLiteral("บันทึกด้วยโปรแกรมรุ่นเก่า ต้องปรับรูปแบบก่อนใช้ แต่ผู้ใช้ฐานข้อมูล %1 "
+                                                  "แก้ไขไม่ได้: ให้เจ้าของฐานข้อมูลเปิดทะเบียนด้วยโปรแกรมรุ่นนี้ก่อน")
+                                       .arg(r->user_)
+                                 : QStringLiteral("บันทึกด้วยโปรแกรมรุ่นเก่า ต้องปรับรูปแบบก่อนใช้ แต่แฟ้มเขียนไม่ได้: "
+                                                  "คัดลอกแฟ้มไปไว้ในที่ที่เขียนได้ก่อน"));
         }
-        if (!copyFile(location, upgradeCopy(location, version), &why))
-            return refuse(QStringLiteral("เก็บสำเนาก่อนปรับรูปแบบไม่ได้ (%1) จึงยังไม่ปรับ").arg(why));
-        if (!migrate(*r->db_, version, &why))
-            return refuse(QStringLiteral("ปรับรูปแบบไม่สำเร็จ (%1): แฟ้มยังเป็นแบบเดิม").arg(why));
+        // A server keeps nothing half done of a transaction: no copy needed.
+        if (!server && !copyFile(location, upgradeCopy(location, version), &why))
+            return refuse(QStringLiteral("เก็บสำเนาก่อนปรับรูปแบบไม่สำเร็จ (%1) จึงยังไม่ปรับ").arg(why));
+        if (!migrate(*r->db_, &why))
+            return refuse(QStringLiteral("ปรับรูปแบบไม่สำเร็จ (%1): %2ยังเป็นแบบเดิม").arg(why, what));
         opened = Opened::Upgraded;
     }
+    r->seen_ = r->generation();
     if (how) *how = opened;
     return r;
 }
 
+void SqlRegister::checkServerRights() {
+    // Every change takes the generation and leaves a history entry; a role
+    // that may add, edit or remove neither contracts nor installments, or
+    // a server that takes no writes (a standby), only reads.
+    bool serverReadOnly = false, mayChange = true;
+    read(QStringLiteral("SELECT current_setting('transaction_read_only') = 'on', "
+                        "has_table_privilege('register_changes', 'UPDATE') "
+                        "AND has_table_privilege('history', 'INSERT') "
+                        "AND (has_table_privilege('installments', 'INSERT, UPDATE, DELETE') "
+                        "OR has_table_privilege('contracts', 'INSERT, UPDATE, DELETE'))"),
+         {}, [&](const SqlRow& row) {
+             serverReadOnly = row.integer(0);
+             mayChange = row.integer(1);
+         });
+    readOnly_ = serverReadOnly || !mayChange;
+    if (serverReadOnly)
+        readOnlyWhy_ = QStringLiteral("เซิร์ฟเวอร์ฐานข้อมูลนี้รับแต่การอ่าน (เช่น เป็นเครื่องสำรอง) "
+                                      "จึงเปิดให้ดูได้อย่างเดียว แก้ไขไม่ได้");
+    else if (!mayChange)
+        readOnlyWhy_ = QStringLiteral("ผู้ใช้ฐานข้อมูล %1 มีสิทธิ์ดูทะเบียนนี้ได้อย่างเดียว จึงเปิดให้ดูได้อย่างเดียว แก้ไขไม่ได้: "
+                                      "ผู้ดูแลเซิร์ฟเวอร์ให้สิทธิ์แก้ได้ด้วยคำสั่ง GRANT")
+                           .arg(user_);
+    else
+        readOnlyWhy_.clear();
+}
+
 int SqlRegister::schemaVersion() {
     int version = 0;
-    db_->run(QStringLiteral("SELECT value FROM register_meta WHERE key = 'schema_version'"), {},
-             [&](const SqlRow& row) { version = row.text(0).toInt(); });
+    read(QStringLiteral("SELECT value FROM register_meta WHERE key = 'schema_version'"), {},
+         [&](const SqlRow& row) { version = row.text(0).toInt(); });
     return version;
 }
 
@@ -470,50 +575,91 @@ bool SqlRegister::readOnly(QString* why) const {
     return readOnly_;
 }
 
-StoreResult SqlRegister::failed() const {
+StoreResult SqlRegister::failed(bool reading) const {
     switch (db_->failure()) {
         case SqlConnection::Failure::Busy:
             return failure(StoreResult::Outcome::Failed,
                            QStringLiteral("ทะเบียนกำลังถูกแก้จากที่อื่นนานเกินไป: ลองใหม่อีกครั้ง (%1)").arg(db_->error()));
         case SqlConnection::Failure::Denied:
             return failure(StoreResult::Outcome::Refused,
-                           QStringLiteral("ผู้ใช้ฐานข้อมูลนี้ไม่มีสิทธิ์แก้ทะเบียน (%1)").arg(db_->error()));
+                           reading ? QStringLiteral("ผู้ใช้ฐานข้อมูล %1 ไม่มีสิทธิ์อ่านทะเบียนนี้ (%2)").arg(user_, db_->error())
+                                   : QStringLiteral("ผู้ใช้ฐานข้อมูลนี้ไม่มีสิทธิ์แก้ทะเบียน (%1)").arg(db_->error()));
         case SqlConnection::Failure::ReadOnly:
             return failure(StoreResult::Outcome::Refused,
                            QStringLiteral("ทะเบียนนี้เขียนไม่ได้ (%1)").arg(db_->error()));
         case SqlConnection::Failure::Gone:
             return failure(StoreResult::Outcome::Failed,
-                           QStringLiteral("ติดต่อฐานข้อมูลทะเบียนไม่ได้ (%1)").arg(db_->error()));
+                           QStringLiteral("ติดต่อฐานข้อมูลทะเบียนไม่ได้ (เซิร์ฟเวอร์หยุดทำงาน เครือข่ายขาด "
+                                          "หรือรหัสผ่านถูกเปลี่ยน): จะติดต่อใหม่เมื่อสั่งงานครั้งต่อไป (%1)")
+                               .arg(db_->error()));
         default:
             return failure(StoreResult::Outcome::Failed,
                            QStringLiteral("ฐานข้อมูลทะเบียนทำรายการนี้ไม่สำเร็จ (%1)").arg(db_->error()));
     }
 }
 
+bool SqlRegister::read(const QString& sql, const std::vector<SqlValue>& params,
+                       const std::function<void(const SqlRow&)>& row) {
+    const bool ok = db_->run(sql, params, row);
+    lastRead_ = ok ? StoreResult{} : failed(/*reading=*/true);
+    return ok;
+}
+
+StoreResult SqlRegister::reconnect() {
+    listener_.reset();
+    if (!db_->reconnect()) return failed();
+    if (server_) checkServerRights();
+    lastRead_ = {};
+    return {};
+}
+
 qint64 SqlRegister::generation() {
     qint64 n = -1;
-    db_->run(QStringLiteral("SELECT n FROM register_changes"), {},
-             [&](const SqlRow& row) { n = row.integer(0); });
+    read(QStringLiteral("SELECT n FROM register_changes"), {}, [&](const SqlRow& row) { n = row.integer(0); });
     return n;
+}
+
+bool SqlRegister::changedElsewhere() {
+    if (listener_) listener_->notifications();  // read, so that the socket waits for the next
+    const qint64 now = generation();
+    if (now < 0) return false;
+    const bool changed = now != seen_;
+    seen_ = now;
+    return changed;
+}
+
+int SqlRegister::changeNotifier() {
+    const char* channel = db_->dialect().changeChannel;
+    if (!server_ || !channel) return -1;
+    if (listener_ && listener_->socket() < 0) listener_.reset();
+    if (!listener_) {
+        QString why;
+        std::unique_ptr<PostgresConnection> l = PostgresConnection::open(address_, password_, &why);
+        if (!l || !l->run(QStringLiteral("LISTEN ") + QLatin1String(channel))) return -1;
+        listener_ = std::move(l);
+    }
+    return listener_->socket();
 }
 
 std::vector<ContractInfo> SqlRegister::contracts() {
     std::vector<ContractInfo> out;
-    db_->run(QStringLiteral("SELECT %1 FROM contracts ORDER BY number").arg(contractSelect(QString())), {},
+    read(QStringLiteral("SELECT %1 FROM contracts ORDER BY number%2")
+             .arg(contractSelect(QString()), QLatin1String(db_->dialect().textOrder)),
+         {},
              [&](const SqlRow& row) { out.push_back(readContract(row)); });
     return out;
 }
 
 std::optional<ContractInfo> SqlRegister::contract(qint64 id) {
     std::optional<ContractInfo> c;
-    db_->run(QStringLiteral("SELECT %1 FROM contracts WHERE id = $1").arg(contractSelect(QString())),
+    read(QStringLiteral("SELECT %1 FROM contracts WHERE id = $1").arg(contractSelect(QString())),
              {id}, [&](const SqlRow& row) { c = readContract(row); });
     return c;
 }
 
 std::optional<ContractInfo> SqlRegister::contractByNumber(const QString& number) {
     std::optional<ContractInfo> c;
-    db_->run(QStringLiteral("SELECT %1 FROM contracts WHERE number = $1").arg(contractSelect(QString())),
+    read(QStringLiteral("SELECT %1 FROM contracts WHERE number = $1").arg(contractSelect(QString())),
              {text(number)}, [&](const SqlRow& row) { c = readContract(row); });
     return c;
 }
@@ -522,7 +668,7 @@ std::vector<InstallmentInfo> SqlRegister::installments(qint64 contractId) {
     std::vector<InstallmentInfo> out;
     const std::optional<ContractInfo> c = contract(contractId);
     if (!c) return out;
-    db_->run(QStringLiteral("SELECT %1 FROM installments i LEFT JOIN printed p ON p.installment_id = i.id "
+    read(QStringLiteral("SELECT %1 FROM installments i LEFT JOIN printed p ON p.installment_id = i.id "
                             "WHERE i.contract_id = $1 ORDER BY i.position")
                  .arg(installmentSelect(true)),
              {contractId}, [&](const SqlRow& row) { out.push_back(readInstallment(row, *c, true)); });
@@ -531,7 +677,7 @@ std::vector<InstallmentInfo> SqlRegister::installments(qint64 contractId) {
 
 std::optional<InstallmentInfo> SqlRegister::installment(qint64 id) {
     std::optional<InstallmentInfo> out;
-    db_->run(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
+    read(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
                             "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
                             "WHERE i.id = $1")
                  .arg(installmentSelect(true), contractSelect(QStringLiteral("c."))),
@@ -558,7 +704,7 @@ std::function<void(const SqlRow&)> withContract(
 
 void SqlRegister::forEachInstallment(
     const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) {
-    db_->run(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
+    read(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
                             "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
                             "ORDER BY i.contract_id, i.position")
                  .arg(installmentSelect(false), contractSelect(QStringLiteral("c."))),
@@ -567,20 +713,28 @@ void SqlRegister::forEachInstallment(
 
 void SqlRegister::forEachDelivered(
     Long from, Long to, const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) {
-    db_->run(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
+    read(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
                             "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
                             "WHERE i.year * 12 + i.month - 1 BETWEEN $1 AND $2 "
-                            "ORDER BY c.number, i.position")
-                 .arg(installmentSelect(false), contractSelect(QStringLiteral("c."))),
+                            "ORDER BY c.number%3, i.position")
+                 .arg(installmentSelect(false), contractSelect(QStringLiteral("c.")),
+                      QLatin1String(db_->dialect().textOrder)),
              {whole(from), whole(to)}, withContract(each));
 }
 
 StoreResult SqlRegister::write(const std::function<StoreResult(Change&)>& change) {
     if (readOnly_) return failure(StoreResult::Outcome::Refused, readOnlyWhy_);
     if (!db_->run(QString::fromLatin1(db_->dialect().beginWrite))) return failed();
+    // The generation first: its row is held to the end of the transaction,
+    // so that changes are made one after another on a server as in a file,
+    // each seeing all that was committed before it.
+    StoreResult r;
+    qint64 n = -1;
+    if (!db_->run(QStringLiteral("UPDATE register_changes SET n = n + 1 RETURNING n"), {},
+                  [&](const SqlRow& row) { n = row.integer(0); }))
+        r = failed();
     Change entry;
-    StoreResult r = change(entry);
-    if (r.done() && !db_->run(QStringLiteral("UPDATE register_changes SET n = n + 1"))) r = failed();
+    if (r.done()) r = change(entry);
     if (r.done() && !entry.action.isEmpty() &&
         !db_->run(QStringLiteral("INSERT INTO history (at, by_user, contract_id, installment_id, "
                                  "action, what) VALUES ($1, $2, $3, $4, $5, $6)"),
@@ -589,15 +743,23 @@ StoreResult SqlRegister::write(const std::function<StoreResult(Change&)>& change
                    entry.installmentId ? SqlValue(entry.installmentId) : SqlValue(),
                    text(entry.action), text(entry.what)}))
         r = failed();
+    if (const char* channel = db_->dialect().changeChannel;
+        r.done() && channel && !db_->run(QStringLiteral("NOTIFY ") + QLatin1String(channel)))
+        r = failed();
     if (r.done() && !db_->run(QStringLiteral("COMMIT"))) r = failed();
-    if (!r.done()) db_->run(QStringLiteral("ROLLBACK"));
+    if (!r.done()) {
+        db_->run(QStringLiteral("ROLLBACK"));
+        return r;
+    }
+    // Nobody else changed anything since this store last looked.
+    if (n == seen_ + 1) seen_ = n;
     return r;
 }
 
 namespace {
 
 // A change to a row that is not as it was read: changed, or removed.
-StoreResult changedElsewhere(SqlConnection& db, const QString& table, qint64 id, const QString& what) {
+StoreResult notAsRead(SqlConnection& db, const QString& table, qint64 id, const QString& what) {
     bool there = false;
     db.run(QStringLiteral("SELECT 1 FROM %1 WHERE id = $1").arg(table), {id},
            [&](const SqlRow&) { there = true; });
@@ -654,7 +816,7 @@ StoreResult SqlRegister::updateContract(ContractInfo& c) {
                           .arg(n + 2),
                       contractValues(c) + std::vector<SqlValue>{c.id, c.version}))
             return failed();
-        if (db_->changes() != 1) return changedElsewhere(*db_, QStringLiteral("contracts"), c.id, QStringLiteral("สัญญา"));
+        if (db_->changes() != 1) return notAsRead(*db_, QStringLiteral("contracts"), c.id, QStringLiteral("สัญญา"));
         entry = {c.id, 0, QStringLiteral("แก้สัญญา"), describe(c)};
         return StoreResult{};
     });
@@ -672,20 +834,20 @@ StoreResult SqlRegister::removeContract(const ContractInfo& c) {
             !db_->run(QStringLiteral("DELETE FROM contracts WHERE id = $1 AND version = $2"),
                       {c.id, c.version}))
             return failed();
-        if (db_->changes() != 1) return changedElsewhere(*db_, QStringLiteral("contracts"), c.id, QStringLiteral("สัญญา"));
+        if (db_->changes() != 1) return notAsRead(*db_, QStringLiteral("contracts"), c.id, QStringLiteral("สัญญา"));
         entry = {c.id, 0, QStringLiteral("ลบสัญญา"), describe(c)};
         return StoreResult{};
     });
 }
 
 StoreResult SqlRegister::insertInstallment(InstallmentInfo& i) {
-    // Touching the contract's row holds it until the end of the
-    // transaction, so that two installments added at once on a server
-    // never take the same place.
-    if (!db_->run(QStringLiteral("UPDATE contracts SET id = id WHERE id = $1"), {i.contractId}))
+    // Changes are made one after another (write): the contract is there
+    // and the last place is the last until this one commits.
+    bool there = false;
+    if (!db_->run(QStringLiteral("SELECT 1 FROM contracts WHERE id = $1"), {i.contractId},
+                  [&](const SqlRow&) { there = true; }))
         return failed();
-    if (db_->changes() != 1)
-        return failure(StoreResult::Outcome::Gone, QStringLiteral("สัญญานี้ถูกลบจากที่อื่นไปแล้ว"));
+    if (!there) return failure(StoreResult::Outcome::Gone, QStringLiteral("สัญญานี้ถูกลบจากที่อื่นไปแล้ว"));
     int last = 0;
     if (!db_->run(QStringLiteral("SELECT COALESCE(MAX(position), 0) FROM installments WHERE contract_id = $1"),
                   {i.contractId}, [&](const SqlRow& row) { last = int(row.integer(0)); }))
@@ -748,7 +910,7 @@ StoreResult SqlRegister::updateInstallment(InstallmentInfo& i) {
                       enteredValues(i.value) + std::vector<SqlValue>{i.id, i.version}))
             return failed();
         if (db_->changes() != 1)
-            return changedElsewhere(*db_, QStringLiteral("installments"), i.id, QStringLiteral("งวด"));
+            return notAsRead(*db_, QStringLiteral("installments"), i.id, QStringLiteral("งวด"));
         entry = {i.contractId, i.id, QStringLiteral("แก้งวด"), describe(i.value)};
         return StoreResult{};
     });
@@ -763,7 +925,7 @@ StoreResult SqlRegister::removeInstallment(const InstallmentInfo& i) {
                       {i.id, i.version}))
             return failed();
         if (db_->changes() != 1)
-            return changedElsewhere(*db_, QStringLiteral("installments"), i.id, QStringLiteral("งวด"));
+            return notAsRead(*db_, QStringLiteral("installments"), i.id, QStringLiteral("งวด"));
         entry = {i.contractId, i.id, QStringLiteral("ลบงวด"), describe(i.value)};
         return StoreResult{};
     });
@@ -804,7 +966,7 @@ StoreResult SqlRegister::setPrinted(const InstallmentInfo& i, const PrintedSheet
 
 QString SqlRegister::office() {
     QString office;
-    db_->run(QStringLiteral("SELECT value FROM register_meta WHERE key = 'office'"), {},
+    read(QStringLiteral("SELECT value FROM register_meta WHERE key = 'office'"), {},
              [&](const SqlRow& row) { office = row.text(0); });
     return office;
 }
@@ -820,11 +982,134 @@ StoreResult SqlRegister::setOffice(const QString& office) {
 
 std::vector<HistoryEntry> SqlRegister::history(qint64 installmentId) {
     std::vector<HistoryEntry> out;
-    db_->run(QStringLiteral("SELECT at, by_user, action, what FROM history WHERE installment_id = $1 "
+    read(QStringLiteral("SELECT at, by_user, action, what FROM history WHERE installment_id = $1 "
                             "ORDER BY id"),
              {installmentId}, [&](const SqlRow& row) {
                  out.push_back({QDateTime::fromString(row.text(0), Qt::ISODateWithMs), row.text(1),
                                 row.text(2), row.text(3)});
              });
     return out;
+}
+
+// ---- copying a register --------------------------------------------------
+
+namespace {
+
+// A table as copied: its columns and, one letter each, what they hold
+// (i an integer, r a double, t a text).
+struct CopiedTable {
+    QString name;
+    QStringList columns;
+    QString kinds;
+};
+
+// The contracts before their installments, those before what they were
+// printed from: each row finds the rows it refers to.
+const std::vector<CopiedTable>& copiedTables() {
+    static const std::vector<CopiedTable> tables = [] {
+        const QString entered = QStringLiteral("tiiiir") + QStringLiteral("tr").repeated(kItems);
+        const QString index = QStringLiteral("ii") + QString(kIndexColumns, QLatin1Char('r'));
+        std::vector<CopiedTable> t = {
+            {QStringLiteral("contracts"), QStringList{QStringLiteral("id")} + kContractFields + QStringList{QStringLiteral("version")},
+             QStringLiteral("itttiiiii")},
+            {QStringLiteral("installments"),
+             QStringList{QStringLiteral("id"), QStringLiteral("contract_id"), QStringLiteral("position")} +
+                 enteredColumns() + QStringList{QStringLiteral("version")},
+             QStringLiteral("iii") + entered + QStringLiteral("i")},
+            {QStringLiteral("printed"), QStringList{QStringLiteral("installment_id")} + printedColumns(),
+             QStringLiteral("i") + QStringLiteral("trrirrr") + QStringLiteral("iii") + entered + index + index},
+            {QStringLiteral("history"),
+             {QStringLiteral("id"), QStringLiteral("at"), QStringLiteral("by_user"), QStringLiteral("contract_id"),
+              QStringLiteral("installment_id"), QStringLiteral("action"), QStringLiteral("what")},
+             QStringLiteral("ittiitt")}};
+        for (const CopiedTable& table : t) Q_ASSERT(table.columns.size() == table.kinds.size());
+        return t;
+    }();
+    return tables;
+}
+
+SqlValue valueOf(const SqlRow& row, int column, QChar kind) {
+    if (row.isNull(column)) return SqlValue();
+    if (kind == QLatin1Char('i')) return row.integer(column);
+    if (kind == QLatin1Char('r')) return row.real(column);
+    return row.text(column);
+}
+
+}  // namespace
+
+StoreResult SqlRegister::copyInto(SqlRegister& to, Copied* copied) {
+    Copied counted;
+    // What the register holds at one moment, whoever writes to it meanwhile.
+    if (!db_->run(QString::fromLatin1(db_->dialect().beginSnapshot))) return failed(true);
+    std::optional<StoreResult> sourceFailed;
+    const StoreResult r = to.write([&](Change&) {
+        bool taken = false;
+        if (!to.db_->run(QStringLiteral("SELECT 1 FROM contracts UNION ALL SELECT 1 FROM history"), {},
+                         [&](const SqlRow&) { taken = true; }))
+            return to.failed();
+        if (taken)
+            return failure(StoreResult::Outcome::Refused,
+                           QStringLiteral("ทะเบียนปลายทาง %1 มีรายการอยู่แล้ว จึงไม่คัดลอกทับ: "
+                                          "คัดลอกลงทะเบียนใหม่ที่ว่างเท่านั้น")
+                               .arg(to.location()));
+        for (const CopiedTable& table : copiedTables()) {
+            const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                       .arg(table.name, table.columns.join(QStringLiteral(", ")),
+                                            placeholders(table.columns.size()));
+            std::optional<StoreResult> stopped;
+            int rows = 0;
+            const bool read = db_->run(
+                QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                    .arg(table.columns.join(QStringLiteral(", ")), table.name, table.columns.front()),
+                {}, [&](const SqlRow& row) {
+                    if (stopped) return;
+                    std::vector<SqlValue> values;
+                    values.reserve(size_t(table.columns.size()));
+                    for (int c = 0; c < table.columns.size(); ++c) values.push_back(valueOf(row, c, table.kinds[c]));
+                    if (to.db_->run(insert, values))
+                        ++rows;
+                    else
+                        stopped = to.failed();
+                });
+            if (!read) {
+                sourceFailed = failed(true);
+                return *sourceFailed;
+            }
+            if (stopped) return *stopped;
+            if (const char* follow = to.db_->dialect().followIds; follow && table.columns.front() == QLatin1String("id") &&
+                                                                  !to.db_->run(QString::fromLatin1(follow).arg(table.name)))
+                return to.failed();
+            if (table.name == QLatin1String("contracts")) counted.contracts = rows;
+            if (table.name == QLatin1String("installments")) counted.installments = rows;
+            if (table.name == QLatin1String("printed")) counted.printed = rows;
+            if (table.name == QLatin1String("history")) counted.history = rows;
+        }
+        const QString office = this->office();
+        if (!lastRead_.done()) {
+            sourceFailed = lastRead_;
+            return lastRead_;
+        }
+        if (!to.db_->run(QStringLiteral("UPDATE register_meta SET value = $1 WHERE key = 'office'"), {text(office)}))
+            return to.failed();
+        return StoreResult{};
+    });
+    db_->run(QStringLiteral("ROLLBACK"));
+    if (r.done() && copied) *copied = counted;
+    return r;
+}
+
+StoreResult SqlRegister::copy(const QString& from, const QString& to, Copied* copied) {
+    QString error;
+    const std::unique_ptr<SqlRegister> source = open(from, false, &error);
+    if (!source) return failure(StoreResult::Outcome::Failed, error);
+    Opened how = Opened::Ready;
+    std::unique_ptr<SqlRegister> target = open(to, true, &error, &how);
+    if (!target) return failure(StoreResult::Outcome::Failed, error);
+    const StoreResult r = source->copyInto(*target, copied);
+    // A file made for the copy goes again with it: all or nothing.
+    if (!r.done() && how == Opened::Created && !target->server_) {
+        target.reset();
+        QFile::remove(to);
+    }
+    return r;
 }

@@ -32,7 +32,15 @@ const SqlDialect SqliteConnection::kDialect = {
     "INTEGER PRIMARY KEY",
     // The write lock at once: two writers then wait for each other instead
     // of one failing when it first writes.
-    "BEGIN IMMEDIATE"};
+    "BEGIN IMMEDIATE",
+    // A reader's snapshot lasts as long as its transaction.
+    "BEGIN",
+    "",
+    "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = $1",
+    "SELECT 1 FROM sqlite_master WHERE type = 'table'",
+    nullptr,
+    nullptr,
+    nullptr};
 
 namespace {
 
