@@ -1,9 +1,11 @@
-// The register on disk: what is stored reads back exactly; a change made
-// over someone else's is refused; a file that is not a register, or one of
-// a newer program, is left untouched; an older one is upgraded after a copy;
-// a kill at any moment leaves every row old or new; two writers lose
-// nothing.
+// The register on disk and on a server: what is stored reads back exactly;
+// a change made over someone else's is refused; a file or database that is
+// not a register, or one of a newer program, is left untouched; an older
+// one is upgraded; a kill at any moment leaves every row old or new; two
+// writers lose nothing. Each case runs on a SQLite file and, when the
+// tests' PostgreSQL server is there, on a database of its own on it.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,12 +18,18 @@
 #include <cmath>
 #include <limits>
 
+#include "RegisterPlaces.h"
 #include "contract/SqlRegister.h"
 #include "contract/SqliteConnection.h"
 
 namespace {
 
-// Statements run on the register's file from outside the program.
+// Statements run on a register from outside the program.
+void runOn(const RegisterPlace& place, const QStringList& statements) {
+    auto db = place.connect();
+    ASSERT_TRUE(db);
+    for (const QString& sql : statements) ASSERT_TRUE(db->run(sql)) << db->error().toStdString();
+}
 void runOn(const QString& path, const QStringList& statements) {
     QString error;
     auto db = SqliteConnection::open(path, false, &error);
@@ -61,22 +69,72 @@ ContractInfo contract(const QString& number) {
     return c;
 }
 
-class RegisterTest : public ::testing::Test {
+// A register's place, skipped when it is a server and none was given, but
+// failing when the tests' setup was to start one and did not.
+void skipWithoutServer(const RegisterPlace& place) {
+    if (place.available()) return;
+    QString why;
+    TestServer::get(&why);
+    if (qEnvironmentVariableIsSet("TARVON_TEST_POSTGRES_SETUP")) FAIL() << why.toStdString();
+    GTEST_SKIP() << why.toStdString();
+}
+
+// A register of a test's own, and what the tests do with it.
+class RegisterCase {
   protected:
-    QString path() const { return dir.filePath(QStringLiteral("register.sqlite")); }
-    std::unique_ptr<SqlRegister> open(bool create = true) {
+    explicit RegisterCase(bool server) : place(server) {}
+    QString path() const { return place.location(); }
+    std::unique_ptr<SqlRegister> open(bool create = true, const QString& user = QString()) {
         QString error;
-        auto r = SqlRegister::open(path(), create, &error);
+        auto r = SqlRegister::open(place.location(user), create, &error);
         EXPECT_TRUE(r) << error.toStdString();
         return r;
     }
-    QTemporaryDir dir;
+    bool server() const { return place.server(); }
+    // All a register is, to see that it was left untouched: a file's
+    // bytes, a database's tables and what the register says of itself.
+    QByteArray fingerprint() const {
+        if (!server()) return fileBytes(path());
+        QByteArray all;
+        auto db = place.connect();
+        for (const char* sql : {"SELECT table_name FROM information_schema.tables WHERE "
+                                "table_schema = current_schema() ORDER BY 1",
+                                "SELECT key || '=' || value FROM register_meta ORDER BY key",
+                                "SELECT CAST(n AS TEXT) FROM register_changes",
+                                "SELECT number || version FROM contracts ORDER BY id"})
+            db->run(QString::fromLatin1(sql), {}, [&](const SqlRow& row) { all += row.text(0).toUtf8() + '\n'; });
+        return all;
+    }
+    RegisterPlace place;
 };
+
+// The param: whether the register is on the server.
+class RegisterTest : public ::testing::TestWithParam<bool>, public RegisterCase {
+  protected:
+    RegisterTest() : RegisterCase(GetParam()) {}
+    void SetUp() override { skipWithoutServer(place); }
+};
+
+// What only a file has: a medium it cannot be written on.
+class FileRegister : public ::testing::Test, public RegisterCase {
+  protected:
+    FileRegister() : RegisterCase(false) {}
+};
+
+// What only a server has: roles, a server that goes away, notices.
+class PostgresRegister : public ::testing::Test, public RegisterCase {
+  protected:
+    PostgresRegister() : RegisterCase(true) {}
+    void SetUp() override { skipWithoutServer(place); }
+};
+
+INSTANTIATE_TEST_SUITE_P(On, RegisterTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Postgres" : "Sqlite"; });
 
 // Every kind of value an installment holds comes back bit for bit: amounts
 // that are not decimal fractions in binary, the largest and a negative, Thai
 // with its blanks, the chain's zero-priced last item, ten items.
-TEST_F(RegisterTest, WhatIsStoredReadsBackExactly) {
+TEST_P(RegisterTest, WhatIsStoredReadsBackExactly) {
     auto r = open();
     ContractInfo c = contract(QStringLiteral("สญ 1/2548"));
     ASSERT_TRUE(r->addContract(c).done());
@@ -109,7 +167,7 @@ TEST_F(RegisterTest, WhatIsStoredReadsBackExactly) {
     EXPECT_EQ(again->contractor, c.contractor);
 }
 
-TEST_F(RegisterTest, APrintedSheetKeepsWhatItWasPrintedFrom) {
+TEST_P(RegisterTest, APrintedSheetKeepsWhatItWasPrintedFrom) {
     auto r = open();
     ContractInfo c = contract(QStringLiteral("1"));
     ASSERT_TRUE(r->addContract(c).done());
@@ -145,7 +203,7 @@ TEST_F(RegisterTest, APrintedSheetKeepsWhatItWasPrintedFrom) {
 // Two people on one register: the second change to the same installment
 // (or contract) is refused as a conflict, a change to a removed one says
 // it is gone; the first change stands.
-TEST_F(RegisterTest, AChangeOverSomeoneElsesIsRefused) {
+TEST_P(RegisterTest, AChangeOverSomeoneElsesIsRefused) {
     auto mine = open();
     auto theirs = open(false);
     ContractInfo c = contract(QStringLiteral("2"));
@@ -182,7 +240,7 @@ TEST_F(RegisterTest, AChangeOverSomeoneElsesIsRefused) {
     EXPECT_EQ(mine->addInstallment(orphan).outcome, StoreResult::Outcome::Gone);
 }
 
-TEST_F(RegisterTest, AContractNumberIsTakenOnce) {
+TEST_P(RegisterTest, AContractNumberIsTakenOnce) {
     auto r = open();
     ContractInfo a = contract(QStringLiteral("7/2550")), b = contract(QStringLiteral("7/2550"));
     ASSERT_TRUE(r->addContract(a).done());
@@ -192,7 +250,7 @@ TEST_F(RegisterTest, AContractNumberIsTakenOnce) {
     EXPECT_EQ(r->contracts().size(), 1u);
 }
 
-TEST_F(RegisterTest, EveryChangeIsInTheHistoryWithWhoAndWhen) {
+TEST_P(RegisterTest, EveryChangeIsInTheHistoryWithWhoAndWhen) {
     auto r = open();
     ContractInfo c = contract(QStringLiteral("3"));
     ASSERT_TRUE(r->addContract(c).done());
@@ -209,7 +267,11 @@ TEST_F(RegisterTest, EveryChangeIsInTheHistoryWithWhoAndWhen) {
     EXPECT_EQ(h[0].action, QStringLiteral("เพิ่มงวด"));
     EXPECT_EQ(h[1].action, QStringLiteral("แก้งวด"));
     EXPECT_TRUE(h[1].what.contains(QStringLiteral("250"))) << h[1].what.toStdString();
-    EXPECT_FALSE(h[1].user.isEmpty());
+    // On a server, who the server knows the user as.
+    if (server())
+        EXPECT_EQ(h[1].user, PostgresLogin::fromLocation(path())->user);
+    else
+        EXPECT_FALSE(h[1].user.isEmpty());
     EXPECT_LE(std::abs(h[1].at.secsTo(QDateTime::currentDateTime())), 60);
 }
 
@@ -266,39 +328,41 @@ INSTANTIATE_TEST_SUITE_P(
                       ForeignCase{"other_database", writeOtherDatabase, "ไม่ใช่ทะเบียนสัญญา"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(RegisterTest, ANewerProgramsRegisterIsRefusedUntouched) {
+TEST_P(RegisterTest, ANewerProgramsRegisterIsRefusedUntouched) {
     {
         auto r = open();
         ContractInfo c = contract(QStringLiteral("4"));
         ASSERT_TRUE(r->addContract(c).done());
     }
-    runOn(path(), {QStringLiteral("UPDATE register_meta SET value = '99' WHERE key = 'schema_version'")});
-    const QByteArray before = fileBytes(path());
+    runOn(place, {QStringLiteral("UPDATE register_meta SET value = '99' WHERE key = 'schema_version'")});
+    const QByteArray before = fingerprint();
     QString error;
     EXPECT_FALSE(SqlRegister::open(path(), false, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("ใหม่กว่า"))) << error.toStdString();
-    EXPECT_EQ(fileBytes(path()), before);
+    EXPECT_EQ(fingerprint(), before);
 }
 
 // A register of the first version (before the history) is upgraded in
-// place after a copy of it is kept, and keeps its contracts.
-TEST_F(RegisterTest, AnOlderRegisterIsUpgradedAfterACopy) {
+// place, a file after a copy of it is kept, and keeps its contracts.
+TEST_P(RegisterTest, AnOlderRegisterIsUpgraded) {
     {
         auto r = open();
         ContractInfo c = contract(QStringLiteral("5"));
         ASSERT_TRUE(r->addContract(c).done());
     }
     // What version 1 was: the same without the history table.
-    runOn(path(), {QStringLiteral("DROP TABLE history"),
-                   QStringLiteral("UPDATE register_meta SET value = '1' WHERE key = 'schema_version'")});
-    const QByteArray v1 = fileBytes(path());
+    runOn(place, {QStringLiteral("DROP TABLE history"),
+                  QStringLiteral("UPDATE register_meta SET value = '1' WHERE key = 'schema_version'")});
+    const QByteArray v1 = fingerprint();
     QString error;
     SqlRegister::Opened how{};
     auto r = SqlRegister::open(path(), false, &error, &how);
     ASSERT_TRUE(r) << error.toStdString();
     EXPECT_EQ(how, SqlRegister::Opened::Upgraded);
     EXPECT_EQ(r->schemaVersion(), SqlRegister::kSchemaVersion);
-    EXPECT_EQ(fileBytes(SqlRegister::upgradeCopy(path(), 1)), v1);
+    if (!server()) {
+        EXPECT_EQ(fileBytes(SqlRegister::upgradeCopy(path(), 1)), v1);
+    }
     EXPECT_TRUE(r->contractByNumber(QStringLiteral("5")));
     InstallmentInfo i;
     i.contractId = r->contractByNumber(QStringLiteral("5"))->id;
@@ -309,14 +373,14 @@ TEST_F(RegisterTest, AnOlderRegisterIsUpgradedAfterACopy) {
 
 // A register on a medium the user cannot write opens to be looked at, and
 // every change is refused with the reason, never reported done.
-TEST_F(RegisterTest, ARegisterThatCannotBeWrittenOpensReadOnly) {
+TEST_F(FileRegister, ARegisterThatCannotBeWrittenOpensReadOnly) {
     {
         auto r = open();
         ContractInfo c = contract(QStringLiteral("6"));
         ASSERT_TRUE(r->addContract(c).done());
     }
     ::chmod(QFile::encodeName(path()).constData(), 0444);
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0555);
+    ::chmod(QFile::encodeName(place.folder().path()).constData(), 0555);
     // As root every file is writable: the check runs as a user who is not.
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -335,7 +399,7 @@ TEST_F(RegisterTest, ARegisterThatCannotBeWrittenOpensReadOnly) {
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    ::chmod(QFile::encodeName(place.folder().path()).constData(), 0755);
     ::chmod(QFile::encodeName(path()).constData(), 0644);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
@@ -345,7 +409,7 @@ TEST_F(RegisterTest, ARegisterThatCannotBeWrittenOpensReadOnly) {
 // check), every installment is either as it was or as it became (its
 // designation and amount changed together), and a batch of installments
 // (an imported contract) is there whole or not at all.
-TEST_F(RegisterTest, AKillAtAnyMomentLeavesEveryRowOldOrNew) {
+TEST_P(RegisterTest, AKillAtAnyMomentLeavesEveryRowOldOrNew) {
     constexpr size_t kFirst = 20, kBatch = 5;
     qint64 contractId = 0;
     {
@@ -381,7 +445,7 @@ TEST_F(RegisterTest, AKillAtAnyMomentLeavesEveryRowOldOrNew) {
         ::usleep(useconds_t(20000 + round * 7919 % 60000));
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
-        {
+        if (!server()) {
             QString error;
             auto db = SqliteConnection::open(path(), false, &error);
             ASSERT_TRUE(db) << error.toStdString();
@@ -401,7 +465,7 @@ TEST_F(RegisterTest, AKillAtAnyMomentLeavesEveryRowOldOrNew) {
 
 // Two programs adding installments to one contract at once: every one is
 // kept, each in a place of its own.
-TEST_F(RegisterTest, TwoWritersLoseNothing) {
+TEST_P(RegisterTest, TwoWritersLoseNothing) {
     qint64 contractId = 0;
     {
         auto r = open();

@@ -34,7 +34,7 @@ start)
     dir=$(mktemp -d -t tarvon-pg.XXXXXX)
     [ "$(id -u)" = 0 ] && chown nobody:nogroup "$dir"
     chmod 0755 "$dir"
-    if ! as_owner "$bin/initdb" -D "$dir/data" -U tarvon --auth=trust -E UTF8 --locale=C.UTF-8 \
+    if ! as_owner "$bin/initdb" --no-sync -D "$dir/data" -U tarvon --auth=trust -E UTF8 --locale=C.UTF-8 \
             >"$dir/initdb.log" 2>&1; then
         cat "$dir/initdb.log" >&2; rm -rf "$dir"; exit 1
     fi
