@@ -37,9 +37,10 @@ const SqlDialect PostgresConnection::kDialect = {
     // Texts in the order of their bytes, as SQLite orders them, whatever
     // the database's locale.
     " COLLATE \"C\"",
-    "SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() "
-    "AND table_name = $1",
-    "SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema()",
+    // The catalogue, which shows the tables whoever may use them (the
+    // information schema hides those the user may not).
+    "SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = current_schema() AND tablename = $1",
+    "SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = current_schema()",
     // Two programs making the schema at once: the second waits, then finds it.
     "SELECT pg_advisory_xact_lock(7226170402)",
     "tarvon_register",

@@ -14,7 +14,10 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -501,6 +504,477 @@ TEST_P(RegisterTest, TwoWritersLoseNothing) {
     const std::vector<InstallmentInfo> rows = r->installments(contractId);
     ASSERT_EQ(rows.size(), size_t(2 * kEach));
     for (size_t n = 0; n < rows.size(); ++n) EXPECT_EQ(rows[n].position, int(n) + 1);
+}
+
+// Contracts are listed, and a month's installments summed, in one order
+// whatever the database: by the bytes of their numbers, as a file sorts
+// them (a server's database sorts Thai and Latin otherwise).
+TEST_P(RegisterTest, ContractsComeInOneOrderOnEveryDatabase) {
+    auto r = open();
+    QStringList numbers = {QStringLiteral("เก"), QStringLiteral("ขา"), QStringLiteral("a"), QStringLiteral("B")};
+    for (const QString& number : numbers) {
+        ContractInfo c = contract(number);
+        ASSERT_TRUE(r->addContract(c).done());
+        InstallmentInfo i;
+        i.contractId = c.id;
+        i.value = sample(number, 1);
+        ASSERT_TRUE(r->addInstallment(i).done());
+    }
+    std::sort(numbers.begin(), numbers.end());
+    QStringList listed, delivered;
+    for (const ContractInfo& c : r->contracts()) listed << c.number;
+    r->forEachDelivered(2548 * 12 + 9, 2548 * 12 + 9,
+                        [&](const ContractInfo& c, const InstallmentInfo&) { delivered << c.number; });
+    EXPECT_EQ(listed, numbers);
+    EXPECT_EQ(delivered, numbers);
+}
+
+// ---- changes seen from elsewhere -------------------------------------------
+
+// Another's change is seen, one's own is not; on a server its notice wakes
+// a window watching the socket without asking.
+TEST_P(RegisterTest, AnothersChangeIsSeenAndOnesOwnIsNot) {
+    auto mine = open();
+    auto theirs = open(false);
+    EXPECT_FALSE(mine->changedElsewhere());
+    ContractInfo c = contract(QStringLiteral("10"));
+    ASSERT_TRUE(mine->addContract(c).done());
+    EXPECT_FALSE(mine->changedElsewhere());
+    EXPECT_TRUE(theirs->changedElsewhere());
+    EXPECT_FALSE(theirs->changedElsewhere());
+    // Theirs, then one's own before looking: theirs is still seen.
+    ContractInfo e = contract(QStringLiteral("12"));
+    ASSERT_TRUE(theirs->addContract(e).done());
+    ASSERT_TRUE(mine->setOffice(QStringLiteral("กองช่าง")).done());
+    EXPECT_TRUE(mine->changedElsewhere());
+    EXPECT_TRUE(theirs->changedElsewhere());
+    const int socket = mine->changeNotifier();
+    if (!server()) {
+        EXPECT_EQ(socket, -1);
+        return;
+    }
+    ASSERT_GE(socket, 0);
+    ContractInfo d = contract(QStringLiteral("11"));
+    ASSERT_TRUE(theirs->addContract(d).done());
+    pollfd watched{socket, POLLIN, 0};
+    ASSERT_EQ(::poll(&watched, 1, 60000), 1) << "no notice of another's change";
+    EXPECT_TRUE(mine->changedElsewhere());
+    EXPECT_FALSE(theirs->changedElsewhere());
+}
+
+// ---- locations of a server -------------------------------------------------
+
+struct LocationCase {
+    const char* location;
+    const char* host;
+    int port;
+    const char* database;
+    const char* user;
+    const char* password;
+    const char* shown;  // as it is shown: without the password
+};
+
+class ServerLocation : public ::testing::TestWithParam<LocationCase> {};
+
+TEST_P(ServerLocation, IsReadIntoItsFieldsAndShownWithoutItsPassword) {
+    const LocationCase& c = GetParam();
+    const QString location = QString::fromUtf8(c.location);
+    ASSERT_TRUE(isServerLocation(location));
+    const std::optional<PostgresLogin> login = PostgresLogin::fromLocation(location);
+    ASSERT_TRUE(login);
+    EXPECT_EQ(login->host, QString::fromUtf8(c.host));
+    EXPECT_EQ(login->port, c.port);
+    EXPECT_EQ(login->database, QString::fromUtf8(c.database));
+    EXPECT_EQ(login->user, QString::fromUtf8(c.user));
+    EXPECT_EQ(login->password, QString::fromUtf8(c.password));
+    EXPECT_EQ(shownLocation(location), QString::fromUtf8(c.shown));
+    // The dialog's fields make a location that reads back as the same
+    // fields, never with the password.
+    const QString made = login->location();
+    EXPECT_FALSE(!login->password.isEmpty() && made.contains(login->password)) << made.toStdString();
+    PostgresLogin again = *PostgresLogin::fromLocation(made);
+    again.password = login->password;
+    EXPECT_EQ(again.location(), made);
+    EXPECT_EQ(again.host, login->host);
+    EXPECT_EQ(again.database, login->database);
+    EXPECT_EQ(again.user, login->user);
+    EXPECT_EQ(again.port, login->port);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locations, ServerLocation,
+    ::testing::Values(
+        LocationCase{"postgresql://clerk@db.office.local:5433/register", "db.office.local", 5433, "register",
+                     "clerk", "", "postgresql://clerk@db.office.local:5433/register"},
+        LocationCase{"postgresql://clerk:s3cret@db/register", "db", 0, "register", "clerk", "s3cret",
+                     "postgresql://clerk@db/register"},
+        LocationCase{"postgres:///register?host=/var/run/postgresql&user=clerk&password=x&sslmode=disable",
+                     "/var/run/postgresql", 0, "register", "clerk", "x",
+                     "postgres:///register?host=/var/run/postgresql&user=clerk&sslmode=disable"},
+        LocationCase{"postgresql://%2Ftmp%2Fpg@/ทะเบียน", "", 0, "ทะเบียน", "/tmp/pg", "",
+                     "postgresql://%2Ftmp%2Fpg@/ทะเบียน"},
+        LocationCase{"postgresql://auditor@[::1]:5432/register", "::1", 5432, "register", "auditor", "",
+                     "postgresql://auditor@[::1]:5432/register"},
+        LocationCase{"postgresql://%2Fvar%2Frun%2Fpostgresql/%E0%B8%97%E0%B8%B0", "/var/run/postgresql", 0, "ทะ",
+                     "", "", "postgresql://%2Fvar%2Frun%2Fpostgresql/%E0%B8%97%E0%B8%B0"}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(ServerLocation, AFileIsNotAServer) {
+    for (const char* path : {"/home/clerk/register.sqlite", "register.sqlite", "postgresql.sqlite",
+                             "./postgresql://x"})
+        EXPECT_FALSE(isServerLocation(QString::fromUtf8(path))) << path;
+}
+
+// ---- what only a server has -----------------------------------------------
+
+// The grants the README shows: one who may only read (an auditor), one who
+// may enter installments, print them and nothing else.
+const QStringList kAuditor = {QStringLiteral("SELECT ON ALL TABLES IN SCHEMA public")};
+const QStringList kClerk = {QStringLiteral("SELECT ON ALL TABLES IN SCHEMA public"),
+                            QStringLiteral("INSERT, UPDATE, DELETE ON installments, printed"),
+                            QStringLiteral("INSERT ON history"), QStringLiteral("UPDATE ON register_changes")};
+
+TEST_F(PostgresRegister, ARoleThatMayOnlyReadIsToldSoAndRefusedInThai) {
+    auto owner = open();
+    ContractInfo c = contract(QStringLiteral("20"));
+    ASSERT_TRUE(owner->addContract(c).done());
+    const QString auditor = place.role(QStringLiteral("auditor"), kAuditor);
+    auto r = open(false, auditor);
+    ASSERT_TRUE(r);
+    QString why;
+    EXPECT_TRUE(r->readOnly(&why));
+    EXPECT_TRUE(why.contains(QStringLiteral("ดูได้อย่างเดียว")) && why.contains(auditor)) << why.toStdString();
+    EXPECT_EQ(r->contracts().size(), 1u);
+    ContractInfo more = contract(QStringLiteral("21"));
+    const StoreResult added = r->addContract(more);
+    EXPECT_EQ(added.outcome, StoreResult::Outcome::Refused);
+    EXPECT_EQ(added.why, why);
+    EXPECT_EQ(owner->contracts().size(), 1u);
+}
+
+// A role may enter installments but not contracts: what the server refuses
+// is refused in Thai, and nothing of it is kept; so is a change after the
+// role lost its right while it had the register open.
+TEST_F(PostgresRegister, WhatTheServerRefusesIsRefusedInThaiNeverDone) {
+    auto owner = open();
+    ContractInfo c = contract(QStringLiteral("22"));
+    ASSERT_TRUE(owner->addContract(c).done());
+    const QString clerk = place.role(QStringLiteral("clerk"), kClerk);
+    auto r = open(false, clerk);
+    ASSERT_TRUE(r);
+    EXPECT_FALSE(r->readOnly());
+    InstallmentInfo i;
+    i.contractId = c.id;
+    i.value = sample(QStringLiteral("1"), 100);
+    ASSERT_TRUE(r->addInstallment(i).done());
+    EXPECT_EQ(r->history(i.id).front().user, clerk);
+    const qint64 generation = owner->generation();
+    ContractInfo other = contract(QStringLiteral("23"));
+    const StoreResult refused = r->addContract(other);
+    EXPECT_EQ(refused.outcome, StoreResult::Outcome::Refused);
+    EXPECT_TRUE(refused.why.contains(QStringLiteral("ไม่มีสิทธิ์"))) << refused.why.toStdString();
+    EXPECT_EQ(r->setOffice(QStringLiteral("สำนักงาน")).outcome, StoreResult::Outcome::Refused);
+    EXPECT_EQ(owner->contracts().size(), 1u);
+    EXPECT_EQ(owner->office(), QString());
+    EXPECT_EQ(owner->generation(), generation);
+
+    runOn(place, {QStringLiteral("REVOKE UPDATE ON installments FROM %1").arg(clerk)});
+    InstallmentInfo edited = i;
+    edited.value.amount = 200;
+    const StoreResult denied = r->updateInstallment(edited);
+    EXPECT_EQ(denied.outcome, StoreResult::Outcome::Refused);
+    EXPECT_TRUE(denied.why.contains(QStringLiteral("ไม่มีสิทธิ์"))) << denied.why.toStdString();
+    EXPECT_EQ(owner->installment(i.id)->value.amount, 100);
+}
+
+// Who may not read, or not make the tables, is told so at opening.
+TEST_F(PostgresRegister, ARoleWithoutRightsIsToldAtOpening) {
+    const QString stranger = place.role(QStringLiteral("stranger"), {});
+    QString error;
+    EXPECT_FALSE(SqlRegister::open(place.location(stranger), true, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("ไม่มีสิทธิ์สร้างตาราง"))) << error.toStdString();
+    open();
+    EXPECT_FALSE(SqlRegister::open(place.location(stranger), false, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("ไม่มีสิทธิ์อ่าน"))) << error.toStdString();
+}
+
+// A database that holds another program's tables, or none without
+// `create`, is refused by name and left as it was.
+TEST_F(PostgresRegister, ADatabaseThatIsNotARegisterIsRefusedUntouched) {
+    QString error;
+    EXPECT_FALSE(SqlRegister::open(path(), false, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("ยังไม่มีทะเบียน")) && error.contains(path()))
+        << error.toStdString();
+    runOn(place, {QStringLiteral("CREATE TABLE notes (text TEXT)")});
+    const QByteArray before = fingerprint();
+    EXPECT_FALSE(SqlRegister::open(path(), true, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("ไม่ใช่ทะเบียนสัญญา"))) << error.toStdString();
+    EXPECT_EQ(fingerprint(), before);
+}
+
+// Two programs opening an empty database at once both find one register.
+TEST_F(PostgresRegister, TwoFirstOpeningsMakeOneSchema) {
+    std::vector<pid_t> openers;
+    for (int n = 0; n < 2; ++n) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            QString error;
+            auto r = SqlRegister::open(path(), true, &error);
+            ::_exit(r && r->schemaVersion() == SqlRegister::kSchemaVersion ? 0 : 1);
+        }
+        openers.push_back(pid);
+    }
+    for (pid_t pid : openers) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+}
+
+// The server stopped while the register is open: every read and change
+// says so in Thai at once, nothing is reported done; once it is back the
+// register goes on by itself (or when asked to), and nothing committed
+// before is lost.
+TEST_F(PostgresRegister, AServerThatGoesAwayIsToldAndReconnected) {
+    QString why;
+    if (!TestServer::get(&why)->controlled()) GTEST_SKIP() << "the server cannot be stopped from here";
+    auto r = open();
+    auto other = open(false);
+    ContractInfo c = contract(QStringLiteral("30"));
+    ASSERT_TRUE(r->addContract(c).done());
+    InstallmentInfo i;
+    i.contractId = c.id;
+    i.value = sample(QStringLiteral("1"), 100);
+    ASSERT_TRUE(r->addInstallment(i).done());
+    const int socket = other->changeNotifier();
+    ASSERT_GE(socket, 0);
+
+    ASSERT_TRUE(TestServer::get(&why)->halt());
+    // The watched socket wakes the window at once.
+    pollfd watched{socket, POLLIN, 0};
+    EXPECT_EQ(::poll(&watched, 1, 60000), 1);
+    InstallmentInfo second;
+    second.contractId = c.id;
+    second.value = sample(QStringLiteral("2"), 200);
+    const StoreResult lost = r->addInstallment(second);
+    EXPECT_EQ(lost.outcome, StoreResult::Outcome::Failed);
+    EXPECT_TRUE(lost.why.contains(QStringLiteral("ติดต่อฐานข้อมูลทะเบียนไม่ได้"))) << lost.why.toStdString();
+    EXPECT_TRUE(r->contracts().empty());
+    EXPECT_FALSE(r->lastRead().done());
+    EXPECT_TRUE(r->lastRead().why.contains(QStringLiteral("ติดต่อฐานข้อมูลทะเบียนไม่ได้")));
+    EXPECT_FALSE(other->reconnect().done());
+
+    ASSERT_TRUE(TestServer::get(&why)->resume());
+    EXPECT_EQ(r->contracts().size(), 1u);
+    EXPECT_TRUE(r->lastRead().done());
+    ASSERT_TRUE(r->addInstallment(second).done());
+    EXPECT_TRUE(other->reconnect().done());
+    EXPECT_GE(other->changeNotifier(), 0);
+    const std::vector<InstallmentInfo> rows = other->installments(c.id);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(rows[0].value == i.value);
+    EXPECT_TRUE(rows[1].value == second.value);
+}
+
+// A transaction the connection was lost in is never finished on the new
+// connection: its statements fail until it is rolled back, and nothing of
+// it is kept.
+TEST_F(PostgresRegister, ATransactionLostWithItsConnectionIsNotContinued) {
+    QString why;
+    if (!TestServer::get(&why)->controlled()) GTEST_SKIP() << "the server cannot be stopped from here";
+    runOn(place, {QStringLiteral("CREATE TABLE t (n INTEGER)")});
+    auto db = place.connect();
+    ASSERT_TRUE(db->run(QStringLiteral("BEGIN")));
+    ASSERT_TRUE(db->run(QStringLiteral("INSERT INTO t (n) VALUES (1)")));
+    ASSERT_TRUE(TestServer::get(&why)->halt());
+    EXPECT_FALSE(db->run(QStringLiteral("INSERT INTO t (n) VALUES (2)")));
+    EXPECT_EQ(db->failure(), SqlConnection::Failure::Gone);
+    ASSERT_TRUE(TestServer::get(&why)->resume());
+    EXPECT_FALSE(db->run(QStringLiteral("INSERT INTO t (n) VALUES (3)")));
+    EXPECT_EQ(db->failure(), SqlConnection::Failure::Gone);
+    EXPECT_TRUE(db->run(QStringLiteral("ROLLBACK")));
+    EXPECT_TRUE(db->run(QStringLiteral("INSERT INTO t (n) VALUES (4)"))) << db->error().toStdString();
+    std::vector<qint64> kept;
+    db->run(QStringLiteral("SELECT n FROM t ORDER BY n"), {}, [&](const SqlRow& row) { kept.push_back(row.integer(0)); });
+    EXPECT_EQ(kept, std::vector<qint64>{4});
+}
+
+// ---- a register copied ------------------------------------------------------
+
+// A register with a bit of everything: contracts, installments with items,
+// a printed one, an edit and a removal in the history, the office.
+void fill(SqlRegister& r) {
+    ASSERT_TRUE(r.setOffice(QStringLiteral("กองช่าง เทศบาลตำบลบ้านนา")).done());
+    for (int n = 1; n <= 3; ++n) {
+        ContractInfo c = contract(QStringLiteral("สญ %1/2548").arg(n));
+        ASSERT_TRUE(r.addContract(c).done());
+        for (int k = 1; k <= 4; ++k) {
+            InstallmentInfo i;
+            i.contractId = c.id;
+            i.value = sample(QStringLiteral("%1 งวดที่ %1").arg(k), k / 3.0 + n * 1e6);
+            if (k % 2) i.value.items = {{QStringLiteral("ปั๊มน้ำ"), 0.1 * k}, {QString(), 0}};
+            ASSERT_TRUE(r.addInstallment(i).done());
+            if (k == 2) {
+                i.value.amount = -0.29;
+                ASSERT_TRUE(r.updateInstallment(i).done());
+            }
+            if (k == 3) {
+                PrintedSheet s;
+                s.at = QDateTime::fromString(QStringLiteral("2024-05-01T10:20:30.456"), Qt::ISODateWithMs);
+                s.inputs = i.value;
+                s.o.year = 2548;
+                s.o.month = 1;
+                s.t.year = 2548;
+                s.t.month = 10;
+                for (int col = 0; col < kIndexColumns; ++col) {
+                    s.o.col[size_t(col)] = 171.1f + col;
+                    s.t.col[size_t(col)] = 206.4f + col / 7.0f;
+                }
+                s.netAmount = i.value.amount - 0.3;
+                s.result = {1.159f, Band::Above, 0.119f, 113050.25, 0};
+                ASSERT_TRUE(r.setPrinted(i, s).done());
+            }
+        }
+    }
+    InstallmentInfo last = r.installments(r.contracts().back().id).back();
+    ASSERT_TRUE(r.removeInstallment(last).done());
+}
+
+// Everything a register gives, in one text: every field of every row,
+// doubles by their bits.
+QString everything(SqlRegister& r) {
+    QString all = r.office() + QLatin1Char('\n');
+    const auto bits = [](double d) { return QString::number(std::bit_cast<quint64>(d), 16); };
+    for (const ContractInfo& c : r.contracts()) {
+        all += QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9\n")
+                   .arg(c.id)
+                   .arg(c.number, c.work, c.contractor)
+                   .arg(c.bidDay)
+                   .arg(c.bidMonth)
+                   .arg(c.bidYear)
+                   .arg(c.formula)
+                   .arg(c.version);
+        for (const InstallmentInfo& i : r.installments(c.id)) {
+            all += QStringLiteral(" %1|%2|%3|%4|%5|%6|%7/%8/%9").arg(i.id).arg(i.position).arg(i.version)
+                       .arg(i.value.designation).arg(i.value.formula).arg(bits(i.value.amount))
+                       .arg(i.value.day).arg(i.value.month).arg(i.value.year);
+            for (const Installment::Item& item : i.value.items) all += QStringLiteral("|%1=%2").arg(item.name, bits(item.price));
+            if (i.printed) {
+                const PrintedSheet& s = *i.printed;
+                all += QStringLiteral("|printed %1 %2 %3 %4 %5 %6 %7 %8")
+                           .arg(s.at.toString(Qt::ISODateWithMs), bits(s.netAmount), bits(s.result.k),
+                                QString::number(int(s.result.band)), bits(s.result.excess),
+                                bits(s.result.compensation), bits(s.result.refund), s.inputs.designation);
+                for (int col = 0; col < kIndexColumns; ++col)
+                    all += QLatin1Char(' ') + bits(s.o.col[size_t(col)]) + QLatin1Char('/') + bits(s.t.col[size_t(col)]);
+            }
+            all += QLatin1Char('\n');
+            for (const HistoryEntry& h : r.history(i.id))
+                all += QStringLiteral("  %1|%2|%3|%4\n").arg(h.at.toString(Qt::ISODateWithMs), h.user, h.action, h.what);
+        }
+    }
+    return all;
+}
+
+int rowsOf(const RegisterPlace& place, const QString& table) {
+    int n = -1;
+    place.connect()->run(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table), {},
+                         [&](const SqlRow& row) { n = int(row.integer(0)); });
+    return n;
+}
+
+// A file copied to the server and back gives the same rows, bit for bit,
+// with their ids, versions and history; a copy onto a register that holds
+// anything, or one the server stops halfway, leaves it as it was.
+TEST_F(PostgresRegister, ACopyToTheServerAndBackGivesTheSameRows) {
+    RegisterPlace file(false);
+    std::unique_ptr<SqlRegister> original;
+    {
+        QString error;
+        original = SqlRegister::open(file.location(), true, &error);
+        ASSERT_TRUE(original) << error.toStdString();
+        fill(*original);
+        if (HasFatalFailure()) return;
+    }
+    SqlRegister::Copied there, back;
+    const StoreResult up = SqlRegister::copy(file.location(), path(), &there);
+    ASSERT_TRUE(up.done()) << up.why.toStdString();
+    EXPECT_EQ(there.contracts, 3);
+    EXPECT_EQ(there.installments, 11);
+    EXPECT_EQ(there.printed, 3);
+    EXPECT_EQ(there.history, rowsOf(file, QStringLiteral("history")));
+    const QString copyBack = file.folder().filePath(QStringLiteral("back.sqlite"));
+    const StoreResult down = SqlRegister::copy(path(), copyBack, &back);
+    ASSERT_TRUE(down.done()) << down.why.toStdString();
+    EXPECT_EQ(back.contracts, there.contracts);
+    EXPECT_EQ(back.installments, there.installments);
+    EXPECT_EQ(back.printed, there.printed);
+    EXPECT_EQ(back.history, there.history);
+    auto server = open(false);
+    QString error;
+    auto returned = SqlRegister::open(copyBack, false, &error);
+    ASSERT_TRUE(returned) << error.toStdString();
+    const QString before = everything(*original);
+    EXPECT_EQ(everything(*server), before);
+    EXPECT_EQ(everything(*returned), before);
+    // Table by table, as SQLite compares them: nothing more, nothing less.
+    auto db = file.connect();
+    ASSERT_TRUE(db->run(QStringLiteral("ATTACH DATABASE $1 AS back"), {copyBack}));
+    for (const char* table : {"contracts", "installments", "printed", "history", "register_meta"}) {
+        int differ = -1;
+        db->run(QStringLiteral("SELECT (SELECT COUNT(*) FROM (SELECT * FROM main.%1 EXCEPT SELECT * FROM back.%1)) + "
+                               "(SELECT COUNT(*) FROM (SELECT * FROM back.%1 EXCEPT SELECT * FROM main.%1))")
+                    .arg(QLatin1String(table)),
+                {}, [&](const SqlRow& row) { differ = int(row.integer(0)); });
+        EXPECT_EQ(differ, 0) << table;
+    }
+    // New rows go on from the copied ones' ids.
+    ContractInfo more = contract(QStringLiteral("สญ 4/2548"));
+    ASSERT_TRUE(server->addContract(more).done());
+    EXPECT_GT(more.id, original->contracts().back().id);
+
+    // Onto a register that holds anything: refused, left as it was.
+    const QString serverBefore = everything(*server);
+    const StoreResult onto = SqlRegister::copy(file.location(), path(), &there);
+    EXPECT_EQ(onto.outcome, StoreResult::Outcome::Refused);
+    EXPECT_TRUE(onto.why.contains(QStringLiteral("มีรายการอยู่แล้ว"))) << onto.why.toStdString();
+    EXPECT_EQ(everything(*server), serverBefore);
+}
+
+// A copy the server refuses halfway (the role may add contracts and
+// installments but not printed sheets) keeps nothing of it.
+TEST_F(PostgresRegister, ACopyStoppedHalfwayKeepsNothing) {
+    open();
+    const QString loader = place.role(
+        QStringLiteral("loader"),
+        {QStringLiteral("SELECT ON ALL TABLES IN SCHEMA public"), QStringLiteral("INSERT ON contracts, installments, history"),
+         QStringLiteral("UPDATE ON register_changes, register_meta"),
+         QStringLiteral("USAGE ON ALL SEQUENCES IN SCHEMA public")});
+    RegisterPlace file(false);
+    {
+        QString error;
+        auto original = SqlRegister::open(file.location(), true, &error);
+        ASSERT_TRUE(original) << error.toStdString();
+        fill(*original);
+        if (HasFatalFailure()) return;
+    }
+    SqlRegister::Copied copied;
+    const StoreResult r = SqlRegister::copy(file.location(), place.location(loader), &copied);
+    EXPECT_EQ(r.outcome, StoreResult::Outcome::Refused);
+    EXPECT_TRUE(r.why.contains(QStringLiteral("ไม่มีสิทธิ์"))) << r.why.toStdString();
+    for (const char* table : {"contracts", "installments", "printed", "history"})
+        EXPECT_EQ(rowsOf(place, QString::fromLatin1(table)), 0) << table;
+    // Read by a role that may not read the printed sheets: the file made
+    // for the copy is not left behind.
+    ASSERT_TRUE(SqlRegister::copy(file.location(), path(), &copied).done());
+    const QString partial = place.role(
+        QStringLiteral("partial"),
+        {QStringLiteral("SELECT ON register_meta, register_changes, contracts, installments, history")});
+    const QString made = file.folder().filePath(QStringLiteral("made.sqlite"));
+    const StoreResult unread = SqlRegister::copy(place.location(partial), made, &copied);
+    EXPECT_EQ(unread.outcome, StoreResult::Outcome::Refused);
+    EXPECT_TRUE(unread.why.contains(QStringLiteral("ไม่มีสิทธิ์อ่าน"))) << unread.why.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(made));
 }
 
 }  // namespace
