@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <bit>
@@ -975,6 +976,38 @@ TEST_F(PostgresRegister, ACopyStoppedHalfwayKeepsNothing) {
     EXPECT_EQ(unread.outcome, StoreResult::Outcome::Refused);
     EXPECT_TRUE(unread.why.contains(QStringLiteral("ไม่มีสิทธิ์อ่าน"))) << unread.why.toStdString();
     EXPECT_FALSE(QFileInfo::exists(made));
+}
+
+// tarvon-batch --copy-register: the copy, and how many of each it copied;
+// a copy refused says why in Thai, exits 2 and leaves both registers.
+TEST_F(PostgresRegister, TheBatchToolCopiesAndSaysHowMany) {
+    RegisterPlace file(false);
+    {
+        QString error;
+        auto original = SqlRegister::open(file.location(), true, &error);
+        ASSERT_TRUE(original) << error.toStdString();
+        fill(*original);
+        if (HasFatalFailure()) return;
+    }
+    const auto batch = [](const QStringList& args, QString* out, QString* err) {
+        QProcess p;
+        p.start(QStringLiteral(TARVON_BATCH), args);
+        p.waitForFinished(120000);
+        *out = QString::fromUtf8(p.readAllStandardOutput());
+        *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QString out, err;
+    ASSERT_EQ(batch({QStringLiteral("--copy-register"), file.location(), path()}, &out, &err), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("สัญญา 3 รายการ งวด 11 งวด (พิมพ์แล้ว 3 งวด)"))) << out.toStdString();
+    EXPECT_EQ(rowsOf(place, QStringLiteral("installments")), 11);
+    const QString back = file.folder().filePath(QStringLiteral("back.sqlite"));
+    ASSERT_EQ(batch({QStringLiteral("--copy-register"), path(), back}, &out, &err), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("สัญญา 3 รายการ"))) << out.toStdString();
+    EXPECT_EQ(batch({QStringLiteral("--copy-register"), file.location(), path()}, &out, &err), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("มีรายการอยู่แล้ว"))) << err.toStdString();
+    EXPECT_EQ(rowsOf(place, QStringLiteral("installments")), 11);
+    EXPECT_EQ(batch({QStringLiteral("--copy-register"), file.location()}, &out, &err), 2);
 }
 
 }  // namespace

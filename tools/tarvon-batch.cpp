@@ -12,6 +12,8 @@
 
 #include "contract/Contract.h"
 #include "contract/ContractSummary.h"
+#include "contract/PostgresConnection.h"
+#include "contract/SqlRegister.h"
 #include "base/Cli.h"
 #include "base/CsvText.h"
 #include "base/ReplaceFile.h"
@@ -25,6 +27,7 @@ const char* const kName = "tarvon-batch";
 
 const cli::Usage kUsage = {
     "usage: tarvon-batch CONTRACT.csv [--table FILE] [--pdf FILE | --print] [--csv]\n"
+    "       tarvon-batch --copy-register FROM TO\n"
     "  --table FILE  the index table (default: KTABLE.DAT in the current folder, or\n"
     "                when there is none, the user's table ~/.local/share/tarvon/KTABLE.DAT\n"
     "                that the window opened from the menu uses)\n"
@@ -33,9 +36,13 @@ const cli::Usage kUsage = {
     "                and wait until the print system has printed it\n"
     "  --wait SECS   with --print: wait at most SECS seconds (default 120)\n"
     "  --csv         the summary as CSV instead of a table\n"
+    "  --copy-register FROM TO  copy the contract register FROM (a file, or a server's\n"
+    "                database postgresql://user@host/database) into TO, which must hold\n"
+    "                nothing yet: all or nothing (the password from PGPASSWORD or ~/.pgpass)\n"
     "Exit status: 0 every row computed, 1 some rows refused, 2 usage error or a file\n"
     "that cannot be read, 3 the sheets could not be written or printed.\n",
     "วิธีใช้: tarvon-batch สัญญา.csv [--table แฟ้ม] [--pdf แฟ้ม | --print] [--csv]\n"
+    "       tarvon-batch --copy-register ต้นทาง ปลายทาง\n"
     "  --table แฟ้ม   ตารางดัชนีราคา (ถ้าไม่ระบุ: KTABLE.DAT ในโฟลเดอร์ปัจจุบัน หรือถ้าไม่มี\n"
     "                ใช้ตารางของผู้ใช้ ~/.local/share/tarvon/KTABLE.DAT ที่หน้าต่างโปรแกรมจากเมนูใช้)\n"
     "  --pdf แฟ้ม     เขียนรายการคำนวณทุกงวดที่คำนวณได้ลงแฟ้ม PDF นี้ งวดละหน้า\n"
@@ -43,6 +50,9 @@ const cli::Usage kUsage = {
     "                แล้วรอจนระบบการพิมพ์พิมพ์เสร็จ\n"
     "  --wait วินาที  ใช้กับ --print: รอไม่เกินกี่วินาที (ถ้าไม่ระบุ 120)\n"
     "  --csv         สรุปผลเป็น CSV แทนตาราง\n"
+    "  --copy-register ต้นทาง ปลายทาง  คัดลอกทะเบียนสัญญาจากต้นทาง (แฟ้ม หรือฐานข้อมูลบนเซิร์ฟเวอร์\n"
+    "                postgresql://ผู้ใช้@เครื่อง/ฐานข้อมูล) ไปยังปลายทางที่ยังว่าง ได้ทั้งหมดหรือไม่คัดลอกเลย\n"
+    "                (รหัสผ่านจาก PGPASSWORD หรือ ~/.pgpass)\n"
     "สถานะเมื่อจบ: 0 คำนวณได้ทุกแถว, 1 มีแถวที่ไม่ได้คำนวณ, 2 สั่งงานผิดรูปแบบหรืออ่านแฟ้มไม่ได้,\n"
     "3 เขียนหรือพิมพ์รายการคำนวณไม่สำเร็จ\n"};
 
@@ -137,12 +147,33 @@ QString defaultTable() {
     return QString();
 }
 
+// --copy-register FROM TO: what was copied on standard output.
+int copyRegister(const QStringList& args) {
+    if (args.size() != 2) {
+        std::fputs(cli::usageText(kUsage), stderr);
+        return 2;
+    }
+    SqlRegister::Copied copied;
+    const StoreResult r = SqlRegister::copy(args[0], args[1], &copied);
+    if (!r.done()) return cli::fail(kName, QStringLiteral("ไม่ได้คัดลอกทะเบียน: ") + r.why, 2);
+    // The locations last: a server's may hold % signs.
+    cli::out(QStringLiteral("คัดลอกทะเบียนสัญญาจาก %5 ไปยัง %6 แล้ว: สัญญา %1 รายการ งวด %2 งวด "
+                            "(พิมพ์แล้ว %3 งวด) ประวัติการแก้ไข %4 รายการ\n")
+                 .arg(copied.contracts)
+                 .arg(copied.installments)
+                 .arg(copied.printed)
+                 .arg(copied.history)
+                 .arg(shownLocation(args[0]), shownLocation(args[1])));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (const int status = cli::helpOrVersion(argc, argv, kName, kUsage); status >= 0) return status;
     QStringList args;
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    if (args.value(0) == QLatin1String("--copy-register")) return copyRegister(args.mid(1));
     const std::optional<Options> o = parse(args);
     if (!o) {
         std::fputs(cli::usageText(kUsage), stderr);
