@@ -20,8 +20,8 @@ DEB="$WORK/pack/tarvon_${VERSION}_amd64.deb"
 [ -f "$DEB" ] || fail "no $DEB: $(ls "$WORK/pack")"
 dpkg-deb -f "$DEB" Depends | grep -q 'fonts-thai-tlwg' || fail "the package does not depend on the Thai fonts"
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
-for lib in libcups2 libpangocairo-1.0-0 libcairo2; do
-    grep -q "$lib" <<<"$DEPENDS" || fail "the package does not depend on $lib (loaded when printing)"
+for lib in libcups2 libpangocairo-1.0-0 libcairo2 libsqlite3-0 libpq5; do
+    grep -q "$lib" <<<"$DEPENDS" || fail "the package does not depend on $lib (loaded when printing or opening a register)"
 done
 CONTENTS=$(dpkg-deb -c "$DEB")  # read whole: grep -q would cut dpkg-deb off under pipefail
 for f in guide.md window.png sheet.png examples/contract-sample.csv examples/contract-template.csv; do
@@ -45,10 +45,11 @@ for cmd in tarvon tarvon-table tarvon-batch; do
     [ -z "$(man -l -Tutf8 "$ROOT/usr/share/man/man1/$cmd.1.gz" 2>&1 >/dev/null)" ] || fail "the manual page of $cmd has errors"
 done
 
-# Printing's libraries come with the first sheet, not at start-up; the
-# unpacked programs find them all the same.
+# Printing's libraries come with the first sheet, the databases' with the
+# first register, not at start-up; the unpacked programs find them all the
+# same.
 NEEDED=$(readelf -d "$ROOT/usr/bin/tarvon" "$ROOT/usr/bin/tarvon-batch")
-for lib in libcups libpango libcairo; do
+for lib in libcups libpango libcairo libsqlite libpq; do
     ! grep -q "NEEDED.*$lib" <<<"$NEEDED" || fail "a program loads $lib when it starts"
 done
 "$ROOT/usr/bin/tarvon-batch" "$ROOT/usr/share/doc/tarvon/examples/contract-sample.csv" \
