@@ -1,9 +1,11 @@
 #include "RegisterBench.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -13,6 +15,7 @@
 #include "Timing.h"
 #include "base/CsvText.h"
 #include "contract/BudgetSummary.h"
+#include "contract/PostgresConnection.h"
 #include "contract/Register.h"
 #include "contract/SqlRegister.h"
 #include "escalation/Arithmetic.h"
@@ -287,20 +290,192 @@ size_t boundMonth(const Fixture& f, Long year, Long month) {
     return n + size_t(satang % 2);
 }
 
+// ---- the bound on a server: libpq's own API into plain structs ----------
+
+// A column of a binary result, as the schema types it.
+struct PgRow {
+    const PGresult* res;
+    int row;
+    bool null(int c) const { return PQgetisnull(res, row, c); }
+    long long int8(int c) const { return qFromBigEndian<qint64>(PQgetvalue(res, row, c)); }
+    int int4(int c) const { return qFromBigEndian<qint32>(PQgetvalue(res, row, c)); }
+    double float8(int c) const {
+        const quint64 bits = qFromBigEndian<quint64>(PQgetvalue(res, row, c));
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        return d;
+    }
+    std::string text(int c) const {
+        return std::string(PQgetvalue(res, row, c), size_t(PQgetlength(res, row, c)));
+    }
+};
+
+PlainInstallment readPlain(const PgRow& r) {
+    PlainInstallment p;
+    p.id = r.int8(0);
+    p.contract = r.int8(1);
+    p.position = r.int4(2);
+    p.formula = r.int4(3);
+    p.day = r.int4(4);
+    p.month = r.int4(5);
+    p.year = r.int4(6);
+    p.amount = r.float8(7);
+    p.designation = r.text(8);
+    for (int i = 0; i < 10 && !r.null(9 + 2 * i); ++i, ++p.items) {
+        p.names[i] = r.text(9 + 2 * i);
+        p.prices[i] = r.float8(10 + 2 * i);
+    }
+    p.printed = !r.null(29);
+    if (p.printed) {
+        p.net = r.float8(30);
+        p.k = r.float8(31);
+        p.band = r.int4(32);
+        p.excess = r.float8(33);
+        p.compensation = r.float8(34);
+        p.refund = r.float8(35);
+    }
+    return p;
+}
+
+PGresult* query(PGconn* db, const std::string& sql, std::vector<std::string> params = {}) {
+    std::vector<const char*> values;
+    for (const std::string& p : params) values.push_back(p.c_str());
+    return PQexecParams(db, sql.c_str(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 1);
+}
+
+size_t boundOpenServer(const Fixture& f, const std::string& conninfo) {
+    const auto months = tableMonths(f.table);
+    PGconn* db = PQconnectdb(conninfo.c_str());
+    std::vector<PlainContract> contracts;
+    std::unordered_map<long long, size_t> at;
+    PGresult* res = query(db,
+                          "SELECT id, number, work, contractor, bid_day, bid_month, bid_year, formula "
+                          "FROM contracts ORDER BY number COLLATE \"C\"");
+    for (int n = 0; n < PQntuples(res); ++n) {
+        const PgRow r{res, n};
+        PlainContract c;
+        c.id = r.int8(0);
+        c.number = r.text(1);
+        c.work = r.text(2);
+        c.contractor = r.text(3);
+        c.bidDay = r.int4(4);
+        c.bidMonth = r.int4(5);
+        c.bidYear = r.int4(6);
+        c.formula = r.int4(7);
+        at.emplace(c.id, contracts.size());
+        contracts.push_back(std::move(c));
+    }
+    PQclear(res);
+    res = query(db, std::string("SELECT ") + kInstallmentColumns +
+                        " FROM installments i LEFT JOIN printed p ON p.installment_id = i.id "
+                        "ORDER BY i.contract_id, i.position");
+    for (int n = 0; n < PQntuples(res); ++n) {
+        const PlainInstallment p = readPlain(PgRow{res, n});
+        PlainContract& c = contracts[at.at(p.contract)];
+        ++c.installments;
+        SheetResult r;
+        const auto o = months.find({c.bidYear, c.bidMonth}), t = months.find({p.year, p.month});
+        const bool computed =
+            o != months.end() && t != months.end() && figures(p, o->second, t->second, &r);
+        if (p.printed) {
+            c.compensationSatang += std::llround(p.compensation * 100);
+            c.refunds += p.refund;
+        } else if (computed) {
+            c.compensationSatang += std::llround(r.compensation * 100);
+            c.refunds += r.refund;
+        }
+    }
+    PQclear(res);
+    res = query(db,
+                std::string("SELECT ") + kInstallmentColumns +
+                    ", p.o_1, p.o_2, p.o_3, p.o_4, p.o_5, p.o_6, p.o_7, p.o_8, p.o_9, p.o_10, "
+                    "p.o_11, p.o_12, p.o_13, p.t_1, p.t_2, p.t_3, p.t_4, p.t_5, p.t_6, p.t_7, "
+                    "p.t_8, p.t_9, p.t_10, p.t_11, p.t_12, p.t_13 FROM installments i "
+                    "LEFT JOIN printed p ON p.installment_id = i.id WHERE i.contract_id = $1 "
+                    "ORDER BY i.position",
+                {std::to_string(contracts.front().id)});
+    std::vector<PlainInstallment> shown;
+    for (int n = 0; n < PQntuples(res); ++n) shown.push_back(readPlain(PgRow{res, n}));
+    PQclear(res);
+    PQfinish(db);
+    return contracts.size() + shown.size();
+}
+
+size_t boundMonthServer(const Fixture& f, const std::string& conninfo, Long year, Long month) {
+    const auto months = tableMonths(f.table);
+    PGconn* db = PQconnectdb(conninfo.c_str());
+    const std::string at = std::to_string(year * 12 + month - 1);
+    PGresult* res = query(db,
+                          std::string("SELECT ") + kInstallmentColumns +
+                              ", c.number, c.bid_day, c.bid_month, c.bid_year FROM installments i "
+                              "LEFT JOIN printed p ON p.installment_id = i.id JOIN contracts c ON "
+                              "c.id = i.contract_id WHERE i.year * 12 + i.month - 1 BETWEEN $1 AND $2 "
+                              "ORDER BY c.number COLLATE \"C\", i.position",
+                          {at, at});
+    long long satang = 0;
+    size_t n = 0;
+    for (int row = 0; row < PQntuples(res); ++row) {
+        const PgRow r{res, row};
+        const PlainInstallment p = readPlain(r);
+        const std::string number = r.text(36);
+        const auto o = months.find({r.int4(39), r.int4(38)});
+        const auto t = months.find({p.year, p.month});
+        SheetResult s;
+        if (o != months.end() && t != months.end() && figures(p, o->second, t->second, &s))
+            satang += std::llround(s.compensation * 100);
+        n += number.size() > 0;
+    }
+    PQclear(res);
+    PQfinish(db);
+    return n + size_t(satang % 2);
+}
+
+// A server of the benchmark's own, as the tests start theirs; stopped and
+// removed with it.
+struct Server {
+    QTemporaryDir dir;
+    QString state, location;
+    std::string conninfo;
+    bool started = false;
+    Server() {
+        state = dir.filePath(QStringLiteral("server.state"));
+        const QByteArray start = QByteArray("bash ") + TARVON_POSTGRES_SERVER + " start '" +
+                                 QFile::encodeName(state) + "'";
+        started = std::system(start.constData()) == 0;
+        if (!started) return;
+        QFile f(state);
+        f.open(QIODevice::ReadOnly);
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("uri=")) location = QString::fromUtf8(line.mid(4));
+        PostgresLogin login = *PostgresLogin::fromLocation(location);
+        QString error;
+        auto admin = PostgresConnection::open(location, QString(), &error);
+        started = admin && admin->run(QStringLiteral("CREATE DATABASE tarvon_bench"));
+        login.database = QStringLiteral("tarvon_bench");
+        location = login.location();
+        conninfo = location.toStdString();
+    }
+    ~Server() {
+        const QByteArray stop = QByteArray("bash ") + TARVON_POSTGRES_SERVER + " stop '" +
+                                QFile::encodeName(state) + "'";
+        if (std::system(stop.constData()) != 0) std::fprintf(stderr, "the benchmark's server did not stop\n");
+    }
+};
+
 // ---- the program's own --------------------------------------------------
 
-size_t programOpen(const Fixture& f) {
+size_t programOpen(const Fixture& f, const QString& location) {
     QString error;
-    auto store = SqlRegister::open(f.path, false, &error);
+    auto store = SqlRegister::open(location, false, &error);
     Register reg(*store, f.table);
     reg.openTable(&error);
     const std::vector<ContractLine> lines = reg.contractLines();
     return lines.size() + reg.rows(lines.front().info.id).size();
 }
 
-size_t programMonth(const Fixture& f, Long year, Long month) {
+size_t programMonth(const Fixture& f, const QString& location, Long year, Long month) {
     QString error;
-    auto store = SqlRegister::open(f.path, false, &error);
+    auto store = SqlRegister::open(location, false, &error);
     Register reg(*store, f.table);
     reg.openTable(&error);
     return budgetSummary(reg, {year * 12 + month - 1, year * 12 + month - 1}).lines.size();
@@ -310,14 +485,36 @@ size_t programMonth(const Fixture& f, Long year, Long month) {
 
 void printRegisterRatios(const char* sampleCsv) {
     const Fixture& f = fixture(sampleCsv);
-    const Pair open = interleaved(15, [&](int) { programOpen(f); }, [&](int) { boundOpen(f); });
+    const Pair open = interleaved(15, [&](int) { programOpen(f, f.path); }, [&](int) { boundOpen(f); });
     std::printf("  register of 6,000 installments, open and show the first contract: %7.3f ms / %7.3f ms, "
                 "pair by pair %.2f (goal <= 2)\n",
                 open.f * 1e3, open.g * 1e3, open.ratio);
     const Pair month =
-        interleaved(15, [&](int) { programMonth(f, 2548, 10); }, [&](int) { boundMonth(f, 2548, 10); });
+        interleaved(15, [&](int) { programMonth(f, f.path, 2548, 10); }, [&](int) { boundMonth(f, 2548, 10); });
     std::printf("  register, summary of one month:   %7.3f ms / %7.3f ms, pair by pair %.2f (goal <= 2)\n",
                 month.f * 1e3, month.g * 1e3, month.ratio);
+    {
+        // The same register on a server on this computer (its unix socket),
+        // beside the same reads with libpq's own API.
+        const Server server;
+        SqlRegister::Copied copied;
+        if (!server.started || !SqlRegister::copy(f.path, server.location, &copied).done()) {
+            std::printf("  register on PostgreSQL: no server could be started (package postgresql)\n");
+        } else {
+            QString error;
+            PostgresConnection::open(server.location, QString(), &error)->run(QStringLiteral("VACUUM ANALYZE"));
+            const Pair open = interleaved(15, [&](int) { programOpen(f, server.location); },
+                                          [&](int) { boundOpenServer(f, server.conninfo); });
+            std::printf("  register on PostgreSQL, open and show the first contract: %7.3f ms / %7.3f ms, "
+                        "pair by pair %.2f (goal <= 2)\n",
+                        open.f * 1e3, open.g * 1e3, open.ratio);
+            const Pair month = interleaved(15, [&](int) { programMonth(f, server.location, 2548, 10); },
+                                           [&](int) { boundMonthServer(f, server.conninfo, 2548, 10); });
+            std::printf("  register on PostgreSQL, summary of one month: %7.3f ms / %7.3f ms, "
+                        "pair by pair %.2f (goal <= 2)\n",
+                        month.f * 1e3, month.g * 1e3, month.ratio);
+        }
+    }
     // A row recomputed after each of a hundred edits: the slowest of them.
     QString error;
     auto store = SqlRegister::open(f.path, false, &error);

@@ -11,7 +11,7 @@
 
 #define TARVON_LIBPQ_FUNCTIONS(X)                                                                 \
     X(PQconnectdbParams) X(PQstatus) X(PQerrorMessage) X(PQfinish) X(PQprepare)                  \
-    X(PQexecPrepared) X(PQresultStatus) X(PQresultErrorField) X(PQresultErrorMessage)            \
+    X(PQexecPrepared) X(PQexecParams) X(PQresultStatus) X(PQresultErrorField) X(PQresultErrorMessage)            \
     X(PQntuples) X(PQnfields) X(PQftype) X(PQgetvalue) X(PQgetlength) X(PQgetisnull)            \
     X(PQcmdTuples) X(PQclear) X(PQuser) X(PQsocket) X(PQconsumeInput) X(PQnotifies)              \
     X(PQfreemem) X(PQbackendPID) X(PQtransactionStatus) X(PQsetNoticeProcessor)
@@ -377,6 +377,7 @@ bool PostgresConnection::reconnect() {
     lib_.PQfinish(conn_);
     conn_ = conn;
     statements_.clear();
+    ranOnce_.clear();
     broken_ = lostTransaction_ = inTransaction_ = false;
     failure_ = Failure::None;
     error_.clear();
@@ -412,8 +413,12 @@ bool PostgresConnection::run(const QString& sql, const std::vector<SqlValue>& pa
         error_ = why;
         return false;
     };
+    // A statement is prepared when it runs the second time: one that runs
+    // once a connection (opening, making the schema) costs one round trip,
+    // not two.
     QByteArray name = statements_.value(sql);
-    if (name.isEmpty()) {
+    const bool once = name.isEmpty() && !ranOnce_.contains(sql);
+    if (name.isEmpty() && !once) {
         name = "tarvon" + QByteArray::number(++nextStatement_);
         PGresult* res = lib_.PQprepare(conn_, name.constData(), sql.toUtf8().constData(), 0, nullptr);
         if (!res || lib_.PQresultStatus(res) != PGRES_COMMAND_OK) return fail(res);
@@ -427,8 +432,12 @@ bool PostgresConnection::run(const QString& sql, const std::vector<SqlValue>& pa
         texts.push_back(parameterText(v));
         values.push_back(std::holds_alternative<std::monostate>(v) ? nullptr : texts.back().constData());
     }
-    PGresult* res = lib_.PQexecPrepared(conn_, name.constData(), int(values.size()), values.data(),
-                                        nullptr, nullptr, /*binary results*/ 1);
+    PGresult* res =
+        once ? lib_.PQexecParams(conn_, sql.toUtf8().constData(), int(values.size()), nullptr, values.data(),
+                                 nullptr, nullptr, /*binary results*/ 1)
+             : lib_.PQexecPrepared(conn_, name.constData(), int(values.size()), values.data(), nullptr,
+                                   nullptr, /*binary results*/ 1);
+    if (once) ranOnce_.insert(sql);
     const ExecStatusType status = res ? lib_.PQresultStatus(res) : PGRES_FATAL_ERROR;
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) return fail(res);
     inTransaction_ = lib_.PQtransactionStatus(conn_) != PQTRANS_IDLE;

@@ -1,8 +1,8 @@
 // The register on an office's PostgreSQL server, through PostgreSQL's own
 // client library (libpq), loaded when the first server register is opened:
-// the program runs without it when nobody uses a server. Each statement is
-// prepared once a connection and kept; results come in binary, so a double
-// is read back bit for bit. A connection that was lost (the server stopped,
+// the program runs without it when nobody uses a server. A statement that
+// runs a second time is prepared and kept for the connection; results come
+// in binary, so a double is read back bit for bit. A connection that was lost (the server stopped,
 // the network cut, the password changed) fails each statement as Gone, and
 // is made again at the next statement outside a transaction, or at
 // reconnect(); a transaction it was in is never continued on the new one.
@@ -13,6 +13,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <memory>
 #include <optional>
 
@@ -80,6 +81,7 @@ class PostgresConnection : public SqlConnection {
     QByteArray conninfo_, password_;
     // The statements prepared on this connection, by their text.
     QHash<QString, QByteArray> statements_;
+    QSet<QString> ranOnce_;  // not prepared yet
     int nextStatement_ = 0;
     // The connection was lost: made again at the next statement.
     bool broken_ = false;

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <unordered_map>
 
 #include "base/MonthNames.h"
 #include "base/SystemFiles.h"
@@ -704,11 +705,34 @@ std::function<void(const SqlRow&)> withContract(
 
 void SqlRegister::forEachInstallment(
     const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) {
-    read(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
-                            "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
-                            "ORDER BY i.contract_id, i.position")
-                 .arg(installmentSelect(false), contractSelect(QStringLiteral("c."))),
-             {}, withContract(each));
+    // The contracts apart: each of their rows would otherwise come again
+    // with every installment, and a server sends all it selects.
+    std::unordered_map<qint64, ContractInfo> contracts;
+    if (!read(QStringLiteral("SELECT %1 FROM contracts").arg(contractSelect(QString())), {},
+              [&](const SqlRow& row) {
+                  ContractInfo c = readContract(row);
+                  contracts.emplace(c.id, std::move(c));
+              }))
+        return;
+    const ContractInfo* contract = nullptr;
+    std::optional<ContractInfo> later;  // added between the two reads
+    read(QStringLiteral("SELECT %1 FROM installments i LEFT JOIN printed p ON p.installment_id = i.id "
+                        "ORDER BY i.contract_id, i.position")
+             .arg(installmentSelect(false)),
+         {}, [&](const SqlRow& row) {
+             const qint64 id = row.integer(1);
+             if (!contract || contract->id != id) {
+                 const auto found = contracts.find(id);
+                 if (found != contracts.end()) {
+                     contract = &found->second;
+                 } else {
+                     later = this->contract(id);
+                     if (!later) return;
+                     contract = &*later;
+                 }
+             }
+             each(*contract, readInstallment(row, *contract, false));
+         });
 }
 
 void SqlRegister::forEachDelivered(
