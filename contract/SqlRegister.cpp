@@ -532,8 +532,11 @@ std::unique_ptr<SqlRegister> SqlRegister::open(const QString& location, bool cre
         if (!migrate(*r->db_, &why))
             return refuse(QStringLiteral("ปรับรูปแบบไม่สำเร็จ (%1): %2ยังเป็นแบบเดิม").arg(why, what));
         opened = Opened::Upgraded;
+        // The rights on the tables the upgrade made.
+        if (server) r->checkServerRights();
     }
     r->seen_ = r->generation();
+    r->lastRead_ = {};
     if (how) *how = opened;
     return r;
 }
@@ -1123,6 +1126,11 @@ StoreResult SqlRegister::copyInto(SqlRegister& to, Copied* copied) {
 }
 
 StoreResult SqlRegister::copy(const QString& from, const QString& to, Copied* copied) {
+    const bool sameFile = !isServerLocation(from) && QFileInfo::exists(from) &&
+                          QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath();
+    if (sameFile || (isServerLocation(from) && from == to))
+        return failure(StoreResult::Outcome::Refused,
+                       QStringLiteral("ทะเบียนต้นทางและปลายทางเป็นทะเบียนเดียวกัน (%1) จึงไม่คัดลอก").arg(shownLocation(from)));
     QString error;
     const std::unique_ptr<SqlRegister> source = open(from, false, &error);
     if (!source) return failure(StoreResult::Outcome::Failed, error);

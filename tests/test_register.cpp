@@ -934,8 +934,15 @@ TEST_F(PostgresRegister, ACopyToTheServerAndBackGivesTheSameRows) {
     ASSERT_TRUE(server->addContract(more).done());
     EXPECT_GT(more.id, original->contracts().back().id);
 
-    // Onto a register that holds anything: refused, left as it was.
+    // Onto a register that holds anything, or onto itself: refused, left
+    // as it was.
     const QString serverBefore = everything(*server);
+    for (const QString& same : {file.location(), path()}) {
+        const StoreResult itself = SqlRegister::copy(same, same, &there);
+        EXPECT_EQ(itself.outcome, StoreResult::Outcome::Refused);
+        EXPECT_TRUE(itself.why.contains(QStringLiteral("ทะเบียนเดียวกัน"))) << itself.why.toStdString();
+    }
+    EXPECT_EQ(everything(*original), before);
     const StoreResult onto = SqlRegister::copy(file.location(), path(), &there);
     EXPECT_EQ(onto.outcome, StoreResult::Outcome::Refused);
     EXPECT_TRUE(onto.why.contains(QStringLiteral("มีรายการอยู่แล้ว"))) << onto.why.toStdString();

@@ -29,8 +29,19 @@ pg_start() {
         -o "-c listen_addresses='' -c unix_socket_directories='$1' -c fsync=off" start >/dev/null
 }
 
+stop_server() {
+    [ -f "$STATE" ] || return 0
+    local dir; dir=$(value dir)
+    if [ -n "$dir" ] && [ -d "$dir/data" ]; then
+        as_owner "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
+        rm -rf "$dir"
+    fi
+    rm -f "$STATE"
+}
+
 case $command in
 start)
+    stop_server  # one a run that was stopped before its cleanup left behind
     dir=$(mktemp -d -t tarvon-pg.XXXXXX)
     [ "$(id -u)" = 0 ] && chown nobody:nogroup "$dir"
     chmod 0755 "$dir"
@@ -44,13 +55,7 @@ start)
     printf 'uri=postgresql:///postgres?host=%s&user=tarvon\ndir=%s\n' "$dir" "$dir" >"$STATE"
     ;;
 stop)
-    [ -f "$STATE" ] || exit 0
-    dir=$(value dir)
-    if [ -n "$dir" ] && [ -d "$dir/data" ]; then
-        as_owner "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
-        rm -rf "$dir"
-    fi
-    rm -f "$STATE"
+    stop_server
     ;;
 halt)
     as_owner "$bin/pg_ctl" -D "$(value dir)/data" -m fast -w stop >/dev/null
