@@ -530,6 +530,54 @@ TEST_P(RegisterTest, ContractsComeInOneOrderOnEveryDatabase) {
     EXPECT_EQ(delivered, numbers);
 }
 
+// The sums' walk over the register: every installment once, in contract
+// and position order, with its own contract and its printed figures.
+TEST_P(RegisterTest, EveryInstallmentIsWalkedOnceWithItsContract) {
+    auto r = open();
+    std::vector<ContractInfo> made;
+    for (const char* number : {"ข 2", "ก 1", "ค 3"}) {
+        ContractInfo c = contract(QString::fromUtf8(number));
+        c.bidYear = 2540 + int(made.size());
+        ASSERT_TRUE(r->addContract(c).done());
+        made.push_back(c);
+    }
+    // Added out of their contracts' order.
+    for (int round = 0; round < 3; ++round) {
+        for (const ContractInfo& c : {made[2], made[0], made[1]}) {
+            InstallmentInfo i;
+            i.contractId = c.id;
+            i.value = sample(QStringLiteral("%1-%2").arg(c.number).arg(round), round + 0.5);
+            ASSERT_TRUE(r->addInstallment(i).done());
+            if (round == 1) {
+                PrintedSheet s;
+                s.at = QDateTime::currentDateTime();
+                s.inputs = i.value;
+                s.netAmount = i.value.amount;
+                s.result = {1.05f, Band::Above, 0.01f, 12.5, 0};
+                ASSERT_TRUE(r->setPrinted(i, s).done());
+            }
+        }
+    }
+    std::vector<std::pair<qint64, qint64>> walked;  // contract, installment
+    r->forEachInstallment([&](const ContractInfo& c, const InstallmentInfo& i) {
+        EXPECT_EQ(c.id, i.contractId);
+        EXPECT_EQ(i.value.bidYear, c.bidYear);
+        EXPECT_TRUE(i.value.designation.startsWith(c.number)) << i.value.designation.toStdString();
+        const std::optional<InstallmentInfo> alone = r->installment(i.id);
+        ASSERT_TRUE(alone);
+        EXPECT_EQ(i.position, alone->position);
+        EXPECT_TRUE(i.value == alone->value);
+        EXPECT_EQ(bool(i.printed), bool(alone->printed));
+        if (i.printed) {
+            EXPECT_EQ(i.printed->result.compensation, alone->printed->result.compensation);
+        }
+        walked.emplace_back(c.id, i.id);
+    });
+    ASSERT_EQ(walked.size(), 9u);
+    EXPECT_TRUE(std::is_sorted(walked.begin(), walked.end()));
+    EXPECT_TRUE(r->lastRead().done());
+}
+
 // ---- changes seen from elsewhere -------------------------------------------
 
 // Another's change is seen, one's own is not; on a server its notice wakes
