@@ -106,7 +106,9 @@ class RegisterStore {
     // With all its installments.
     virtual StoreResult removeContract(const ContractInfo& c) = 0;
 
-    // Appended at the end of its contract; `i.id`, `i.position`, `i.version` set.
+    // Appended at the end of its contract, or put back at `i.position` when
+    // no installment holds that place (a removal undone); `i.id`,
+    // `i.position`, `i.version` set.
     virtual StoreResult addInstallment(InstallmentInfo& i) = 0;
     // All of them or none, appended in order to `contract`, which is added
     // with them when its id is 0 (an imported contract).

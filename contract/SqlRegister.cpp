@@ -686,11 +686,18 @@ StoreResult SqlRegister::insertInstallment(InstallmentInfo& i) {
         return failed();
     if (db_->changes() != 1)
         return failure(StoreResult::Outcome::Gone, QStringLiteral("สัญญานี้ถูกลบจากที่อื่นไปแล้ว"));
-    int last = 0;
-    if (!db_->run(QStringLiteral("SELECT COALESCE(MAX(position), 0) FROM installments WHERE contract_id = $1"),
-                  {i.contractId}, [&](const SqlRow& row) { last = int(row.integer(0)); }))
+    // Back in its own place when that is free (a removal undone), else last.
+    bool taken = i.position <= 0;
+    if (!taken && !db_->run(QStringLiteral("SELECT 1 FROM installments WHERE contract_id = $1 AND position = $2"),
+                            {i.contractId, whole(i.position)}, [&](const SqlRow&) { taken = true; }))
         return failed();
-    i.position = last + 1;
+    if (taken) {
+        int last = 0;
+        if (!db_->run(QStringLiteral("SELECT COALESCE(MAX(position), 0) FROM installments WHERE contract_id = $1"),
+                      {i.contractId}, [&](const SqlRow& row) { last = int(row.integer(0)); }))
+            return failed();
+        i.position = last + 1;
+    }
     const QStringList columns = enteredColumns();
     i.id = 0;
     if (!db_->run(QStringLiteral("INSERT INTO installments (contract_id, position, %1, version) "
