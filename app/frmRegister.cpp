@@ -111,7 +111,7 @@ frmRegister::frmRegister(Platform& platform, QString tablePath, QWidget* parent)
     layout->addWidget(location_);
 
     auto* searchRow = new QHBoxLayout;
-    auto* searchLabel = new QLabel(QStringLiteral("ค้&นหาเลขที่หรือชื่องาน"), client);
+    auto* searchLabel = new QLabel(QStringLiteral("ค้นหาเลขที่หรือชื่องาน (&F)"), client);
     search_ = new QLineEdit(client);
     search_->setObjectName(QStringLiteral("search"));
     search_->setAccessibleName(QStringLiteral("ค้นหาเลขที่หรือชื่องาน"));
