@@ -6,7 +6,7 @@
 # window's); closed, reopened and printed again, the same; an installment
 # whose month the table does not hold waits, and computes once the month
 # is merged while the window is open, with nothing done in it.
-# Usage: register.sh TARVON TARVON_TABLE TARVON_BATCH SAMPLE_CSV
+# Usage: registerwindow.sh TARVON TARVON_TABLE TARVON_BATCH SAMPLE_CSV
 set -euo pipefail
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$@"; fi
 if [ -z "${TARVON_A11Y_BUS:-}" ]; then exec env TARVON_A11Y_BUS=1 dbus-run-session -- "$0" "$@"; fi
