@@ -1,6 +1,7 @@
 // tarvon-batch: every installment of a contract in one run, each computed
 // as the window computes it; a summary on standard output, the sheets into
-// a PDF or to the default printer.
+// a PDF or to the default printer. The same on the contract register, and
+// its budget summary, are BatchRegister's: here they are only dispatched.
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
