@@ -11,7 +11,7 @@
 #include "app/ScreenFit.h"
 #include "base/MonthNames.h"
 #include "entry/Replies.h"
-#include "escalation/Formulas.h"
+#include "escalation/Sheet.h"
 
 namespace {
 
@@ -98,9 +98,8 @@ bool ContractDialog::read(QString* problem) {
     const Conversion f = replyToInteger(formula_->text());
     if (!f.ok) return slip(formula_, QStringLiteral("สูตรของงวด"), f.error);
     c.formula = Integer(f.value);
-    if (!formulaDefinition(c.formula))
-        return slip(formula_, QStringLiteral("สูตรของงวด"),
-                    QStringLiteral("ไม่มีสูตรหมายเลข %1 (สูตรมีหมายเลข 1 ถึง 13)").arg(c.formula));
+    if (const QString why = formulaProblem(c.formula); !why.isEmpty())
+        return slip(formula_, QStringLiteral("สูตรของงวด"), why);
     contract_ = c;
     return true;
 }

@@ -25,7 +25,7 @@
 #include "base/SystemFiles.h"
 #include "contract/InstallmentForm.h"
 #include "escalation/ResultText.h"
-#include "indexdata/UserFolder.h"
+#include "contract/UserRegister.h"
 
 std::function<void(QDialog&)> frmRegister::formHook;
 
@@ -190,8 +190,7 @@ frmRegister::frmRegister(Platform& platform, QString tablePath, QWidget* parent)
 frmRegister::~frmRegister() = default;
 
 QString frmRegister::defaultLocation() {
-    return userFolder(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()) +
-           QStringLiteral("/register.sqlite");
+    return userRegister(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
 }
 
 void frmRegister::buildMenus() {
@@ -665,7 +664,7 @@ void frmRegister::exportCsv() {
 void frmRegister::openOther() {
     const std::optional<QString> path =
         chooseFile(this, QStringLiteral("เปิดหรือสร้างทะเบียนสัญญา"), QStringLiteral("ทะเบียนสัญญา (*.sqlite)"),
-                   FileChoice::OpenOrCreate, QStringLiteral("register.sqlite"));
+                   FileChoice::OpenOrCreate, kRegisterName);
     if (!path) return;
     QString error;
     if (!open(*path, /*create=*/true, &error)) platform_.msgBox(error);

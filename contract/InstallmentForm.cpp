@@ -3,7 +3,7 @@
 #include "base/MonthNames.h"
 #include "entry/Entry.h"
 #include "entry/Replies.h"
-#include "escalation/Formulas.h"
+#include "escalation/Sheet.h"
 #include "escalation/ResultText.h"
 
 QString fieldLabel(FormField field, int item) {
@@ -59,10 +59,8 @@ FormReading readInstallmentFields(const InstallmentFields& f, const Installment&
         return true;
     };
 
-    if (take(FormField::Formula, 0, replyToInteger(f.formula, locale), in.formula) &&
-        !formulaDefinition(in.formula))
-        problem(FormField::Formula, 0,
-                QStringLiteral("ไม่มีสูตรหมายเลข %1 (สูตรมีหมายเลข 1 ถึง 13)").arg(in.formula));
+    if (take(FormField::Formula, 0, replyToInteger(f.formula, locale), in.formula))
+        if (const QString why = formulaProblem(in.formula); !why.isEmpty()) problem(FormField::Formula, 0, why);
     const bool day = take(FormField::Day, 0, replyToLong(f.day, locale), in.day);
     bool month = take(FormField::Month, 0, replyToLong(f.month, locale), in.month);
     if (month && thaiMonthName(in.month).isEmpty()) {

@@ -681,8 +681,10 @@ StoreResult SqlRegister::removeContract(const ContractInfo& c) {
 StoreResult SqlRegister::insertInstallment(InstallmentInfo& i) {
     // Touching the contract's row holds it until the end of the
     // transaction, so that two installments added at once on a server
-    // never take the same place.
-    if (!db_->run(QStringLiteral("UPDATE contracts SET id = id WHERE id = $1"), {i.contractId}))
+    // never take the same place. Not its key: a key written, even with
+    // itself, has SQLite look up every installment referring to it, and an
+    // import of n rows would take n² steps while it holds the register.
+    if (!db_->run(QStringLiteral("UPDATE contracts SET version = version WHERE id = $1"), {i.contractId}))
         return failed();
     if (db_->changes() != 1)
         return failure(StoreResult::Outcome::Gone, QStringLiteral("สัญญานี้ถูกลบจากที่อื่นไปแล้ว"));
