@@ -90,7 +90,8 @@ class RegisterStore {
     // Every installment of every contract, contract by contract, one at a
     // time: what the totals need without holding the register in memory.
     // Here and in forEachDelivered, `printed` holds the printed figures
-    // only, not when or from what they were printed.
+    // only, not when or from what they were printed; here the designation
+    // and the items' names are left empty too (no sum depends on them).
     virtual void forEachInstallment(
         const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) = 0;
     // The installments delivered in the months from..to (year × 12 + month
