@@ -61,3 +61,5 @@ docs: build
 	@dpkg-query -W -f='$${Status}' openbox 2>/dev/null | grep -q 'ok installed' || \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends openbox
 	bash tests/e2e/window.sh $(BUILD)/tarvon $(BUILD)/tarvon-table data/indices-sample.csv docs
+	bash tests/e2e/registerwindow.sh $(BUILD)/tarvon $(BUILD)/tarvon-table $(BUILD)/tarvon-batch \
+	  data/indices-sample.csv docs

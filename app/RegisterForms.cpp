@@ -161,7 +161,7 @@ InstallmentDialog::InstallmentDialog(const QString& title, const Installment& sh
     layout->addWidget(result_);
     layout->addWidget(saveOrCancel(this));
     reread();
-    fitToScreen(this, sizeHint());
+    fitToScreen(this, sizeHint().expandedTo(QSize(560, 0)));
     if (shown.year == 0) day_->setFocus();
 }
 

@@ -52,10 +52,10 @@ QString statusText(const RegisterRow& r) {
     const QString now = r.now.computed() ? QStringLiteral("K = ") + resultLine(r.now.result) : outcomeLine(r.now);
     switch (r.printed) {
         case RegisterRow::Printed::Same:
-            return QStringLiteral("พิมพ์แล้ว %1").arg(QLocale().toString(r.info.printed->at, QLocale::ShortFormat));
+            return QStringLiteral("พิมพ์แล้ว %1").arg(thaiDateTime(r.info.printed->at));
         case RegisterRow::Printed::Differs:
             return QStringLiteral("พิมพ์แล้ว %1 แต่ตารางดัชนีตอนนี้ให้ผลต่างไป: %2")
-                .arg(QLocale().toString(r.info.printed->at, QLocale::ShortFormat), now);
+                .arg(thaiDateTime(r.info.printed->at), now);
         case RegisterRow::Printed::No:
             break;
     }
@@ -136,6 +136,8 @@ frmRegister::frmRegister(Platform& platform, QString tablePath, QWidget* parent)
     installments_->setAccessibleName(QStringLiteral("งวดงานของสัญญาที่เลือก"));
     installments_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     bottomLayout->addWidget(installments_);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 2);  // the installments have the room
     layout->addWidget(split, 1);
     connect(contracts_, &QTableWidget::itemSelectionChanged, this, [this] { showInstallments(); });
     connect(installments_, &QTableWidget::itemDoubleClicked, this, [this] { editInstallment(); });
@@ -536,7 +538,7 @@ void frmRegister::showHistory() {
     QStringList lines;
     for (const HistoryEntry& h : store_->history(chosen.front().id))
         lines << QStringLiteral("%1  %2  %3: %4")
-                     .arg(QLocale().toString(h.at, QLocale::ShortFormat), h.user, h.action, h.what);
+                     .arg(thaiDateTime(h.at), h.user, h.action, h.what);
     platform_.msgBox(QStringLiteral("ประวัติของงวด %1\n").arg(chosen.front().value.designation.trimmed()) +
                      (lines.isEmpty() ? QStringLiteral("ยังไม่มี") : lines.join(QLatin1Char('\n'))));
 }

@@ -26,7 +26,7 @@ for lib in libcups2 libpangocairo-1.0-0 libcairo2; do
     grep -q "$lib" <<<"$DEPENDS" || fail "the package does not depend on $lib (loaded when printing)"
 done
 CONTENTS=$(dpkg-deb -c "$DEB")  # read whole: grep -q would cut dpkg-deb off under pipefail
-for f in guide.md window.png sheet.png examples/contract-sample.csv examples/contract-template.csv; do
+for f in guide.md window.png sheet.png register.png installment-form.png examples/contract-sample.csv examples/contract-template.csv; do
     grep -q "usr/share/doc/tarvon/$f" <<<"$CONTENTS" || fail "the package lacks /usr/share/doc/tarvon/$f"
 done
 dpkg-deb -f "$DEB" Depends | grep -q 'libqt6widgets6' || fail "no library dependencies were computed"

@@ -6,14 +6,18 @@
 # window's); closed, reopened and printed again, the same; an installment
 # whose month the table does not hold waits, and computes once the month
 # is merged while the window is open, with nothing done in it.
-# Usage: registerwindow.sh TARVON TARVON_TABLE TARVON_BATCH SAMPLE_CSV
+# With SHOTS_DIR, the README's pictures of the register are made there.
+# Usage: registerwindow.sh TARVON TARVON_TABLE TARVON_BATCH SAMPLE_CSV [SHOTS_DIR]
 set -euo pipefail
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$@"; fi
 if [ -z "${TARVON_A11Y_BUS:-}" ]; then exec env TARVON_A11Y_BUS=1 dbus-run-session -- "$0" "$@"; fi
 TARVON=$(realpath "$1") TARVON_TABLE=$(realpath "$2") TARVON_BATCH=$(realpath "$3") SAMPLE_CSV=$(realpath "$4")
+SHOTS=${5:+$(realpath -m "$5")}
 HERE=$(dirname "$(realpath "$0")")
 . "$HERE/drive.sh"
 . "$HERE/reader.sh"
+# For the README's pictures, a window manager draws the caption bars.
+if [ -n "$SHOTS" ] && command -v openbox >/dev/null; then openbox >/dev/null 2>&1 & sleep 1; fi
 cleanup() {
     [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
     kill "$BUS" 2>/dev/null || true
@@ -99,6 +103,7 @@ print_contract() {
         fail "the register's sheets differ from tarvon-batch's: $(diff "$WORK/batch.txt" "$WORK/$1.txt" | head -20)"
 }
 print_contract first
+if [ -n "$SHOTS" ]; then mkdir -p "$SHOTS"; import -window "$REG" -frame "$SHOTS/register.png"; fi
 [ "$(pdfinfo "$WORK/sheets.pdf" | awk '/^Pages:/ {print $2}')" = 12 ] || fail "not 12 pages"
 
 # Closed and opened again: the same contract, the same sheets.
@@ -114,6 +119,7 @@ xdotool windowfocus --sync "$REG"; xdotool key alt+a
 form_open 'เพิ่มงวด'
 typed 3; xdotool key Tab; typed 8; xdotool key Tab; typed 2564; xdotool key Tab; typed 13; xdotool key Tab; typed 50000
 panel_says "ผลการคำนวณ: รอดัชนีเดือน 8/2564"
+if [ -n "$SHOTS" ]; then import -window "$FORM" -frame "$SHOTS/installment-form.png"; fi
 xdotool key Return
 wait_for 10 gone "$FORM" || fail "the waiting installment's form stayed open"
 panel_says "รอดัชนีเดือน 8/2564"
