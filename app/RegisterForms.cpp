@@ -42,8 +42,9 @@ QString number(Long v) { return v == 0 ? QString() : QString::number(v); }
 
 // ---- a contract -----------------------------------------------------------
 
-ContractDialog::ContractDialog(const ContractInfo& shown, QWidget* parent)
-    : QDialog(parent), contract_(shown) {
+ContractDialog::ContractDialog(const ContractInfo& shown,
+                               std::function<bool(const ContractInfo&)> save, QWidget* parent)
+    : QDialog(parent), save_(std::move(save)), contract_(shown) {
     setObjectName(QStringLiteral("contractForm"));
     setWindowTitle(shown.id ? QStringLiteral("แก้สัญญา %1").arg(shown.number) : QStringLiteral("เพิ่มสัญญา"));
     auto* form = new QFormLayout;
@@ -106,9 +107,12 @@ bool ContractDialog::read(QString* problem) {
 
 void ContractDialog::done(int result) {
     QString problem;
-    if (result == QDialog::Accepted && !read(&problem)) {
-        sayProblem(this, problem);
-        return;  // the form stays, with what was typed
+    if (result == QDialog::Accepted) {
+        if (!read(&problem)) {
+            sayProblem(this, problem);
+            return;  // the form stays, with what was typed
+        }
+        if (save_ && !save_(contract_)) return;
     }
     QDialog::done(result);
 }
@@ -117,8 +121,8 @@ void ContractDialog::done(int result) {
 
 InstallmentDialog::InstallmentDialog(const QString& title, const Installment& shown,
                                      std::function<InstallmentOutcome(const Installment&)> compute,
-                                     QWidget* parent)
-    : QDialog(parent), compute_(std::move(compute)), bid_(shown) {
+                                     std::function<bool(const Installment&)> save, QWidget* parent)
+    : QDialog(parent), compute_(std::move(compute)), save_(std::move(save)), bid_(shown) {
     setObjectName(QStringLiteral("installmentForm"));
     setWindowTitle(title);
     const InstallmentFields f = installmentFields(shown);
@@ -211,5 +215,6 @@ void InstallmentDialog::done(int result) {
         }
         return;  // the form stays, with what was typed
     }
+    if (result == QDialog::Accepted && save_ && !save_(reading_.value)) return;
     QDialog::done(result);
 }

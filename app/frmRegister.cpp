@@ -362,11 +362,10 @@ bool frmRegister::maySay(const StoreResult& r) {
 void frmRegister::addContract() {
     if (!register_) return;
     ContractInfo c;
-    ContractDialog form(c, this);
+    ContractDialog form(
+        c, [&](const ContractInfo& typed) { return maySay(store_->addContract(c = typed)); }, this);
     if (formHook) formHook(form);
     if (form.exec() != QDialog::Accepted) return;
-    c = form.contract();
-    if (!maySay(store_->addContract(c))) return;
     shownContract_ = c.id;
     search_->clear();
     say(QStringLiteral("เพิ่มสัญญาเลขที่ %1 แล้ว").arg(c.number));
@@ -376,11 +375,11 @@ void frmRegister::addContract() {
 void frmRegister::editContract() {
     const ContractLine* line = selectedContract();
     if (!line) return;
-    ContractDialog form(line->info, this);
+    ContractInfo c = line->info;
+    ContractDialog form(
+        c, [&](const ContractInfo& typed) { return maySay(store_->updateContract(c = typed)); }, this);
     if (formHook) formHook(form);
     if (form.exec() != QDialog::Accepted) return;
-    ContractInfo c = form.contract();
-    if (!maySay(store_->updateContract(c))) return;
     say(QStringLiteral("แก้สัญญาเลขที่ %1 แล้ว").arg(c.number));
     follow();
 }
@@ -412,14 +411,18 @@ void frmRegister::addInstallment() {
     shown.bidDay = contract.bidDay;
     shown.bidMonth = contract.bidMonth;
     shown.bidYear = contract.bidYear;
-    InstallmentDialog form(QStringLiteral("เพิ่มงวด: สัญญาเลขที่ %1").arg(contract.number), shown,
-                           [this](const Installment& in) { return register_->compute(in); }, this);
-    if (formHook) formHook(form);
-    if (form.exec() != QDialog::Accepted) return;
     InstallmentInfo i;
     i.contractId = contract.id;
-    i.value = form.installment();
-    if (!maySay(store_->addInstallment(i))) return;
+    InstallmentDialog form(
+        QStringLiteral("เพิ่มงวด: สัญญาเลขที่ %1").arg(contract.number), shown,
+        [this](const Installment& in) { return register_->compute(in); },
+        [&](const Installment& typed) {
+            i.value = typed;
+            return maySay(store_->addInstallment(i));
+        },
+        this);
+    if (formHook) formHook(form);
+    if (form.exec() != QDialog::Accepted) return;
     undo_.push_back({Change::Kind::Added, {}, i});
     say(QStringLiteral("เพิ่มงวดแล้ว: ") + installmentWhat(i.value));
     follow();
@@ -433,27 +436,38 @@ void frmRegister::editInstallment() {
     }
     InstallmentInfo i = chosen.front();
     const InstallmentInfo before = i;
-    InstallmentDialog form(QStringLiteral("แก้งวด: %1").arg(i.value.designation.trimmed()), i.value,
-                           [this](const Installment& in) { return register_->compute(in); }, this);
+    bool saved = false;
+    InstallmentDialog form(
+        QStringLiteral("แก้งวด: %1").arg(i.value.designation.trimmed()), i.value,
+        [this](const Installment& in) { return register_->compute(in); },
+        [&](const Installment& typed) {
+            i.value = typed;
+            StoreResult r = store_->updateInstallment(i);
+            if (r.outcome == StoreResult::Outcome::Conflict) {
+                // Someone changed it meanwhile: their values are shown, and
+                // the user decides; nothing is written over them unasked.
+                const std::optional<InstallmentInfo> theirs = store_->installment(i.id);
+                if (!theirs ||
+                    !ask(QStringLiteral("%1\nค่าที่บันทึกไว้ตอนนี้: %2\nค่าที่คุณแก้: %3\nบันทึกค่าที่คุณแก้ทับหรือไม่?")
+                             .arg(r.why, theirs ? installmentWhat(theirs->value) : QString(),
+                                  installmentWhat(i.value)))) {
+                    follow();
+                    return true;  // theirs stays; the form has nothing left to do
+                }
+                i.version = theirs->version;
+                r = store_->updateInstallment(i);
+            }
+            if (r.outcome == StoreResult::Outcome::Gone) {
+                platform_.msgBox(r.why);
+                follow();
+                return true;
+            }
+            // Anything else that failed keeps the form and what was typed.
+            return saved = maySay(r);
+        },
+        this);
     if (formHook) formHook(form);
-    if (form.exec() != QDialog::Accepted) return;
-    i.value = form.installment();
-    StoreResult r = store_->updateInstallment(i);
-    if (r.outcome == StoreResult::Outcome::Conflict) {
-        // Someone changed it meanwhile: their values are shown, and the
-        // user decides; nothing is written over them unasked.
-        const std::optional<InstallmentInfo> theirs = store_->installment(i.id);
-        if (theirs &&
-            ask(QStringLiteral("%1\nค่าที่บันทึกไว้ตอนนี้: %2\nค่าที่คุณแก้: %3\nบันทึกค่าที่คุณแก้ทับหรือไม่?")
-                    .arg(r.why, installmentWhat(theirs->value), installmentWhat(i.value)))) {
-            i.version = theirs->version;
-            r = store_->updateInstallment(i);
-        } else {
-            follow();
-            return;
-        }
-    }
-    if (!maySay(r)) return;
+    if (form.exec() != QDialog::Accepted || !saved) return;
     undo_.push_back({Change::Kind::Edited, before, i});
     say(QStringLiteral("แก้งวดแล้ว: ") + installmentWhat(i.value));
     follow();

@@ -205,6 +205,35 @@ TEST_F(RegisterWindowTest, ARowChangedElsewhereIsNotOverwrittenUnasked) {
     }
 }
 
+// A save the register refuses (here: the contract was removed elsewhere
+// while the form was open) is said, and the form stays with what was typed.
+TEST_F(RegisterWindowTest, AFailedSaveKeepsTheFormAndWhatWasTyped) {
+    QString error;
+    auto other = SqlRegister::open(folder.path(QStringLiteral("register.sqlite")), false, &error);
+    ASSERT_TRUE(other) << error.toStdString();
+    bool stayed = false;
+    QString kept;
+    frmRegister::formHook = [&](QDialog& d) {
+        auto& form = dynamic_cast<InstallmentDialog&>(d);
+        form.field(FormField::Day)->setText(QStringLiteral("20"));
+        form.field(FormField::Month)->setText(QStringLiteral("10"));
+        form.field(FormField::Year)->setText(QStringLiteral("2548"));
+        form.field(FormField::Amount)->setText(QStringLiteral("1234"));
+        ASSERT_TRUE(other->removeContract(other->contracts().front()).done());
+        QTimer::singleShot(0, &form, [&] {
+            form.accept();
+            stayed = form.isVisible();
+            kept = form.field(FormField::Amount)->text();
+            form.reject();
+        });
+    };
+    w.addInstallment();
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(kept, QStringLiteral("1234"));
+    ASSERT_FALSE(ui.messages.isEmpty());
+    EXPECT_EQ(ui.messages.back(), QStringLiteral("สัญญานี้ถูกลบจากที่อื่นไปแล้ว"));
+}
+
 TEST(RegisterWindow, ARegisterThatCannotBeWrittenOpensReadOnly) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes anything";
     WorkingFolder folder;
