@@ -91,13 +91,8 @@ void frmBudget::toPrinter(Printer* printer, const QString& where) {
 }
 
 void frmBudget::print() {
-    QString why;
-    Printer* printer = platform_.printer(&why);
-    if (!printer) {
-        platform_.msgBox(why + QStringLiteral("\nจึงไม่ได้พิมพ์สรุปงบประมาณ"));
-        return;
-    }
-    toPrinter(printer, QStringLiteral(" ไปที่เครื่องพิมพ์แล้ว"));
+    if (Printer* printer = printerOrSay(platform_, QStringLiteral("จึงไม่ได้พิมพ์สรุปงบประมาณ")))
+        toPrinter(printer, QStringLiteral(" ไปที่เครื่องพิมพ์แล้ว"));
 }
 
 void frmBudget::savePdf() {

@@ -329,7 +329,7 @@ void frmRegister::showInstallments() {
     installments_->resizeColumnsToContents();
 }
 
-std::vector<InstallmentInfo> frmRegister::selectedInstallments() {
+std::vector<InstallmentInfo> frmRegister::selectedInstallments(bool sayWhy) {
     std::vector<InstallmentInfo> out;
     std::vector<int> at;
     for (const auto& index : installments_->selectionModel()->selectedRows()) at.push_back(index.row());
@@ -337,6 +337,7 @@ std::vector<InstallmentInfo> frmRegister::selectedInstallments() {
     std::sort(at.begin(), at.end());
     for (int row : at)
         if (size_t(row) < rows_.size()) out.push_back(rows_[size_t(row)].info);
+    if (out.empty() && sayWhy) say(QStringLiteral("ยังไม่ได้เลือกงวด"));
     return out;
 }
 
@@ -429,11 +430,8 @@ void frmRegister::addInstallment() {
 }
 
 void frmRegister::editInstallment() {
-    const std::vector<InstallmentInfo> chosen = selectedInstallments();
-    if (chosen.empty()) {
-        say(QStringLiteral("ยังไม่ได้เลือกงวด"));
-        return;
-    }
+    const std::vector<InstallmentInfo> chosen = selectedInstallments(/*sayWhy=*/true);
+    if (chosen.empty()) return;
     InstallmentInfo i = chosen.front();
     const InstallmentInfo before = i;
     bool saved = false;
@@ -474,11 +472,8 @@ void frmRegister::editInstallment() {
 }
 
 void frmRegister::removeInstallment() {
-    const std::vector<InstallmentInfo> chosen = selectedInstallments();
-    if (chosen.empty()) {
-        say(QStringLiteral("ยังไม่ได้เลือกงวด"));
-        return;
-    }
+    const std::vector<InstallmentInfo> chosen = selectedInstallments(/*sayWhy=*/true);
+    if (chosen.empty()) return;
     const InstallmentInfo i = chosen.front();
     QString question = QStringLiteral("ลบงวด %1 หรือไม่?").arg(installmentWhat(i.value));
     if (i.printed) question += QStringLiteral("\nงวดนี้พิมพ์ไปแล้ว: ตัวเลขที่พิมพ์ไว้จะถูกลบไปด้วย");
@@ -544,11 +539,8 @@ void frmRegister::undo() {
 }
 
 void frmRegister::showHistory() {
-    const std::vector<InstallmentInfo> chosen = selectedInstallments();
-    if (chosen.empty()) {
-        say(QStringLiteral("ยังไม่ได้เลือกงวด"));
-        return;
-    }
+    const std::vector<InstallmentInfo> chosen = selectedInstallments(/*sayWhy=*/true);
+    if (chosen.empty()) return;
     QStringList lines;
     for (const HistoryEntry& h : store_->history(chosen.front().id))
         lines << QStringLiteral("%1  %2  %3: %4")
@@ -583,22 +575,13 @@ void frmRegister::printRows(const std::vector<InstallmentInfo>& rows, Printer* p
 }
 
 void frmRegister::printSelected() {
-    QString why;
-    Printer* printer = platform_.printer(&why);
-    if (!printer) {
-        platform_.msgBox(why + QStringLiteral("\nจึงไม่ได้พิมพ์รายการคำนวณ"));
-        return;
-    }
-    printRows(selectedInstallments(), printer, QStringLiteral(" ไปที่เครื่องพิมพ์แล้ว"));
+    if (Printer* printer = printerOrSay(platform_, QStringLiteral("จึงไม่ได้พิมพ์รายการคำนวณ")))
+        printRows(selectedInstallments(), printer, QStringLiteral(" ไปที่เครื่องพิมพ์แล้ว"));
 }
 
 void frmRegister::printContract() {
-    QString why;
-    Printer* printer = platform_.printer(&why);
-    if (!printer) {
-        platform_.msgBox(why + QStringLiteral("\nจึงไม่ได้พิมพ์รายการคำนวณ"));
-        return;
-    }
+    Printer* printer = printerOrSay(platform_, QStringLiteral("จึงไม่ได้พิมพ์รายการคำนวณ"));
+    if (!printer) return;
     std::vector<InstallmentInfo> all;
     for (const RegisterRow& r : rows_) all.push_back(r.info);
     printRows(all, printer, QStringLiteral(" ไปที่เครื่องพิมพ์แล้ว"));

@@ -72,7 +72,9 @@ class frmRegister : public QMainWindow {
     void enableCommands();
     // The selected contract, or nullptr with that said.
     const ContractLine* selectedContract(bool sayWhy = true);
-    std::vector<InstallmentInfo> selectedInstallments();
+    // The selected installments in their order; none, with that said when
+    // `sayWhy`, when none is selected.
+    std::vector<InstallmentInfo> selectedInstallments(bool sayWhy = false);
     bool maySay(const StoreResult& r);
     // Sheets of `rows` onto `printer`; where they went said.
     void printRows(const std::vector<InstallmentInfo>& rows, Printer* printer, const QString& where);

@@ -21,11 +21,11 @@ QString groupedBaht(Double amount) {
 QString bandWord(Band band) {
     switch (band) {
         case Band::Above:
-            return QStringLiteral("สูงกว่าช่วง");
+            return QStringLiteral("สูงกว่า");
         case Band::Below:
-            return QStringLiteral("ต่ำกว่าช่วง");
+            return QStringLiteral("ต่ำกว่า");
         default:
-            return QStringLiteral("อยู่ในช่วง");
+            return QStringLiteral("ภายใน");
     }
 }
 

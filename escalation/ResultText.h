@@ -17,5 +17,6 @@ QString sheetNumber(Single v);
 // "1.0512 สูงกว่าช่วง 0.96 ถึง 1.04 (ส่วนเกิน 0.0112): ได้รับเงินชดเชย 1,234.00 บาท",
 // or the refund below the band, or nothing to pay within it.
 QString resultLine(const SheetResult& r);
-// Where K lies, in a word: "สูงกว่าช่วง", "ต่ำกว่าช่วง", "อยู่ในช่วง".
+// Where K lies against 0.96–1.04, in a word, as summaries' band column
+// says it: "สูงกว่า", "ต่ำกว่า", "ภายใน".
 QString bandWord(Band band);
