@@ -4,9 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <unordered_map>
+
 #include <QFile>
 #include <QFileInfo>
-#include <unordered_map>
 
 #include "base/MonthNames.h"
 #include "base/SystemFiles.h"
@@ -210,8 +211,9 @@ std::vector<SqlValue> enteredValues(const Installment& in) {
     return v;
 }
 
-void readEntered(const SqlRow& r, int at, Installment* in) {
-    in->designation = r.text(at);
+// Without `texts`, the designation and the items' names are left empty.
+void readEntered(const SqlRow& r, int at, Installment* in, bool texts = true) {
+    if (texts) in->designation = r.text(at);
     in->formula = Integer(r.integer(at + 1));
     in->day = Long(r.integer(at + 2));
     in->month = Long(r.integer(at + 3));
@@ -221,7 +223,7 @@ void readEntered(const SqlRow& r, int at, Installment* in) {
     for (int n = 0; n < kItems; ++n) {
         const int name = at + 6 + 2 * n;
         if (r.isNull(name) && r.isNull(name + 1)) break;
-        in->items.push_back({r.text(name), r.real(name + 1)});
+        in->items.push_back({texts ? r.text(name) : QString(), r.real(name + 1)});
     }
 }
 
@@ -272,13 +274,14 @@ int installmentColumns(bool sources) {
     return 4 + kEntered + (sources ? int(printedColumns().size()) : kFigures);
 }
 
-InstallmentInfo readInstallment(const SqlRow& r, const ContractInfo& contract, bool sources) {
+InstallmentInfo readInstallment(const SqlRow& r, const ContractInfo& contract, bool sources,
+                                bool texts = true) {
     InstallmentInfo i;
     i.id = r.integer(0);
     i.contractId = r.integer(1);
     i.position = int(r.integer(2));
     i.version = r.integer(3);
-    readEntered(r, 4, &i.value);
+    readEntered(r, 4, &i.value, texts);
     i.value.bidDay = contract.bidDay;
     i.value.bidMonth = contract.bidMonth;
     i.value.bidYear = contract.bidYear;
@@ -708,33 +711,23 @@ std::function<void(const SqlRow&)> withContract(
 
 void SqlRegister::forEachInstallment(
     const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) {
-    // The contracts apart: each of their rows would otherwise come again
-    // with every installment, and a server sends all it selects.
+    // The contracts are few: read once beside, rather than joined to every
+    // installment (a server sends all it selects). The sums read no texts.
     std::unordered_map<qint64, ContractInfo> contracts;
-    if (!read(QStringLiteral("SELECT %1 FROM contracts").arg(contractSelect(QString())), {},
-              [&](const SqlRow& row) {
-                  ContractInfo c = readContract(row);
-                  contracts.emplace(c.id, std::move(c));
-              }))
-        return;
+    for (ContractInfo& c : this->contracts()) contracts.emplace(c.id, std::move(c));
+    if (!lastRead_.done()) return;
     const ContractInfo* contract = nullptr;
-    std::optional<ContractInfo> later;  // added between the two reads
-    read(QStringLiteral("SELECT %1 FROM installments i LEFT JOIN printed p ON p.installment_id = i.id "
-                        "ORDER BY i.contract_id, i.position")
+    read(QStringLiteral("SELECT %1 FROM installments i LEFT JOIN printed p ON "
+                        "p.installment_id = i.id ORDER BY i.contract_id, i.position")
              .arg(installmentSelect(false)),
          {}, [&](const SqlRow& row) {
              const qint64 id = row.integer(1);
              if (!contract || contract->id != id) {
-                 const auto found = contracts.find(id);
-                 if (found != contracts.end()) {
-                     contract = &found->second;
-                 } else {
-                     later = this->contract(id);
-                     if (!later) return;
-                     contract = &*later;
-                 }
+                 const auto it = contracts.find(id);
+                 if (it == contracts.end()) return;  // added since the contracts were read
+                 contract = &it->second;
              }
-             each(*contract, readInstallment(row, *contract, false));
+             each(*contract, readInstallment(row, *contract, false, /*texts=*/false));
          });
 }
 
@@ -868,18 +861,26 @@ StoreResult SqlRegister::removeContract(const ContractInfo& c) {
 }
 
 StoreResult SqlRegister::insertInstallment(InstallmentInfo& i) {
-    // Changes are made one after another (write): the contract is there
-    // and the last place is the last until this one commits.
+    // Changes are made one after another (write): the contract is there,
+    // and the places are as read, until this one commits. Read, not
+    // touched: a role that may enter installments need not change contracts.
     bool there = false;
     if (!db_->run(QStringLiteral("SELECT 1 FROM contracts WHERE id = $1"), {i.contractId},
                   [&](const SqlRow&) { there = true; }))
         return failed();
     if (!there) return failure(StoreResult::Outcome::Gone, QStringLiteral("สัญญานี้ถูกลบจากที่อื่นไปแล้ว"));
-    int last = 0;
-    if (!db_->run(QStringLiteral("SELECT COALESCE(MAX(position), 0) FROM installments WHERE contract_id = $1"),
-                  {i.contractId}, [&](const SqlRow& row) { last = int(row.integer(0)); }))
+    // Back in its own place when that is free (a removal undone), else last.
+    bool taken = i.position <= 0;
+    if (!taken && !db_->run(QStringLiteral("SELECT 1 FROM installments WHERE contract_id = $1 AND position = $2"),
+                            {i.contractId, whole(i.position)}, [&](const SqlRow&) { taken = true; }))
         return failed();
-    i.position = last + 1;
+    if (taken) {
+        int last = 0;
+        if (!db_->run(QStringLiteral("SELECT COALESCE(MAX(position), 0) FROM installments WHERE contract_id = $1"),
+                      {i.contractId}, [&](const SqlRow& row) { last = int(row.integer(0)); }))
+            return failed();
+        i.position = last + 1;
+    }
     const QStringList columns = enteredColumns();
     i.id = 0;
     if (!db_->run(QStringLiteral("INSERT INTO installments (contract_id, position, %1, version) "

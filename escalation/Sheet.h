@@ -40,3 +40,6 @@ struct SheetOutcome {
     bool printed() const { return status == Status::Printed; }
 };
 SheetOutcome runSheet(CalcState& st, Printer& printer);
+
+// Why formula number `n` has no sheet, in Thai; empty for 1 to 13.
+QString formulaProblem(int n);

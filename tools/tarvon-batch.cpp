@@ -1,6 +1,7 @@
 // tarvon-batch: every installment of a contract in one run, each computed
 // as the window computes it; a summary on standard output, the sheets into
-// a PDF or to the default printer.
+// a PDF or to the default printer. The same on the contract register, and
+// its budget summary, are BatchRegister's: here they are only dispatched.
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,6 +21,7 @@
 #include "base/SystemFiles.h"
 #include "indexdata/UserFolder.h"
 #include "print/PdfPrinter.h"
+#include "tools/BatchRegister.h"
 
 namespace {
 
@@ -27,6 +29,10 @@ const char* const kName = "tarvon-batch";
 
 const cli::Usage kUsage = {
     "usage: tarvon-batch CONTRACT.csv [--table FILE] [--pdf FILE | --print] [--csv]\n"
+    "       tarvon-batch [--register FILE] --import CONTRACT.csv --contract NUMBER\n"
+    "       tarvon-batch [--register FILE] --contract NUMBER [--table FILE] [--pdf FILE | --print] [--csv]\n"
+    "       tarvon-batch [--register FILE] --contract NUMBER --export OUT.csv\n"
+    "       tarvon-batch [--register FILE] --summary MONTHS [--table FILE] [--pdf FILE | --print] [--csv]\n"
     "       tarvon-batch --copy-register FROM TO\n"
     "  --table FILE  the index table (default: KTABLE.DAT in the current folder, or\n"
     "                when there is none, the user's table ~/.local/share/tarvon/KTABLE.DAT\n"
@@ -36,12 +42,27 @@ const cli::Usage kUsage = {
     "                and wait until the print system has printed it\n"
     "  --wait SECS   with --print: wait at most SECS seconds (default 120)\n"
     "  --csv         the summary as CSV instead of a table\n"
+    "  --register FILE    the contract register, a file or a server's database\n"
+    "                     postgresql://user@host/database (default: register.sqlite beside\n"
+    "                     the user's table, ~/.local/share/tarvon/, made by the first --import)\n"
+    "  --import CSV       add the rows of a contract CSV as installments of contract\n"
+    "                     NUMBER (made when new): all of them, or none when a row is refused\n"
+    "  --contract NUMBER  compute the contract's installments as a run of its CSV does\n"
+    "  --export CSV       write the contract's installments as the CSV --import reads\n"
+    "  --summary MONTHS   the budget summary of the installments delivered in 9/2569,\n"
+    "                     or in 7/2569-9/2569\n"
     "  --copy-register FROM TO  copy the contract register FROM (a file, or a server's\n"
     "                database postgresql://user@host/database) into TO, which must hold\n"
     "                nothing yet: all or nothing (the password from PGPASSWORD or ~/.pgpass)\n"
-    "Exit status: 0 every row computed, 1 some rows refused, 2 usage error or a file\n"
-    "that cannot be read, 3 the sheets could not be written or printed.\n",
+    "Exit status: 0 every row computed (imported, exported), 1 some rows refused (an\n"
+    "--import then adds nothing; a --summary lists installments that cannot be computed),\n"
+    "2 usage error, or a file or register that cannot be read, 3 the sheets could not be\n"
+    "written or printed, or the register or the exported CSV could not be written.\n",
     "วิธีใช้: tarvon-batch สัญญา.csv [--table แฟ้ม] [--pdf แฟ้ม | --print] [--csv]\n"
+    "       tarvon-batch [--register แฟ้ม] --import สัญญา.csv --contract เลขที่สัญญา\n"
+    "       tarvon-batch [--register แฟ้ม] --contract เลขที่สัญญา [--table แฟ้ม] [--pdf แฟ้ม | --print] [--csv]\n"
+    "       tarvon-batch [--register แฟ้ม] --contract เลขที่สัญญา --export แฟ้ม.csv\n"
+    "       tarvon-batch [--register แฟ้ม] --summary เดือน [--table แฟ้ม] [--pdf แฟ้ม | --print] [--csv]\n"
     "       tarvon-batch --copy-register ต้นทาง ปลายทาง\n"
     "  --table แฟ้ม   ตารางดัชนีราคา (ถ้าไม่ระบุ: KTABLE.DAT ในโฟลเดอร์ปัจจุบัน หรือถ้าไม่มี\n"
     "                ใช้ตารางของผู้ใช้ ~/.local/share/tarvon/KTABLE.DAT ที่หน้าต่างโปรแกรมจากเมนูใช้)\n"
@@ -50,16 +71,26 @@ const cli::Usage kUsage = {
     "                แล้วรอจนระบบการพิมพ์พิมพ์เสร็จ\n"
     "  --wait วินาที  ใช้กับ --print: รอไม่เกินกี่วินาที (ถ้าไม่ระบุ 120)\n"
     "  --csv         สรุปผลเป็น CSV แทนตาราง\n"
+    "  --register แฟ้ม      ทะเบียนสัญญา เป็นแฟ้ม หรือฐานข้อมูลบนเซิร์ฟเวอร์ postgresql://ผู้ใช้@เครื่อง/ฐานข้อมูล\n"
+    "                     (ถ้าไม่ระบุ: register.sqlite ข้างตารางของผู้ใช้\n"
+    "                     ~/.local/share/tarvon/ ซึ่งสร้างเมื่อ --import ครั้งแรก)\n"
+    "  --import แฟ้ม.csv    เพิ่มแถวของแฟ้มสัญญาเป็นงวดของสัญญาเลขที่ที่ระบุ (สร้างสัญญาถ้ายังไม่มี)\n"
+    "                     เพิ่มทุกแถว หรือไม่เพิ่มเลยถ้ามีแถวที่อ่านไม่ได้\n"
+    "  --contract เลขที่สัญญา  คำนวณงวดของสัญญาเหมือนคำนวณจากแฟ้ม CSV ของสัญญา\n"
+    "  --export แฟ้ม.csv    เขียนงวดของสัญญาเป็นแฟ้ม CSV แบบที่ --import อ่าน\n"
+    "  --summary เดือน      สรุปงวดงานที่ส่งในเดือน เช่น 9/2569 หรือช่วงเดือน 7/2569-9/2569\n"
     "  --copy-register ต้นทาง ปลายทาง  คัดลอกทะเบียนสัญญาจากต้นทาง (แฟ้ม หรือฐานข้อมูลบนเซิร์ฟเวอร์\n"
     "                postgresql://ผู้ใช้@เครื่อง/ฐานข้อมูล) ไปยังปลายทางที่ยังว่าง ได้ทั้งหมดหรือไม่คัดลอกเลย\n"
     "                (รหัสผ่านจาก PGPASSWORD หรือ ~/.pgpass)\n"
-    "สถานะเมื่อจบ: 0 คำนวณได้ทุกแถว, 1 มีแถวที่ไม่ได้คำนวณ, 2 สั่งงานผิดรูปแบบหรืออ่านแฟ้มไม่ได้,\n"
-    "3 เขียนหรือพิมพ์รายการคำนวณไม่สำเร็จ\n"};
+    "สถานะเมื่อจบ: 0 คำนวณได้ทุกแถว (นำเข้าหรือส่งออกแล้ว), 1 มีแถวที่ไม่ได้คำนวณ (--import จึงไม่เพิ่มงวดใดเลย;\n"
+    "--summary มีงวดที่คำนวณไม่ได้), 2 สั่งงานผิดรูปแบบ หรืออ่านแฟ้มหรือทะเบียนไม่ได้,\n"
+    "3 เขียนหรือพิมพ์รายการคำนวณไม่สำเร็จ หรือเขียนทะเบียนหรือแฟ้มที่ส่งออกไม่ได้\n"};
 
 struct Options {
     QString contract, table, pdf;  // table: empty when not given
     bool print = false, csv = false;
     int waitSeconds = 120;
+    std::optional<batch::RegisterOptions> reg;  // a run on the contract register
 };
 
 // `args` without the program's name; nullopt for a usage error.
@@ -69,12 +100,15 @@ std::optional<Options> parse(const QStringList& args) {
         pdf(QStringLiteral("pdf"), {}, QStringLiteral("FILE")), print(QStringLiteral("print")),
         wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS")), csv(QStringLiteral("csv"));
     p.addOptions({table, pdf, print, wait, csv});
-    if (!p.parse(QStringList{QString::fromLatin1(kName)} + args) ||
-        p.positionalArguments().size() != 1 || p.values(pdf).size() > 1 ||
+    batch::addRegisterOptions(p);
+    if (!p.parse(QStringList{QString::fromLatin1(kName)} + args)) return std::nullopt;
+    Options o;
+    bool usageError = false;
+    o.reg = batch::registerOptions(p, &usageError);
+    if (usageError || p.positionalArguments().size() != (o.reg ? 0 : 1) || p.values(pdf).size() > 1 ||
         (p.isSet(print) && p.isSet(pdf)))
         return std::nullopt;
-    Options o;
-    o.contract = p.positionalArguments().front();
+    if (!o.reg) o.contract = p.positionalArguments().front();
     if (p.isSet(table)) o.table = p.values(table).last();
     o.pdf = p.value(pdf);
     o.print = p.isSet(print);
@@ -167,6 +201,56 @@ int copyRegister(const QStringList& args) {
     return 0;
 }
 
+// Opens the table for computing; false after saying why it cannot be used
+// (it cannot be opened, or it is empty: every row would be refused as a
+// month not found, said once instead).
+bool openTable(const QString& tablePath, TableFile& table) {
+    QString error;
+    if (!table.open(tablePath, &error, /*create=*/false)) {
+        cli::fail(kName, QStringLiteral("%1: เปิดแฟ้มดัชนีราคาไม่ได้ (%2)").arg(tablePath, error), 2);
+        return false;
+    }
+    if (TableFile::length(tablePath) == 0) {
+        cli::fail(kName,
+                  QStringLiteral("ตารางดัชนีราคา %1 ว่างเปล่า ไม่มีข้อมูลดัชนีราคาของเดือนใดเลย "
+                                 "จึงไม่ได้คำนวณ: เพิ่มเดือนด้วย tarvon-table merge แฟ้มดัชนี.csv %2")
+                      .arg(table.path(), cli::shellWord(tablePath)),
+                  2);
+        return false;
+    }
+    return true;
+}
+
+// Each refused row of `source` on standard error, then the table the
+// months not found were sought in; the number of refused rows.
+int sayRefused(const QString& source, const std::vector<ContractRow>& rows, const QString& tablePath) {
+    int refused = 0;
+    bool monthMissing = false;
+    for (const ContractRow& r : rows) {
+        if (r.computed()) continue;
+        ++refused;
+        monthMissing |= r.monthMissing;
+        cli::say(kName, QStringLiteral("%1 แถวที่ %2: %3").arg(source).arg(r.row).arg(r.error));
+    }
+    if (monthMissing)
+        cli::say(kName, QStringLiteral("เดือนที่ไม่พบข้างต้นค้นในตารางดัชนีราคา %1").arg(tablePath));
+    return refused;
+}
+
+// Ends the document of sheets and follows it on the printer; 0, or 3 when
+// it failed. A document without a sheet is said and not sent.
+int endSheets(PdfPrinter& printer, bool any, int waitSeconds) {
+    QString error;
+    if (!any) {
+        cli::say(kName, QStringLiteral("ไม่มีรายการคำนวณให้พิมพ์"));
+        return 0;
+    }
+    if (!printer.endDoc(&error))
+        return cli::fail(kName, QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error, 3);
+    if (!printer.toPdf() && !waitForJob(printer.job(), waitSeconds)) return 3;
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -190,6 +274,23 @@ int main(int argc, char** argv) {
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
 
+    if (o->reg) {
+        batch::Common common;
+        common.pdf = o->pdf;
+        common.print = o->print;
+        common.csv = o->csv;
+        common.table = [&] {
+            const QString path = o->table.isEmpty() ? defaultTable() : o->table;
+            TableFile table;
+            return !path.isEmpty() && openTable(path, table) ? path : QString();
+        };
+        common.sayRefused = sayRefused;
+        common.endSheets = [&](PdfPrinter& printer, bool any) {
+            return endSheets(printer, any, o->waitSeconds);
+        };
+        return batch::runRegister(*o->reg, common);
+    }
+
     const QString tablePath = o->table.isEmpty() ? defaultTable() : o->table;
     if (tablePath.isEmpty()) return 2;
     if (const QString same = outputIsInput(o->pdf, {o->contract, tablePath}); !same.isEmpty())
@@ -198,17 +299,7 @@ int main(int argc, char** argv) {
     const auto bytes = readRegularFile(o->contract, &error);
     if (!bytes) return cli::fail(kName, error, 2);
     TableFile table;
-    if (!table.open(tablePath, &error, /*create=*/false))
-        return cli::fail(kName, QStringLiteral("%1: เปิดแฟ้มดัชนีราคาไม่ได้ (%2)").arg(tablePath, error),
-                         2);
-    // Every row would be refused as a month not found: said once instead.
-    if (TableFile::length(tablePath) == 0) {
-        return cli::fail(kName,
-                         QStringLiteral("ตารางดัชนีราคา %1 ว่างเปล่า ไม่มีข้อมูลดัชนีราคาของเดือนใดเลย "
-                                        "จึงไม่ได้คำนวณ: เพิ่มเดือนด้วย tarvon-table merge แฟ้มดัชนี.csv %2")
-                             .arg(table.path(), cli::shellWord(tablePath)),
-                         2);
-    }
+    if (!openTable(tablePath, table)) return 2;
     const CsvText text = decodeCsvBytes(*bytes);
     if (const QString note = csvEncodingNote(text); !note.isEmpty())
         cli::say(kName, o->contract + QStringLiteral(": ") + note);
@@ -229,28 +320,14 @@ int main(int argc, char** argv) {
     if (!contract.error.isEmpty())
         return cli::fail(kName, o->contract + QStringLiteral(": ") + contract.error, 2);
 
-    int refused = 0;
-    bool monthMissing = false;
-    for (const ContractRow& r : contract.rows) {
-        if (r.computed()) continue;
-        ++refused;
-        monthMissing |= r.monthMissing;
-        cli::fail(kName, QStringLiteral("%1 แถวที่ %2: %3").arg(o->contract).arg(r.row).arg(r.error),
-                  1);
-    }
-    if (monthMissing)
-        cli::say(kName, QStringLiteral("เดือนที่ไม่พบข้างต้นค้นในตารางดัชนีราคา %1").arg(table.path()));
-    if (o->csv && cli::outputIsAFile()) std::fputs(cli::kUtf8Mark.constData(), stdout);
-    cli::out(o->csv ? contractSummaryCsv(contract.rows) : contractSummary(contract.rows));
-
+    const int refused = sayRefused(o->contract, contract.rows, table.path());
+    if (o->csv)
+        cli::outCsv(contractSummaryCsv(contract.rows));
+    else
+        cli::out(contractSummary(contract.rows));
     if (printer) {
-        if (contract.rows.size() == size_t(refused)) {
-            cli::fail(kName, QStringLiteral("ไม่มีรายการคำนวณให้พิมพ์"), 3);
-        } else if (!printer->endDoc(&error)) {
-            return cli::fail(kName, QStringLiteral("พิมพ์รายการคำนวณไม่สำเร็จ: ") + error, 3);
-        } else if (o->print && !waitForJob(printer->job(), o->waitSeconds)) {
-            return 3;
-        }
+        const int status = endSheets(*printer, contract.rows.size() != size_t(refused), o->waitSeconds);
+        if (status != 0) return status;
     }
     return refused ? 1 : 0;
 }
