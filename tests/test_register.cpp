@@ -1067,6 +1067,34 @@ TEST_F(PostgresRegister, TheBatchToolCopiesAndSaysHowMany) {
     EXPECT_TRUE(err.contains(QStringLiteral("มีรายการอยู่แล้ว"))) << err.toStdString();
     EXPECT_EQ(rowsOf(place, QStringLiteral("installments")), 11);
     EXPECT_EQ(batch({QStringLiteral("--copy-register"), file.location()}, &out, &err), 2);
+
+    // Every --register takes a server's location as it takes a file: a
+    // contract imported into each exports as the same bytes.
+    // The sample's road contract: its first five lines.
+    const QString contractCsv = file.folder().filePath(QStringLiteral("road.csv"));
+    {
+        QFile sample(QStringLiteral(TARVON_CONTRACT_CSV)), road(contractCsv);
+        ASSERT_TRUE(sample.open(QIODevice::ReadOnly) && road.open(QIODevice::WriteOnly));
+        for (int line = 0; line < 5; ++line) road.write(sample.readLine());
+    }
+    QByteArray exported[2];
+    const QString places[2] = {file.folder().filePath(QStringLiteral("imported.sqlite")), path()};
+    for (int n = 0; n < 2; ++n) {
+        const QString csv = file.folder().filePath(QStringLiteral("exported%1.csv").arg(n));
+        ASSERT_EQ(batch({QStringLiteral("--register"), places[n], QStringLiteral("--import"), contractCsv,
+                         QStringLiteral("--contract"), QStringLiteral("ถ 9/2569")},
+                        &out, &err),
+                  0)
+            << err.toStdString();
+        ASSERT_EQ(batch({QStringLiteral("--register"), places[n], QStringLiteral("--contract"),
+                         QStringLiteral("ถ 9/2569"), QStringLiteral("--export"), csv},
+                        &out, &err),
+                  0)
+            << err.toStdString();
+        exported[n] = fileBytes(csv);
+    }
+    EXPECT_FALSE(exported[0].isEmpty());
+    EXPECT_EQ(exported[1], exported[0]);
 }
 
 }  // namespace

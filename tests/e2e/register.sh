@@ -22,8 +22,9 @@ REG="$XDG_DATA_HOME/tarvon/register.sqlite"
 installments() { sqlite3 "$REG" "SELECT count(*) FROM installments i JOIN contracts c ON c.id = i.contract_id WHERE c.number = '$1'"; }
 
 # --help names the register's commands, in English and in Thai.
-"$BATCH" --help | grep -q -- '--summary MONTHS' || fail "--help does not name --summary"
-LANG=th_TH.UTF-8 "$BATCH" --help | grep -q -- '--register แฟ้ม' || fail "the Thai --help does not name --register"
+# (read whole: grep -q would cut tarvon-batch off under pipefail)
+grep -q -- '--summary MONTHS' <<<"$("$BATCH" --help)" || fail "--help does not name --summary"
+grep -q -- '--register แฟ้ม' <<<"$(LANG=th_TH.UTF-8 "$BATCH" --help)" || fail "the Thai --help does not name --register"
 # Options that do not go together: a usage error (exit 2), nothing made.
 for args in "--import x.csv" "--export x.csv" "--register r.sqlite" "--summary 9/2569 --contract 1" \
             "--contract 1 --import x.csv --pdf a.pdf" "--contract 1 --export x.csv --csv" \
