@@ -64,7 +64,7 @@ enum : Oid {
 QByteArray numericText(const char* v, int length) {
     if (length < 8) return "0";
     const auto word = [&](int n) { return qFromBigEndian<quint16>(v + 2 * n); };
-    const int digits = word(0), weight = qint16(word(1)), sign = word(2);
+    const int digits = word(0), weight = qint16(word(1)), sign = word(2), scale = word(3);
     if (sign == 0xC000) return "NaN";
     QByteArray whole, fraction;
     for (int n = 0; n < digits && 8 + 2 * n + 2 <= length; ++n) {
@@ -78,6 +78,8 @@ QByteArray numericText(const char* v, int length) {
     if (weight < -1) fraction.prepend(QByteArray(4 * (-1 - weight), '0'));
     while (whole.size() > 1 && whole.startsWith('0')) whole.remove(0, 1);
     if (whole.isEmpty()) whole = "0";
+    // As many decimals as the value has (groups of four give too many).
+    fraction = fraction.left(scale).leftJustified(scale, '0');
     QByteArray text = (sign == 0x4000 ? "-" : "") + whole;
     if (!fraction.isEmpty()) text += '.' + fraction;
     return text;
@@ -105,8 +107,8 @@ class Row : public SqlRow {
             case kFloat4:
             case kFloat8:
                 return qint64(real(c));
-            case kNumeric:
-                return numericText(v, lib_.PQgetlength(res_, at, c)).toLongLong();
+            case kNumeric:  // its whole part
+                return numericText(v, lib_.PQgetlength(res_, at, c)).split('.').front().toLongLong();
             default:
                 return text(c).toLongLong();
         }

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 
 #include "contract/PostgresConnection.h"

@@ -829,6 +829,51 @@ TEST_F(PostgresRegister, AServerThatGoesAwayIsToldAndReconnected) {
     EXPECT_TRUE(rows[1].value == second.value);
 }
 
+// Every kind of column a statement may give comes back as the server sent
+// it, in binary: integers of each width, doubles bit for bit, decimals,
+// truth values, texts in Thai.
+TEST_F(PostgresRegister, EveryKindOfColumnReadsBackAsSent) {
+    struct Case {
+        const char* expression;
+        qint64 integer;
+        double real;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"CAST(-32768 AS SMALLINT)", -32768, -32768, "-32768"},
+        {"CAST(2147483647 AS INTEGER)", 2147483647, 2147483647, "2147483647"},
+        {"CAST(-9007199254740993 AS BIGINT)", -9007199254740993LL, -9007199254740992.0, "-9007199254740993"},
+        {"CAST(0.1 AS DOUBLE PRECISION)", 0, 0.1, "0.10000000000000001"},
+        {"CAST(1.5 AS REAL)", 1, 1.5, "1.5"},
+        {"CAST(12345.678 AS NUMERIC)", 12345, 12345.678, "12345.678"},
+        {"CAST(-0.00012 AS NUMERIC)", 0, -0.00012, "-0.00012"},
+        {"CAST(100000000 AS NUMERIC)", 100000000, 1e8, "100000000"},
+        {"CAST(123456789.0001 AS NUMERIC)", 123456789, 123456789.0001, "123456789.0001"},
+        {"TRUE", 1, 1, "1"},
+        {"'ค่า K งวดที่ 3'", 0, 0, "ค่า K งวดที่ 3"},
+    };
+    auto db = place.connect();
+    for (const Case& c : cases) {
+        bool read = false;
+        ASSERT_TRUE(db->run(QStringLiteral("SELECT %1").arg(QString::fromUtf8(c.expression)), {},
+                            [&](const SqlRow& row) {
+                                read = true;
+                                EXPECT_FALSE(row.isNull(0));
+                                EXPECT_EQ(row.text(0), QString::fromUtf8(c.text)) << c.expression;
+                                if (c.integer || c.real) {
+                                    EXPECT_EQ(row.integer(0), c.integer) << c.expression;
+                                    EXPECT_EQ(row.real(0), c.real) << c.expression;
+                                }
+                            }))
+            << db->error().toStdString();
+        EXPECT_TRUE(read) << c.expression;
+    }
+    db->run(QStringLiteral("SELECT CAST(NULL AS TEXT)"), {}, [&](const SqlRow& row) {
+        EXPECT_TRUE(row.isNull(0));
+        EXPECT_TRUE(row.text(0).isNull());
+    });
+}
+
 // A transaction the connection was lost in is never finished on the new
 // connection: its statements fail until it is rolled back, and nothing of
 // it is kept.

@@ -45,6 +45,13 @@ start)
     dir=$(mktemp -d -t tarvon-pg.XXXXXX)
     [ "$(id -u)" = 0 ] && chown nobody:nogroup "$dir"
     chmod 0755 "$dir"
+    # A TMPDIR nobody may enter, or one too deep for a socket's path: /tmp.
+    if ! as_owner test -w "$dir" || [ ${#dir} -gt 80 ]; then
+        rm -rf "$dir"
+        dir=$(mktemp -d -p /tmp tarvon-pg.XXXXXX)
+        [ "$(id -u)" = 0 ] && chown nobody:nogroup "$dir"
+        chmod 0755 "$dir"
+    fi
     if ! as_owner "$bin/initdb" --no-sync -D "$dir/data" -U tarvon --auth=trust -E UTF8 --locale=C.UTF-8 \
             >"$dir/initdb.log" 2>&1; then
         cat "$dir/initdb.log" >&2; rm -rf "$dir"; exit 1
