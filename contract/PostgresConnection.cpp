@@ -345,11 +345,7 @@ std::unique_ptr<PostgresConnection> PostgresConnection::open(const QString& loca
     const QByteArray conninfo = location.toUtf8(), secret = password.toUtf8();
     PGconn* conn = connect(*lib, conninfo, secret);
     if (!conn || lib->PQstatus(conn) != CONNECTION_OK) {
-        if (error) {
-            *error = conn ? words(lib->PQerrorMessage(conn)) : QStringLiteral("out of memory");
-            // The location as given, never its password.
-            if (!secret.isEmpty()) error->replace(password, QStringLiteral("***"));
-        }
+        if (error) *error = conn ? words(lib->PQerrorMessage(conn)) : QStringLiteral("out of memory");
         if (failure) *failure = Failure::Gone;
         lib->PQfinish(conn);
         return nullptr;
