@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -738,6 +739,56 @@ TEST_F(PostgresRegister, WhatTheServerRefusesIsRefusedInThaiNeverDone) {
     EXPECT_EQ(denied.outcome, StoreResult::Outcome::Refused);
     EXPECT_TRUE(denied.why.contains(QStringLiteral("ไม่มีสิทธิ์"))) << denied.why.toStdString();
     EXPECT_EQ(owner->installment(i.id)->value.amount, 100);
+}
+
+// A password is given for the connection (the dialog's), never kept in
+// the location shown; without it, or a wrong one, the opening says the
+// server could not be reached. tarvon-batch takes it from PGPASSWORD.
+TEST_F(PostgresRegister, APasswordIsGivenForTheConnectionOnly) {
+    open();
+    runOn(place, {QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = "
+                                 "'tarvon_passwords') THEN CREATE ROLE tarvon_passwords NOLOGIN; END IF; END $$")});
+    const QString somchai = place.role(QStringLiteral("somchai"), kAuditor);
+    const QString secret = QStringLiteral("ลับ s3cret");
+    runOn(place, {QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(somchai, secret),
+                  QStringLiteral("GRANT tarvon_passwords TO %1").arg(somchai)});
+    QString error;
+    for (const QString& password : {QString(), QStringLiteral("wrong")}) {
+        EXPECT_FALSE(SqlRegister::open(place.location(somchai), false, &error, nullptr, password));
+        EXPECT_TRUE(error.contains(QStringLiteral("ติดต่อเซิร์ฟเวอร์ฐานข้อมูลไม่ได้"))) << error.toStdString();
+    }
+    auto r = SqlRegister::open(place.location(somchai), false, &error, nullptr, secret);
+    ASSERT_TRUE(r) << error.toStdString();
+    EXPECT_TRUE(r->readOnly());
+    EXPECT_GE(r->changeNotifier(), 0);  // its own connection, with the same password
+    EXPECT_FALSE(r->location().contains(QStringLiteral("s3cret")));
+    // A password written into the location is used, and never shown.
+    PostgresLogin login = *PostgresLogin::fromLocation(place.location(somchai));
+    const QString withPassword = login.location().replace(
+        somchai + QLatin1Char('@'), somchai + QLatin1Char(':') + QString::fromLatin1(QUrl::toPercentEncoding(secret)) +
+                                        QLatin1Char('@'));
+    auto again = SqlRegister::open(withPassword, false, &error);
+    ASSERT_TRUE(again) << error.toStdString();
+    EXPECT_FALSE(again->location().contains(QStringLiteral("s3cret"))) << again->location().toStdString();
+    login.database = QStringLiteral("no_such_database");
+    const QString missing = login.location().replace(
+        somchai + QLatin1Char('@'), somchai + QStringLiteral(":s3cret@"));
+    EXPECT_FALSE(SqlRegister::open(missing, false, &error));
+    EXPECT_FALSE(error.contains(QStringLiteral("s3cret"))) << error.toStdString();
+
+    const auto copy = [&](const QString& pgpassword) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("PGPASSWORD"));
+        if (!pgpassword.isEmpty()) env.insert(QStringLiteral("PGPASSWORD"), pgpassword);
+        p.setProcessEnvironment(env);
+        const QString to = place.folder().filePath(QStringLiteral("copy-%1.sqlite").arg(pgpassword.size()));
+        p.start(QStringLiteral(TARVON_BATCH), {QStringLiteral("--copy-register"), place.location(somchai), to});
+        p.waitForFinished(120000);
+        return p.exitCode();
+    };
+    EXPECT_EQ(copy(QString()), 2);
+    EXPECT_EQ(copy(secret), 0);
 }
 
 // Who may not read, or not make the tables, is told so at opening.

@@ -2,8 +2,9 @@
 # A PostgreSQL server of the tests' own (and the benchmark's): made with
 # initdb in a folder of mktemp's, run by a user who is not root (the server
 # refuses root; CI runs as root, so there it runs as nobody), listening on
-# a unix socket in that folder only, with its superuser "tarvon". What the
-# tests need of it is written to STATE:
+# a unix socket in that folder only, with its superuser "tarvon"; members of
+# the role tarvon_passwords give a password. What the tests need of it is
+# written to STATE:
 #   uri=postgresql:///postgres?host=FOLDER&user=tarvon
 #   dir=FOLDER
 # Usage: server.sh start STATE   make and start one (a test's setup)
@@ -56,6 +57,9 @@ start)
             >"$dir/initdb.log" 2>&1; then
         cat "$dir/initdb.log" >&2; rm -rf "$dir"; exit 1
     fi
+    # The members of tarvon_passwords log in with a password, as an
+    # office's users do; everyone else is trusted on the private socket.
+    sed -i '1i local all +tarvon_passwords scram-sha-256' "$dir/data/pg_hba.conf"
     if ! pg_start "$dir"; then
         cat "$dir/server.log" >&2; rm -rf "$dir"; exit 1
     fi
