@@ -11,12 +11,15 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QVBoxLayout>
 
 #include "app/QtPlatform.h"
 #include "app/RegisterForms.h"
 #include "app/ScreenFit.h"
+#include "app/KeyStore.h"
+#include "app/OfficeDialog.h"
 #include "app/frmBudget.h"
 #include "base/Cli.h"
 #include "base/CsvText.h"
@@ -24,6 +27,7 @@
 #include "base/ReplaceFile.h"
 #include "base/SystemFiles.h"
 #include "contract/InstallmentForm.h"
+#include "contract/PostgresConnection.h"
 #include "escalation/ResultText.h"
 #include "contract/UserRegister.h"
 
@@ -191,6 +195,11 @@ frmRegister::frmRegister(Platform& platform, QString tablePath, QWidget* parent)
 
 frmRegister::~frmRegister() = default;
 
+QString frmRegister::lastLocation() {
+    const QString last = QSettings().value(QStringLiteral("register/location")).toString();
+    return last.isEmpty() ? defaultLocation() : last;
+}
+
 QString frmRegister::defaultLocation() {
     return userRegister(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
 }
@@ -205,19 +214,22 @@ void frmRegister::buildMenus() {
         return a;
     };
     item(file, "mnuOpenRegister", QStringLiteral("เปิดหรือสร้างทะเบียนอื่น…"), [this] { openOther(); });
-    item(file, "mnuOffice", QStringLiteral("หัวรายงาน (ชื่อหน่วยงาน)…"), [this] { setOffice(); });
+    item(file, "mnuOffice", QStringLiteral("เชื่อมต่อฐานข้อมูลสำนักงาน…"), [this] { connectOffice(); });
+    item(file, "mnuHeading", QStringLiteral("หัวรายงาน (ชื่อหน่วยงาน)…"), [this] { setOffice(); });
     item(file, "mnuBudget", QStringLiteral("สรุปงบประมาณ…"), [this] { showBudget(); });
     item(file, "mnuCloseRegister", QStringLiteral("ปิดหน้าต่างทะเบียน"), [this] { close(); });
 }
 
-bool frmRegister::open(const QString& location, bool create, QString* error) {
-    if (create) {
-        // The folder of the user's own register is made on first use.
-        QDir().mkpath(QFileInfo(location).absolutePath());
-    }
+bool frmRegister::open(const QString& location, bool create, QString* error, const QString& password) {
+    const bool server = isServerLocation(location);
+    // The folder of the user's own register is made on first use.
+    if (create && !server) QDir().mkpath(QFileInfo(location).absolutePath());
+    QString secret = password;
+    if (server && secret.isEmpty()) secret = keystore::lookup(location).value_or(QString());
     SqlRegister::Opened how = SqlRegister::Opened::Ready;
-    std::unique_ptr<SqlRegister> store = SqlRegister::open(location, create, error, &how);
+    std::unique_ptr<SqlRegister> store = SqlRegister::open(location, create, error, &how, secret);
     if (!store) return false;
+    QSettings().setValue(QStringLiteral("register/location"), location);
     auto reg = std::make_unique<Register>(*store, tablePath_);
     QString tableError;
     if (!reg->openTable(&tableError))
@@ -226,12 +238,14 @@ bool frmRegister::open(const QString& location, bool create, QString* error) {
     store_ = std::move(store);
     undo_.clear();
     seen_ = -1;
+    lost_ = false;
     shownContract_ = 0;
     QString why;
-    QString where = QStringLiteral("ทะเบียนสัญญา: %1\nตารางดัชนีราคา: %2").arg(store_->location(), tablePath_);
+    QString where = QStringLiteral("ทะเบียนสัญญา: %1\nตารางดัชนีราคา: %2").arg(shownLocation(store_->location()), tablePath_);
     if (store_->readOnly(&why)) where += QStringLiteral("\nเปิดแบบอ่านอย่างเดียว: ") + why;
     location_->setText(where);
-    setWindowTitle(QStringLiteral("ทะเบียนสัญญา - %1").arg(QFileInfo(store_->location()).fileName()));
+    setWindowTitle(QStringLiteral("ทะเบียนสัญญา - %1")
+                       .arg(server ? shownLocation(store_->location()) : QFileInfo(store_->location()).fileName()));
     if (how == SqlRegister::Opened::Created) say(QStringLiteral("สร้างทะเบียนใหม่แล้ว"));
     if (how == SqlRegister::Opened::Upgraded)
         say(QStringLiteral("ปรับทะเบียนเป็นรูปแบบใหม่แล้ว (เก็บสำเนาเดิมไว้ข้างแฟ้ม)"));
@@ -243,7 +257,11 @@ bool frmRegister::open(const QString& location, bool create, QString* error) {
 
 void frmRegister::enableCommands() {
     QString why;
-    const bool writable = store_ && !store_->readOnly(&why);
+    bool writable = store_ && !store_->readOnly(&why);
+    if (lost_) {
+        writable = false;
+        why = QStringLiteral("ขาดการเชื่อมต่อกับฐานข้อมูล");
+    }
     for (QWidget* w : changers_) {
         w->setEnabled(writable);
         w->setToolTip(writable ? QString() : why);
@@ -255,10 +273,36 @@ void frmRegister::say(const QString& text) {
     news_->setAccessibleName(QStringLiteral("ล่าสุด: ") + text);
 }
 
+bool frmRegister::lostTouch() {
+    const StoreResult r = store_->lastRead();
+    if (r.done()) return false;
+    if (!lost_) {
+        lost_ = true;
+        retry_ = 0;
+        enableCommands();
+        say(QStringLiteral("ขาดการเชื่อมต่อกับฐานข้อมูล: %1 (ข้อมูลที่แสดงอยู่เป็นของก่อนขาดการเชื่อมต่อ "
+                           "โปรแกรมจะเชื่อมต่อใหม่เองเมื่อเซิร์ฟเวอร์กลับมา)")
+                .arg(r.why));
+    }
+    return true;
+}
+
 void frmRegister::follow() {
     if (!register_) return;
+    if (lost_) {
+        // A server that went away is tried again every few seconds: a
+        // connection that cannot be made may take its time to say so.
+        if (retry_-- > 0) return;
+        retry_ = 4;
+        if (!store_->reconnect().done()) return;
+        lost_ = false;
+        enableCommands();
+        say(QStringLiteral("เชื่อมต่อกับฐานข้อมูลได้อีกครั้งแล้ว"));
+        seen_ = -1;
+    }
     const bool table = register_->followTable();
     const qint64 now = store_->generation();
+    if (lostTouch()) return;
     if (!table && now == seen_) return;
     seen_ = now;
     showContracts();
@@ -267,7 +311,9 @@ void frmRegister::follow() {
 void frmRegister::showContracts() {
     if (!register_) return;
     const qint64 keep = shownContract_;
-    lines_ = register_->contractLines(search_->text().trimmed());
+    std::vector<ContractLine> lines = register_->contractLines(search_->text().trimmed());
+    if (lostTouch()) return;  // what is shown stays
+    lines_ = std::move(lines);
     const QSignalBlocker quiet(contracts_);
     contracts_->setRowCount(int(lines_.size()));
     int selected = -1;
@@ -303,7 +349,9 @@ void frmRegister::showInstallments() {
     std::vector<qint64> kept;
     for (const auto& index : installments_->selectionModel()->selectedRows())
         if (size_t(index.row()) < rows_.size()) kept.push_back(rows_[size_t(index.row())].info.id);
-    rows_ = c ? register_->rows(c->info.id) : std::vector<RegisterRow>{};
+    std::vector<RegisterRow> rows = c ? register_->rows(c->info.id) : std::vector<RegisterRow>{};
+    if (lostTouch()) return;  // what is shown stays
+    rows_ = std::move(rows);
     if (!c || c->info.id != shownContract_) kept.clear();
     shownContract_ = c ? c->info.id : 0;
     const QSignalBlocker quiet(installments_);
@@ -684,4 +732,25 @@ void frmRegister::showBudget() {
     auto* budget = new frmBudget(platform_, *register_, this);
     budget->setAttribute(Qt::WA_DeleteOnClose);
     budget->show();
+}
+
+void frmRegister::connectOffice() {
+    PostgresLogin shown;
+    if (store_ && isServerLocation(store_->location()))
+        shown = PostgresLogin::fromLocation(store_->location()).value_or(PostgresLogin());
+    OfficeDialog dialog(shown, this);
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted) return;
+        const PostgresLogin login = dialog.login();
+        QString error;
+        if (!open(login.location(), /*create=*/true, &error, login.password)) {
+            platform_.msgBox(error);
+            continue;  // the dialog again, with what was typed
+        }
+        QString why;
+        if (dialog.keepPassword() && !login.password.isEmpty() &&
+            !keystore::store(login.location(), login.password, &why))
+            say(why + QStringLiteral(": ครั้งหน้าต้องใส่รหัสผ่านอีกครั้ง"));
+        return;
+    }
 }

@@ -30,10 +30,16 @@ class frmRegister : public QMainWindow {
     frmRegister(Platform& platform, QString tablePath, QWidget* parent = nullptr);
     ~frmRegister() override;
 
-    // The register at `location`, created when `create` is set and there
-    // is none; false with the Thai reason (the window keeps what it had).
-    bool open(const QString& location, bool create, QString* error);
-    // The register a user has by default: register.sqlite in their data folder.
+    // The register at `location` (a file, or an office's server as
+    // postgresql://...), created when `create` is set and there is none,
+    // with `password` for a server when one is given (else the desktop's
+    // key store's, or libpq's own); false with the Thai reason (the window
+    // keeps what it had). The register opened is the one the window opens
+    // next time.
+    bool open(const QString& location, bool create, QString* error, const QString& password = QString());
+    // The register the window opens: the last one opened, else the user's
+    // own register.sqlite in their data folder.
+    static QString lastLocation();
     static QString defaultLocation();
 
     // The window's commands, for its buttons and menus (and tests).
@@ -53,6 +59,8 @@ class frmRegister : public QMainWindow {
     void showBudget();
     void setOffice();
     void openOther();
+    // "เชื่อมต่อฐานข้อมูลสำนักงาน…": a register on an office's server.
+    void connectOffice();
     // Reads again what changed on disk since (the register, the table).
     void follow();
 
@@ -70,6 +78,9 @@ class frmRegister : public QMainWindow {
     void showContracts();
     void showInstallments();
     void enableCommands();
+    // The server went away (`why`): said, changes disabled, the view kept
+    // as it was; false when the last read went well.
+    bool lostTouch();
     // The selected contract, or nullptr with that said.
     const ContractLine* selectedContract(bool sayWhy = true);
     // The selected installments in their order; none, with that said when
@@ -90,6 +101,8 @@ class frmRegister : public QMainWindow {
     std::unique_ptr<SqlRegister> store_;
     std::unique_ptr<Register> register_;
     qint64 seen_ = -1;  // the register's generation shown
+    bool lost_ = false;  // the server is out of reach
+    int retry_ = 0;      // ticks until the next try to reach it
     std::vector<ContractLine> lines_;
     std::vector<RegisterRow> rows_;
     std::vector<Change> undo_;

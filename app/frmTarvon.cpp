@@ -178,10 +178,17 @@ frmRegister* frmTarvon::showRegister() {
         auto* window = new frmRegister(platform_, QFileInfo(commands_.table().path()).absoluteFilePath(), this);
         window->setWindowFlag(Qt::Window);
         QString error;
-        if (!window->open(frmRegister::defaultLocation(), /*create=*/true, &error)) {
-            delete window;
+        // The register opened last time; when it cannot be opened now (a
+        // server out of reach), said, and the user's own file instead.
+        const QString last = frmRegister::lastLocation();
+        if (!window->open(last, /*create=*/true, &error)) {
             platform_.msgBox(error);
-            return nullptr;
+            if (last == frmRegister::defaultLocation() ||
+                !window->open(frmRegister::defaultLocation(), /*create=*/true, &error)) {
+                if (last != frmRegister::defaultLocation()) platform_.msgBox(error);
+                delete window;
+                return nullptr;
+            }
         }
         register_ = window;
     }
