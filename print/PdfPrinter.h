@@ -27,6 +27,8 @@ class PdfPrinter : public Printer {
     void pageBreak() override;
     bool endDoc(QString* error) override;
     void discardDoc() override;
+    bool keepsFacts() const override { return true; }
+    void sheetFacts(const QString& line) override;
 
     bool toPdf() const { return !pdfPath_.isEmpty(); }
     QString note() const override { return job_.note; }

@@ -18,6 +18,7 @@
 #include "base/SystemFiles.h"
 #include "indexdata/UserFolder.h"
 #include "print/PdfPrinter.h"
+#include "verify/Verify.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ const char* const kName = "tarvon-batch";
 
 const cli::Usage kUsage = {
     "usage: tarvon-batch CONTRACT.csv [--table FILE] [--pdf FILE | --print] [--csv]\n"
+    "       tarvon-batch --verify FILE.pdf|FOLDER [--table FILE]\n"
     "  --table FILE  the index table (default: KTABLE.DAT in the current folder, or\n"
     "                when there is none, the user's table ~/.local/share/tarvon/KTABLE.DAT\n"
     "                that the window opened from the menu uses)\n"
@@ -33,9 +35,14 @@ const cli::Usage kUsage = {
     "                and wait until the print system has printed it\n"
     "  --wait SECS   with --print: wait at most SECS seconds (default 120)\n"
     "  --csv         the summary as CSV instead of a table\n"
+    "  --verify PDF  recompute every sheet of a PDF that tarvon printed (or of every\n"
+    "                PDF in a folder) and check its indices against the table\n"
     "Exit status: 0 every row computed, 1 some rows refused, 2 usage error or a file\n"
-    "that cannot be read, 3 the sheets could not be written or printed.\n",
+    "that cannot be read, 3 the sheets could not be written or printed.\n"
+    "With --verify: 0 every page holds, 1 one does not, 2 nothing to verify (not a PDF\n"
+    "of tarvon's sheets), 3 a file or the table cannot be read.\n",
     "วิธีใช้: tarvon-batch สัญญา.csv [--table แฟ้ม] [--pdf แฟ้ม | --print] [--csv]\n"
+    "       tarvon-batch --verify แฟ้ม.pdf|โฟลเดอร์ [--table แฟ้ม]\n"
     "  --table แฟ้ม   ตารางดัชนีราคา (ถ้าไม่ระบุ: KTABLE.DAT ในโฟลเดอร์ปัจจุบัน หรือถ้าไม่มี\n"
     "                ใช้ตารางของผู้ใช้ ~/.local/share/tarvon/KTABLE.DAT ที่หน้าต่างโปรแกรมจากเมนูใช้)\n"
     "  --pdf แฟ้ม     เขียนรายการคำนวณทุกงวดที่คำนวณได้ลงแฟ้ม PDF นี้ งวดละหน้า\n"
@@ -43,11 +50,15 @@ const cli::Usage kUsage = {
     "                แล้วรอจนระบบการพิมพ์พิมพ์เสร็จ\n"
     "  --wait วินาที  ใช้กับ --print: รอไม่เกินกี่วินาที (ถ้าไม่ระบุ 120)\n"
     "  --csv         สรุปผลเป็น CSV แทนตาราง\n"
+    "  --verify PDF  คำนวณรายการคำนวณทุกหน้าในแฟ้ม PDF ที่ tarvon พิมพ์ (หรือทุกแฟ้มในโฟลเดอร์)\n"
+    "                ใหม่ และตรวจดัชนีราคากับตาราง\n"
     "สถานะเมื่อจบ: 0 คำนวณได้ทุกแถว, 1 มีแถวที่ไม่ได้คำนวณ, 2 สั่งงานผิดรูปแบบหรืออ่านแฟ้มไม่ได้,\n"
-    "3 เขียนหรือพิมพ์รายการคำนวณไม่สำเร็จ\n"};
+    "3 เขียนหรือพิมพ์รายการคำนวณไม่สำเร็จ\n"
+    "เมื่อใช้ --verify: 0 ถูกต้องทุกหน้า, 1 มีหน้าที่ไม่ถูกต้อง, 2 ไม่มีอะไรให้ตรวจ, 3 อ่านแฟ้มหรือตารางไม่ได้\n"};
 
 struct Options {
     QString contract, table, pdf;  // table: empty when not given
+    QString verify;                // the PDF or folder to verify
     bool print = false, csv = false;
     int waitSeconds = 120;
 };
@@ -57,10 +68,22 @@ std::optional<Options> parse(const QStringList& args) {
     QCommandLineParser p;
     const QCommandLineOption table(QStringLiteral("table"), {}, QStringLiteral("FILE")),
         pdf(QStringLiteral("pdf"), {}, QStringLiteral("FILE")), print(QStringLiteral("print")),
-        wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS")), csv(QStringLiteral("csv"));
-    p.addOptions({table, pdf, print, wait, csv});
-    if (!p.parse(QStringList{QString::fromLatin1(kName)} + args) ||
-        p.positionalArguments().size() != 1 || p.values(pdf).size() > 1 ||
+        wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS")), csv(QStringLiteral("csv")),
+        verify(QStringLiteral("verify"), {}, QStringLiteral("FILE"));
+    p.addOptions({table, pdf, print, wait, csv, verify});
+    if (!p.parse(QStringList{QString::fromLatin1(kName)} + args)) return std::nullopt;
+    if (p.isSet(verify)) {
+        // Verifying reads a table and PDFs, and makes nothing.
+        if (!p.positionalArguments().isEmpty() || p.values(verify).size() > 1 ||
+            p.value(verify).isEmpty() || p.isSet(pdf) ||
+            p.isSet(print) || p.isSet(wait) || p.isSet(csv))
+            return std::nullopt;
+        Options o;
+        o.verify = p.value(verify);
+        if (p.isSet(table)) o.table = p.values(table).last();
+        return o;
+    }
+    if (p.positionalArguments().size() != 1 || p.values(pdf).size() > 1 ||
         (p.isSet(print) && p.isSet(pdf)))
         return std::nullopt;
     Options o;
@@ -149,6 +172,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     cli::settleRuntimeFolder();
+    if (!o->verify.isEmpty()) {
+        const QCoreApplication app(argc, argv);
+        const QString tablePath = o->table.isEmpty() ? defaultTable() : o->table;
+        return tablePath.isEmpty() ? 2 : verifyPdfs(kName, o->verify, tablePath);
+    }
     // Sheets are laid out with the fonts they have on paper (no window is
     // ever shown: no display is needed); a summary alone needs no fonts.
     std::unique_ptr<QCoreApplication> app;
@@ -191,9 +219,7 @@ int main(int argc, char** argv) {
     const Contract contract = runContract(
         text, table, recordCount(TableFile::length(tablePath)),
         [&](const ContractRow& r) {
-            if (!printer || !r.computed()) return;
-            printer->pageBreak();
-            for (const print::Statement& s : r.sheet) printer->print(s);
+            if (printer && r.computed()) printSheetAside(*printer, r.sheet, r.facts);
         });
     if (!contract.error.isEmpty())
         return cli::fail(kName, o->contract + QStringLiteral(": ") + contract.error, 2);
