@@ -16,7 +16,8 @@
 //    "k":"1.065","band":"above","excess":"0.025","compensation":"23750"}
 //
 // Inputs are JSON numbers in the shortest digits that read back as the very
-// same value (an index as the Single the sheet used); designation and names
+// same value (an index as the Single the sheet used; a zero's sign, which
+// no sheet shows or computes with, is not kept by JSON readers); designation and names
 // are the state's fixed texts without their trailing blanks; o and t hold
 // the formula's own indices by their printed symbols; what was printed (k,
 // excess, compensation or refund, by band) is text, exactly as on the sheet.

@@ -91,9 +91,10 @@ void compareWithTable(SheetCheck& c, const CalcState& printed, TableFile& table,
           std::tuple{delivery, f.month, f.year, &printed.TData, &now.TData}}) {
         if (!found) continue;
         for (const FormulaTerm& t : def.terms) {
-            // Bit for bit: the sheet's arithmetic tells every bit apart.
+            // Every value apart, however close: the sheet's arithmetic tells
+            // them apart (the two zeros it does not).
             const Single a = (*was)[t.column], b = (*is)[t.column];
-            if (std::memcmp(&a, &b, sizeof a) != 0) c.changed.push_back({month, year, t.symbol, a, b});
+            if (a != b) c.changed.push_back({month, year, t.symbol, a, b});
         }
     }
     if (c.changed.empty() || !c.notInTable.isEmpty()) return;
