@@ -84,8 +84,9 @@ struct Reader {
         }
         return Long(d);
     }
-    // The Single whose shortest digits are the ones written; the Single
-    // nearest the number for digits written otherwise.
+    // The Single whose shortest digits are the ones written (a JSON reader
+    // gives a Double, which for one Single, 7.038531e-26, rounds to the
+    // next); the Single nearest the number for digits written otherwise.
     Single single(const QJsonValue& v, const QString& key) {
         const Double d = number(v, key);
         const Single nearest = Single(d);

@@ -113,7 +113,9 @@ TEST(SheetFacts, CarryEnoughToPrintTheSheetAgain) {
 // (of a zero, its value: JSON readers drop a zero's sign, which no sheet
 // shows or computes with).
 TEST(SheetFacts, IndexValuesAndAmountsReadBackBitForBit) {
-    std::vector<Single> values = {0.1f, 115.5f, 1e-7f, 3.4028235e38f, 1.17549435e-38f, 1e-45f,
+    // 7.038531e-26 is the one Single whose shortest digits, read as a Double
+    // first, round to another Single.
+    std::vector<Single> values = {7.038531e-26f, 0.1f, 115.5f, 1e-7f, 3.4028235e38f, 1.17549435e-38f, 1e-45f,
                                   16777216.f, 123456.7f, 99999.99f, -0.0f, -42.125f, 1e16f, 9.999999e15f};
     std::mt19937 random(31);
     while (values.size() < 20000) {
