@@ -19,8 +19,9 @@ QString shortest(T v) {
     char buffer[400];
     const T size = std::abs(v);
     const bool plain = v == 0 || (size >= T(1e-6) && size < T(1e16));
-    const auto r = plain ? std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed)
-                         : std::to_chars(buffer, buffer + sizeof buffer, v);
+    const auto r = plain
+                       ? std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed)
+                       : std::to_chars(buffer, buffer + sizeof buffer, v);
     return QString::fromLatin1(buffer, int(r.ptr - buffer));
 }
 
@@ -90,7 +91,8 @@ struct Reader {
     Single single(const QJsonValue& v, const QString& key) {
         const Double d = number(v, key);
         const Single nearest = Single(d);
-        for (Single f : {nearest, std::nextafter(nearest, -INFINITY), std::nextafter(nearest, INFINITY)})
+        for (Single f :
+             {nearest, std::nextafter(nearest, -INFINITY), std::nextafter(nearest, INFINITY)})
             if (shortest(f).toDouble() == d) return f;
         return nearest;
     }
@@ -102,7 +104,8 @@ struct Reader {
         *month = whole(d, QStringLiteral("month"), key + QStringLiteral(".month"));
         *year = whole(d, QStringLiteral("year"), key + QStringLiteral(".year"));
     }
-    void indices(const QJsonObject& o, const QString& key, const FormulaDef& def, IndexValues* out) {
+    void indices(const QJsonObject& o, const QString& key, const FormulaDef& def,
+                 IndexValues* out) {
         const QJsonValue v = o.value(key);
         if (!v.isObject()) return fail(key, QStringLiteral("ต้องมีดัชนีของสูตร"));
         const QJsonObject values = v.toObject();
@@ -122,9 +125,12 @@ struct Reader {
 
 QString bandName(Band b) {
     switch (b) {
-        case Band::Below: return QStringLiteral("below");
-        case Band::Above: return QStringLiteral("above");
-        case Band::Inside: break;
+        case Band::Below:
+            return QStringLiteral("below");
+        case Band::Above:
+            return QStringLiteral("above");
+        case Band::Inside:
+            break;
     }
     return QStringLiteral("inside");
 }
@@ -149,7 +155,8 @@ SheetFacts sheetFacts(const CalcState& st, const SheetResult& r, const QString& 
     for (int i = 0; i < kEquipItems; ++i)
         if (st.dblEquipPrice[size_t(i)] != 0) priced = i + 1;
     for (int i = 0; i < priced; ++i)
-        f.items.push_back({trailingBlanksDropped(st.strEquipName[size_t(i)]), st.dblEquipPrice[size_t(i)]});
+        f.items.push_back(
+            {trailingBlanksDropped(st.strEquipName[size_t(i)]), st.dblEquipPrice[size_t(i)]});
     f.o.year = st.lngOYear;
     f.o.month = st.lngOMonth;
     f.t.year = st.lngTYear;
@@ -174,19 +181,21 @@ QString sheetFactsText(const SheetFacts& f) {
     const FormulaDef* def = formulaDefinition(f.formula);
     QStringList items;
     for (const SheetFacts::Item& i : f.items)
-        items << QStringLiteral("{\"name\":%1,\"price\":%2}").arg(jsonText(i.name), shortest(i.price));
-    QString line = QStringLiteral("{\"form\":%1,\"program\":%2,\"formula\":%3,\"bid\":%4,\"delivery\":%5,"
-                                  "\"installment\":%6,\"amount\":%7,\"items\":[%8],\"o\":%9,")
-                       .arg(jsonText(kSheetFactsForm), jsonText(f.program), QString::number(f.formula),
-                            date(f.bidDay, f.bidMonth, f.bidYear), date(f.day, f.month, f.year),
-                            jsonText(f.installment), shortest(f.amount),
-                            items.join(QLatin1Char(',')), indices(def, f.o));
+        items << QStringLiteral("{\"name\":%1,\"price\":%2}")
+                     .arg(jsonText(i.name), shortest(i.price));
+    QString line = QStringLiteral(
+                       "{\"form\":%1,\"program\":%2,\"formula\":%3,\"bid\":%4,\"delivery\":%5,"
+                       "\"installment\":%6,\"amount\":%7,\"items\":[%8],\"o\":%9,")
+                       .arg(jsonText(kSheetFactsForm), jsonText(f.program),
+                            QString::number(f.formula), date(f.bidDay, f.bidMonth, f.bidYear),
+                            date(f.day, f.month, f.year), jsonText(f.installment),
+                            shortest(f.amount), items.join(QLatin1Char(',')), indices(def, f.o));
     line += QStringLiteral("\"t\":%1,\"table\":{\"name\":%2,\"sha256\":%3},\"k\":%4,\"band\":%5")
-                .arg(indices(def, f.t), jsonText(f.tableName), jsonText(f.tableSha256), jsonText(f.k),
-                     jsonText(f.band));
-    for (const auto& [key, value] : {std::pair{"excess", &f.excess},
-                                     std::pair{"compensation", &f.compensation},
-                                     std::pair{"refund", &f.refund}}) {
+                .arg(indices(def, f.t), jsonText(f.tableName), jsonText(f.tableSha256),
+                     jsonText(f.k), jsonText(f.band));
+    for (const auto& [key, value] :
+         {std::pair{"excess", &f.excess}, std::pair{"compensation", &f.compensation},
+          std::pair{"refund", &f.refund}}) {
         if (!value->isEmpty())
             line += QStringLiteral(",\"%1\":%2").arg(QLatin1String(key), jsonText(*value));
     }
@@ -223,8 +232,9 @@ std::optional<SheetFacts> readSheetFacts(const QString& text, QString* why) {
         r.fail(QStringLiteral("items"), QStringLiteral("ต้องเป็นรายการครุภัณฑ์ไม่เกิน 10 รายการ"));
     for (const QJsonValue& item : items.toArray()) {
         const QJsonObject i = item.toObject();
-        f.items.push_back({r.text(i, QStringLiteral("name")),
-                           r.number(i.value(QStringLiteral("price")), QStringLiteral("items.price"))});
+        f.items.push_back(
+            {r.text(i, QStringLiteral("name")),
+             r.number(i.value(QStringLiteral("price")), QStringLiteral("items.price"))});
     }
     r.indices(o, QStringLiteral("o"), *def, &f.o);
     r.indices(o, QStringLiteral("t"), *def, &f.t);

@@ -2,9 +2,8 @@
 
 #include <zlib.h>
 
-#include <algorithm>
-
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 
@@ -29,7 +28,8 @@ struct PdfInfoUpdate::Deflated {
     ~Deflated() { deflateEnd(&z); }
 
     void feed(const QByteArray& data, int flush) {
-        adler = ::adler32(adler, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size()));
+        adler =
+            ::adler32(adler, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size()));
         length += uLong(data.size());
         z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
         z.avail_in = uInt(data.size());
@@ -59,8 +59,9 @@ void PdfInfoUpdate::see(const char* data, size_t size) {
 bool PdfInfoUpdate::empty() const { return !body_; }
 
 QByteArray PdfInfoUpdate::pdfString(const QString& text) {
-    const bool ascii = std::all_of(text.cbegin(), text.cend(),
-                                   [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
+    const bool ascii = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x7F;
+    });
     QByteArray bytes;
     if (ascii) {
         bytes = text.toLatin1();
@@ -71,12 +72,23 @@ QByteArray PdfInfoUpdate::pdfString(const QString& text) {
     QByteArray out = "(";
     for (char b : bytes) {
         switch (b) {
-            case '(': out += "\\("; break;
-            case ')': out += "\\)"; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;  // a line end inside would read as LF
-            case '\r': out += "\\r"; break;
-            default: out += b;
+            case '(':
+                out += "\\(";
+                break;
+            case ')':
+                out += "\\)";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;  // a line end inside would read as LF
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += b;
         }
     }
     return out + ')';
@@ -111,8 +123,9 @@ QByteArray PdfInfoUpdate::update(const QByteArray& standard) {
     head.feed(prefix, Z_SYNC_FLUSH);
     end.feed(suffix, Z_FINISH);
     if (!head.ok || !end.ok || !body_->ok) return QByteArray();
-    const uLong adler = adler32_combine(adler32_combine(head.adler, body_->adler, z_off_t(body_->length)),
-                                        end.adler, z_off_t(end.length));
+    const uLong adler =
+        adler32_combine(adler32_combine(head.adler, body_->adler, z_off_t(body_->length)),
+                        end.adler, z_off_t(end.length));
     QByteArray data("\x78\x9C", 2);  // zlib: deflate, 32 KB window, default level
     data += head.out + body_->out + end.out;
     for (int shift = 24; shift >= 0; shift -= 8) data += char((adler >> shift) & 0xFF);
@@ -127,7 +140,8 @@ QByteArray PdfInfoUpdate::update(const QByteArray& standard) {
     QByteArray entries;
     const auto entry = [&](int type, qint64 field, int index) {
         entries += char(type);
-        for (int shift = 8 * (width - 1); shift >= 0; shift -= 8) entries += char((field >> shift) & 0xFF);
+        for (int shift = 8 * (width - 1); shift >= 0; shift -= 8)
+            entries += char((field >> shift) & 0xFF);
         entries += char(index >> 8);
         entries += char(index & 0xFF);
     };

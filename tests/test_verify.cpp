@@ -23,11 +23,14 @@ namespace {
 // Month `month` of 2560 with every index at (100 + 10 i) × factor: month 1
 // is the bid opening, 2 keeps K inside the band, 3 below it, 4 above it.
 QByteArray monthRecord(int month, double factor) {
-    QByteArray r = QByteArray("2560").rightJustified(6) + QByteArray::number(month).rightJustified(6);
-    for (int i = 0; i < kIndexColumns; ++i) r += QByteArray::number((100 + 10 * i) * factor).rightJustified(6);
+    QByteArray r =
+        QByteArray("2560").rightJustified(6) + QByteArray::number(month).rightJustified(6);
+    for (int i = 0; i < kIndexColumns; ++i)
+        r += QByteArray::number((100 + 10 * i) * factor).rightJustified(6);
     return r;
 }
-const QByteArray kTable = monthRecord(1, 1) + monthRecord(2, 1) + monthRecord(3, 0.9) + monthRecord(4, 1.125);
+const QByteArray kTable =
+    monthRecord(1, 1) + monthRecord(2, 1) + monthRecord(3, 0.9) + monthRecord(4, 1.125);
 
 Installment installment(int formula, int month) {
     Installment in;
@@ -40,7 +43,8 @@ Installment installment(int formula, int month) {
     in.year = 2560;
     in.designation = QStringLiteral("งวดที่ ๓ \"ฐานราก\" \\ ก  ");
     in.amount = 1234567.89;
-    in.items = {{QStringLiteral("ปั๊มน้ำ \"P-1\""), 50000.5}, {QStringLiteral("เครน\\ญี่ปุ่น"), 25000}, {{}, 0}};
+    in.items = {
+        {QStringLiteral("ปั๊มน้ำ \"P-1\""), 50000.5}, {QStringLiteral("เครน\\ญี่ปุ่น"), 25000}, {{}, 0}};
     return in;
 }
 
@@ -75,7 +79,8 @@ Sheet printed(const Installment& in, Table& t) {
 // blanks its own.
 QString pageText(const std::vector<print::Statement>& doc) {
     QStringList lines;
-    for (const auto& s : doc) lines << print::plainText(s).replace(QLatin1Char(' '), QStringLiteral("  "));
+    for (const auto& s : doc)
+        lines << print::plainText(s).replace(QLatin1Char(' '), QStringLiteral("  "));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -88,7 +93,8 @@ TEST(SheetFacts, CarryEnoughToPrintTheSheetAgain) {
     Table t;
     for (int formula = 1; formula <= kFormulaCount; ++formula) {
         for (int month : {2, 3, 4}) {
-            SCOPED_TRACE(QStringLiteral("formula %1, month %2").arg(formula).arg(month).toStdString());
+            SCOPED_TRACE(
+                QStringLiteral("formula %1, month %2").arg(formula).arg(month).toStdString());
             const Sheet s = printed(installment(formula, month), t);
             ASSERT_TRUE(s.outcome.computed()) << s.outcome.why.toStdString();
             QString why;
@@ -97,7 +103,8 @@ TEST(SheetFacts, CarryEnoughToPrintTheSheetAgain) {
             EXPECT_EQ(sheetFactsText(*f), s.facts);
             EXPECT_EQ(f->tableName, QStringLiteral("KTABLE.DAT"));
             EXPECT_EQ(f->tableSha256,
-                      QString::fromLatin1(QCryptographicHash::hash(kTable, QCryptographicHash::Sha256).toHex()));
+                      QString::fromLatin1(
+                          QCryptographicHash::hash(kTable, QCryptographicHash::Sha256).toHex()));
             CalcState st = stateFromFacts(*f);
             CollectingPrinter again;
             ASSERT_TRUE(runSheet(st, again).printed());
@@ -115,8 +122,9 @@ TEST(SheetFacts, CarryEnoughToPrintTheSheetAgain) {
 TEST(SheetFacts, IndexValuesAndAmountsReadBackBitForBit) {
     // 7.038531e-26 is the one Single whose shortest digits, read as a Double
     // first, round to another Single.
-    std::vector<Single> values = {7.038531e-26f, 0.1f, 115.5f, 1e-7f, 3.4028235e38f, 1.17549435e-38f, 1e-45f,
-                                  16777216.f, 123456.7f, 99999.99f, -0.0f, -42.125f, 1e16f, 9.999999e15f};
+    std::vector<Single> values = {7.038531e-26f,   0.1f,     115.5f,     1e-7f,       3.4028235e38f,
+                                  1.17549435e-38f, 1e-45f,   16777216.f, 123456.7f,   99999.99f,
+                                  -0.0f,           -42.125f, 1e16f,      9.999999e15f};
     std::mt19937 random(31);
     while (values.size() < 20000) {
         const std::uint32_t bits = random();
@@ -136,7 +144,8 @@ TEST(SheetFacts, IndexValuesAndAmountsReadBackBitForBit) {
         const std::optional<SheetFacts> back = readSheetFacts(sheetFactsText(f), &why);
         ASSERT_TRUE(back) << why.toStdString();
         const Single o = back->o[IndexColumn::I], t = back->t[IndexColumn::C];
-        ASSERT_TRUE(o == 0 ? values[i] == 0 : std::memcmp(&o, &values[i], sizeof o) == 0) << values[i];
+        ASSERT_TRUE(o == 0 ? values[i] == 0 : std::memcmp(&o, &values[i], sizeof o) == 0)
+            << values[i];
         ASSERT_TRUE(t == 0 ? values[i + 1] == 0 : std::memcmp(&t, &values[i + 1], sizeof t) == 0)
             << values[i + 1];
         ASSERT_EQ(back->amount, f.amount);
@@ -152,7 +161,8 @@ TEST(SheetFacts, AnythingElseIsRefusedWithTheReason) {
     };
     for (const Case& c : {
              Case{QStringLiteral("{"), QStringLiteral("["), "JSON"},
-             Case{QStringLiteral("tarvon-sheet 1"), QStringLiteral("tarvon-sheet 2"), "tarvon-sheet 2"},
+             Case{QStringLiteral("tarvon-sheet 1"), QStringLiteral("tarvon-sheet 2"),
+                  "tarvon-sheet 2"},
              Case{QStringLiteral("\"formula\":3"), QStringLiteral("\"formula\":14"), "formula"},
              Case{QStringLiteral("\"formula\":3"), QStringLiteral("\"formula\":\"3\""), "formula"},
              Case{QStringLiteral("\"day\":15"), QStringLiteral("\"day\":15.5"), "bid.day"},
@@ -161,7 +171,8 @@ TEST(SheetFacts, AnythingElseIsRefusedWithTheReason) {
              Case{QStringLiteral("\"band\":\"above\""), QStringLiteral("\"band\":\"far\""), "band"},
              Case{QStringLiteral(",\"compensation\""), QStringLiteral(",\"pay\""), "compensation"},
              Case{QStringLiteral("\"items\":["), QStringLiteral("\"items\":{"), "JSON"},
-             Case{QStringLiteral("\"amount\":1234567.89"), QStringLiteral("\"amount\":\"1234567.89\""), "amount"},
+             Case{QStringLiteral("\"amount\":1234567.89"),
+                  QStringLiteral("\"amount\":\"1234567.89\""), "amount"},
          }) {
         QString text = good;
         ASSERT_TRUE(text.contains(c.from)) << c.from.toStdString();
@@ -193,12 +204,15 @@ TEST(VerifyPage, AnythingAlteredFails) {
     facts.replace(QStringLiteral("\"amount\":1234567.89"), QStringLiteral("\"amount\":1334567.89"));
     p = checkPage(1, facts, text, t.file, t.records);
     EXPECT_FALSE(p.holds());
-    EXPECT_TRUE(p.differs.value(0).contains(QStringLiteral("1334567.89"))) << p.differs.value(0).toStdString();
+    EXPECT_TRUE(p.differs.value(0).contains(QStringLiteral("1334567.89")))
+        << p.differs.value(0).toStdString();
 
     facts = s.facts;
     facts.replace(QStringLiteral("\"k\":\"%1\"").arg(k), QStringLiteral("\"k\":\"1.999\""));
     p = checkPage(1, facts, text, t.file, t.records);
-    EXPECT_EQ(p.differs, QStringList{QStringLiteral("ค่า K ที่บันทึกไว้ในแฟ้มคือ \"1.999\" แต่คำนวณใหม่ได้ \"%1\"").arg(k)});
+    EXPECT_EQ(
+        p.differs,
+        QStringList{QStringLiteral("ค่า K ที่บันทึกไว้ในแฟ้มคือ \"1.999\" แต่คำนวณใหม่ได้ \"%1\"").arg(k)});
 
     // An index changed in the facts and on the page alike, consistently:
     // the table still says what the month's index was.
@@ -264,7 +278,8 @@ TEST(VerifyPage, TwoSheetsOnOnePage) {
     const Sheet a = printed(installment(2, 3), t), b = printed(installment(9, 4), t);
     std::vector<print::Statement> both = a.doc;
     both.insert(both.end(), b.doc.begin(), b.doc.end());
-    const PageCheck p = checkPage(1, a.facts + QLatin1Char('\n') + b.facts, pageText(both), t.file, t.records);
+    const PageCheck p =
+        checkPage(1, a.facts + QLatin1Char('\n') + b.facts, pageText(both), t.file, t.records);
     EXPECT_TRUE(p.holds()) << p.differs.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(p.sheets.size(), 2u);
     EXPECT_FALSE(checkPage(1, a.facts, pageText(both), t.file, t.records).holds());
@@ -281,14 +296,14 @@ TEST(VerifyPage, TheWindowHandsTheFactsOn) {
     app.cmdFormula_Click();
     ui.reply({QStringLiteral("15"), QStringLiteral("1"), QStringLiteral("2560")});
     app.cmdO_Click();
-    ui.reply({QStringLiteral("20"), QStringLiteral("4"), QStringLiteral("2560"), QStringLiteral("3"),
-              QStringLiteral("1000000"), QString(), QStringLiteral("0")});
+    ui.reply({QStringLiteral("20"), QStringLiteral("4"), QStringLiteral("2560"),
+              QStringLiteral("3"), QStringLiteral("1000000"), QString(), QStringLiteral("0")});
     app.cmdT_Click();
     app.cmdPrint_Click();
     ASSERT_EQ(ui.printerDevice.jobs.size(), 1u);
     ASSERT_EQ(ui.printerDevice.facts.size(), 1);
-    const PageCheck p = checkPage(1, ui.printerDevice.facts[0], pageText(ui.printerDevice.jobs[0]), t.file,
-                                  t.records);
+    const PageCheck p = checkPage(1, ui.printerDevice.facts[0], pageText(ui.printerDevice.jobs[0]),
+                                  t.file, t.records);
     EXPECT_TRUE(p.holds()) << p.differs.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(p.sameTable);
 }

@@ -8,9 +8,10 @@
 #include "base/SystemFiles.h"
 #include "verify/PdfTextModule.h"
 
-#define TARVON_PDFTEXT_FUNCTIONS(X)                                                 \
-    X(tarvon_pdf_open) X(tarvon_pdf_close) X(tarvon_pdf_pages) X(tarvon_pdf_info_keys) \
-    X(tarvon_pdf_info) X(tarvon_pdf_page_text)
+#define TARVON_PDFTEXT_FUNCTIONS(X)                                                    \
+    X(tarvon_pdf_open)                                                                 \
+    X(tarvon_pdf_close) X(tarvon_pdf_pages) X(tarvon_pdf_info_keys) X(tarvon_pdf_info) \
+        X(tarvon_pdf_page_text)
 
 struct PdfTextLibrary {
 #define TARVON_PDFTEXT_POINTER(name) decltype(&::name) name = nullptr;
@@ -32,8 +33,8 @@ struct PdfTextLibrary {
             module = here + QStringLiteral("/" TARVON_MODULE_DIR_FROM_BIN "/tarvon-pdftext.so");
         const QByteArray name = QFile::encodeName(module);
         return loadFunctions<PdfTextLibrary>(
-            name.constData(),
-            QStringLiteral("อ่านแฟ้ม PDF ไม่ได้: ไม่พบส่วนอ่าน PDF ของโปรแกรม (%1)"), why);
+            name.constData(), QStringLiteral("อ่านแฟ้ม PDF ไม่ได้: ไม่พบส่วนอ่าน PDF ของโปรแกรม (%1)"),
+            why);
     }
 };
 

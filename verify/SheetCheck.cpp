@@ -51,11 +51,12 @@ QString firstDifference(const std::vector<print::Statement>& doc, const QString&
         return oneLine(page.mid(begin, end - begin));
     };
     if (i == want.size())
-        return QStringLiteral("หน้านี้พิมพ์ข้อความที่ไม่ได้มาจากการคำนวณ: \"%1\"").arg(pageLine(at[size_t(i)]));
+        return QStringLiteral("หน้านี้พิมพ์ข้อความที่ไม่ได้มาจากการคำนวณ: \"%1\"")
+            .arg(pageLine(at[size_t(i)]));
     const QString computed = lineOf(doc[line[size_t(i)]]);
-    if (i == got.size())
-        return QStringLiteral("หน้านี้ไม่ได้พิมพ์บรรทัดที่คำนวณได้ \"%1\"").arg(computed);
-    return QStringLiteral("คำนวณใหม่ได้ \"%1\" แต่หน้านี้พิมพ์ไว้ \"%2\"").arg(computed, pageLine(at[size_t(i)]));
+    if (i == got.size()) return QStringLiteral("หน้านี้ไม่ได้พิมพ์บรรทัดที่คำนวณได้ \"%1\"").arg(computed);
+    return QStringLiteral("คำนวณใหม่ได้ \"%1\" แต่หน้านี้พิมพ์ไว้ \"%2\"")
+        .arg(computed, pageLine(at[size_t(i)]));
 }
 
 // The recorded figures that the sheet computed anew does not give.
@@ -135,9 +136,12 @@ CalcState stateFromFacts(const SheetFacts& f) {
 
 Double paidAmount(const SheetResult& r) {
     switch (r.band) {
-        case Band::Above: return r.compensation;
-        case Band::Below: return -r.refund;
-        case Band::Inside: break;
+        case Band::Above:
+            return r.compensation;
+        case Band::Below:
+            return -r.refund;
+        case Band::Inside:
+            break;
     }
     return 0;
 }
@@ -190,7 +194,8 @@ PageCheck checkPage(int page, const QString& facts, const QString& text, TableFi
         p.sheets.push_back(std::move(c));
     }
     if (p.sheets.empty() && p.differs.isEmpty())
-        p.differs << QStringLiteral("หน้านี้ไม่มีข้อมูลที่ใช้คำนวณฝังไว้ (ไม่ใช่รายการคำนวณ หรือถูกเพิ่มเข้ามาภายหลัง)");
+        p.differs << QStringLiteral(
+            "หน้านี้ไม่มีข้อมูลที่ใช้คำนวณฝังไว้ (ไม่ใช่รายการคำนวณ หรือถูกเพิ่มเข้ามาภายหลัง)");
     // The text is compared only with sheets that all computed: against a
     // part, every page would differ.
     if (whole && !doc.empty()) {

@@ -26,7 +26,8 @@ QString money(const SheetResult& r) {
             return QStringLiteral("ได้รับเงินชดเชย %1 บาท").arg(printedNumber(r.compensation));
         case Band::Below:
             return QStringLiteral("ต้องคืนเงินให้ราชการ %1 บาท").arg(printedNumber(r.refund));
-        case Band::Inside: break;
+        case Band::Inside:
+            break;
     }
     return QStringLiteral("ไม่ได้เงินชดเชย");
 }
@@ -56,7 +57,9 @@ struct Tally {
 // What is found of one page, each line indented under its heading.
 QString pageReport(const PageCheck& p, Tally& tally) {
     QString out;
-    const auto line = [&](const QString& text) { out += QStringLiteral("  ") + text + QLatin1Char('\n'); };
+    const auto line = [&](const QString& text) {
+        out += QStringLiteral("  ") + text + QLatin1Char('\n');
+    };
     out += QStringLiteral("หน้า %1").arg(p.page);
     for (const SheetCheck& c : p.sheets) out += QStringLiteral(": ") + title(c.facts);
     out += QLatin1Char('\n');
@@ -136,17 +139,16 @@ struct Checker {
             for (const char* k : {"Creator", "Producer"})
                 if (const QString v = pdf.info(QLatin1String(k)); !v.isEmpty())
                     made += (made.isEmpty() ? QString() : QStringLiteral(", ")) + v;
-            return nothing(QStringLiteral("แฟ้มนี้ไม่มีข้อมูลที่ใช้คำนวณฝังไว้ ไม่ใช่รายการคำนวณที่ tarvon "
-                                          "บันทึกเป็น PDF จึงไม่มีอะไรให้ตรวจ%1")
-                               .arg(made.isEmpty() ? QString()
-                                                   : QStringLiteral(" (แฟ้มนี้ทำด้วย %1)").arg(made)));
+            return nothing(
+                QStringLiteral("แฟ้มนี้ไม่มีข้อมูลที่ใช้คำนวณฝังไว้ ไม่ใช่รายการคำนวณที่ tarvon "
+                               "บันทึกเป็น PDF จึงไม่มีอะไรให้ตรวจ%1")
+                    .arg(made.isEmpty() ? QString() : QStringLiteral(" (แฟ้มนี้ทำด้วย %1)").arg(made)));
         }
         QString pages;
         for (int n = 1; n <= pdf.pages(); ++n) {
             const auto k = keyed.find(n);
-            const PageCheck p =
-                checkPage(n, k == keyed.end() ? QString() : pdf.info(k->second), pdf.pageText(n), table,
-                          records);
+            const PageCheck p = checkPage(n, k == keyed.end() ? QString() : pdf.info(k->second),
+                                          pdf.pageText(n), table, records);
             ++tally.pages;
             if (p.holds()) ++tally.holding;
             if (p.indicesChanged()) ++tally.changed;
@@ -154,8 +156,9 @@ struct Checker {
         }
         for (auto k = keyed.upper_bound(pdf.pages()); k != keyed.end(); ++k) {
             ++tally.pages;
-            pages += QStringLiteral("หน้า %1\n  ไม่ตรง: มีข้อมูลที่ใช้คำนวณของหน้า %1 แต่แฟ้มมีเพียง %2 หน้า "
-                                    "(หน้าถูกตัดออกไป)\n  ผล: ไม่ถูกต้อง\n")
+            pages += QStringLiteral(
+                         "หน้า %1\n  ไม่ตรง: มีข้อมูลที่ใช้คำนวณของหน้า %1 แต่แฟ้มมีเพียง %2 หน้า "
+                         "(หน้าถูกตัดออกไป)\n  ผล: ไม่ถูกต้อง\n")
                          .arg(k->first)
                          .arg(pdf.pages());
         }
@@ -177,8 +180,9 @@ int verifyPdfs(const char* command, const QString& path, const QString& tablePat
     // Every page searches the same table: it is read once.
     c.table.buildMonthIndex(c.records);
     if (c.records == 0)
-        cli::say(command, QStringLiteral("ตารางดัชนีราคา %1 ว่างเปล่า: ยืนยันดัชนีของเดือนใดไม่ได้เลย")
-                              .arg(c.table.path()));
+        cli::say(
+            command,
+            QStringLiteral("ตารางดัชนีราคา %1 ว่างเปล่า: ยืนยันดัชนีของเดือนใดไม่ได้เลย").arg(c.table.path()));
     const QFileInfo target(path);
     if (!target.isDir()) {
         const QString report = c.file(path, false);
@@ -187,8 +191,8 @@ int verifyPdfs(const char* command, const QString& path, const QString& tablePat
     } else {
         cli::out(QStringLiteral("ตรวจกับตารางดัชนีราคา %1\n").arg(c.table.path()));
         QStringList files;
-        QDirIterator it(path, {QStringLiteral("*.pdf")}, QDir::Files | QDir::Readable | QDir::Hidden,
-                        QDirIterator::Subdirectories);
+        QDirIterator it(path, {QStringLiteral("*.pdf")},
+                        QDir::Files | QDir::Readable | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext()) files << it.next();
         files.sort();
         for (const QString& f : files) cli::out(c.file(f, true));
