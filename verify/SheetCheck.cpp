@@ -1,5 +1,8 @@
 #include "verify/SheetCheck.h"
 
+#include <algorithm>
+#include <tuple>
+
 #include "base/MonthNames.h"
 #include "entry/Entry.h"
 #include "escalation/Formulas.h"

@@ -13,9 +13,6 @@
 
 namespace {
 
-// The key of the facts of the sheet that begins on page n (PdfPages).
-const QString kFactsKey = QStringLiteral("TarvonSheet");
-
 QString date(Long day, Long month, Long year) {
     return QStringLiteral("%1/%2").arg(day).arg(monthSlashYear(month, year));
 }
@@ -129,7 +126,8 @@ struct Checker {
         }
         if (opened == PdfText::Opened::NotPdf)
             return nothing(why + QStringLiteral(" จึงไม่มีรายการคำนวณให้ตรวจ"));
-        // Which pages carry facts; a key past the last page is a page cut out.
+        // Which pages carry facts (PdfPages keys them TarvonSheet<page>); a
+        // key past the last page is a page cut out.
         std::map<int, QString> keyed;
         static const QRegularExpression key(QStringLiteral("^TarvonSheet([1-9][0-9]{0,8})$"));
         for (const QString& k : pdf.infoKeys())
