@@ -8,7 +8,7 @@ BUILD_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-l10n-tools libcups2-
 PACKAGES = $(BUILD_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev \
            xvfb xauth xdotool x11-utils imagemagick poppler-utils qpdf \
            cups cups-client cups-bsd printer-driver-cups-pdf at-spi2-core python3-pyatspi dbus \
-           dpkg-dev lintian desktop-file-utils appstream man-db time locales bsdutils strace
+           dpkg-dev lintian desktop-file-utils appstream man-db time locales bsdutils strace sqlite3
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps install-packages build run test bench docs clean package
@@ -61,3 +61,5 @@ docs: build
 	@dpkg-query -W -f='$${Status}' openbox 2>/dev/null | grep -q 'ok installed' || \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends openbox
 	bash tests/e2e/window.sh $(BUILD)/tarvon $(BUILD)/tarvon-table data/indices-sample.csv docs
+	bash tests/e2e/registerwindow.sh $(BUILD)/tarvon $(BUILD)/tarvon-table $(BUILD)/tarvon-batch \
+	  data/indices-sample.csv docs

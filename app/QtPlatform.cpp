@@ -159,23 +159,30 @@ class ThaiFileColumns : public QIdentityProxyModel {
 
 }  // namespace
 
-std::optional<QString> QtPlatform::askPdfPath(const QString& suggested) {
+std::optional<QString> chooseFile(QWidget* parent, const QString& title, const QString& filter,
+                                  FileChoice choice, const QString& suggested) {
+    const bool save = choice != FileChoice::Existing;
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(folder).isDir()) folder = QDir::homePath();
     // Qt's own dialog, with Qt's catalogue in Thai: a desktop's native one
     // speaks the desktop's language, often English.
-    QFileDialog dialog(window_, QStringLiteral("บันทึกรายการคำนวณเป็น PDF"), folder,
-                       QStringLiteral("PDF (*.pdf)"));
-    dialog.setObjectName(QStringLiteral("pdfFileDialog"));
+    QFileDialog dialog(parent, title, folder, filter);
+    dialog.setObjectName(save ? QStringLiteral("pdfFileDialog") : QStringLiteral("openFileDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (choice == FileChoice::OpenOrCreate) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setProxyModel(new ThaiFileColumns(&dialog));
-    dialog.selectFile(folder + QLatin1Char('/') + suggested);
+    if (!suggested.isEmpty()) dialog.selectFile(folder + QLatin1Char('/') + suggested);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return std::nullopt;
     return path;
+}
+
+std::optional<QString> QtPlatform::askPdfPath(const QString& suggested) {
+    return chooseFile(window_, QStringLiteral("บันทึกรายการคำนวณเป็น PDF"), QStringLiteral("PDF (*.pdf)"),
+                      FileChoice::Write, suggested);
 }
 
 Printer* QtPlatform::pdfPrinter(const QString& path) {

@@ -16,6 +16,14 @@
 #include "print/CupsJob.h"
 #include "print/PdfPrinter.h"
 
+// A file chosen in Qt's own file dialog, in Thai: one that exists, one to
+// write (asked before one there is replaced), or one to open that is made
+// when it is not there; `suggested` is the name offered; nullopt when
+// cancelled.
+enum class FileChoice { Existing, Write, OpenOrCreate };
+std::optional<QString> chooseFile(QWidget* parent, const QString& title, const QString& filter,
+                                  FileChoice choice, const QString& suggested = QString());
+
 class QtPlatform : public Platform {
   public:
     static const QString kTitle;  // "Tarvon"

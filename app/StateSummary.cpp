@@ -1,15 +1,14 @@
 #include "app/StateSummary.h"
 
-#include <QRegularExpression>
-
 #include "base/MonthNames.h"
 #include "escalation/Arithmetic.h"
 #include "escalation/Formulas.h"
+#include "escalation/ResultText.h"
 #include "escalation/Sheet.h"
 
 namespace {
 
-QString number(Single v) { return print::formatNumber(v).trimmed(); }
+QString number(Single v) { return sheetNumber(v); }
 
 QString tableLine(TableFile& table, Long records) {
     if (!table.isOpen()) return QStringLiteral("ยังไม่ได้เปิด");
@@ -62,33 +61,10 @@ QString kLine(const CalcState& state) {
     CollectingPrinter nowhere;
     const SheetOutcome sheet = runSheet(copy, nowhere);
     if (!sheet.printed()) return QStringLiteral("พิมพ์ไม่ได้: ") + sheet.why;
-    const SheetResult& r = sheet.result;
-    const QString k = number(r.k);
-    switch (r.band) {
-        case Band::Above:
-            return QStringLiteral("%1 สูงกว่าช่วง 0.96 ถึง 1.04 (ส่วนเกิน %2): ได้รับเงินชดเชย %3 บาท")
-                .arg(k, number(r.excess), groupedBaht(r.compensation));
-        case Band::Below:
-            return QStringLiteral("%1 ต่ำกว่าช่วง 0.96 ถึง 1.04 (ส่วนที่ขาด %2): ต้องคืนเงินให้ราชการ %3 บาท")
-                .arg(k, number(r.excess), groupedBaht(r.refund));
-        default:
-            return QStringLiteral("%1 อยู่ในช่วง 0.96 ถึง 1.04: ไม่มีเงินชดเชยและไม่ต้องคืนเงิน").arg(k);
-    }
+    return resultLine(sheet.result);
 }
 
 }  // namespace
-
-QString groupedBaht(Double amount) {
-    // The sheet's own digits, its thousands grouped and at least two
-    // decimals: rounding here would show another amount than the sheet's.
-    const QString sheet = print::formatNumber(amount).trimmed();
-    static const QRegularExpression plain(QStringLiteral("^(-?)(\\d+)(?:\\.(\\d+))?$"));
-    const QRegularExpressionMatch m = plain.match(sheet);
-    if (!m.hasMatch()) return sheet;  // an exponent form stays as the sheet writes it
-    QString whole = m.captured(2);
-    for (qsizetype at = whole.size() - 3; at > 0; at -= 3) whole.insert(at, QLatin1Char(','));
-    return m.captured(1) + whole + QLatin1Char('.') + m.captured(3).leftJustified(2, QLatin1Char('0'));
-}
 
 std::vector<SummaryLine> stateSummary(const CalcState& st, TableFile& table) {
     const FormulaDef* def = formulaDefinition(st.intFormulaNo);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "escalation/CalcState.h"
+#include "escalation/ResultText.h"
 #include "indexdata/TableFile.h"
 
 struct SummaryLine {
@@ -22,7 +23,3 @@ struct SummaryLine {
 };
 
 std::vector<SummaryLine> stateSummary(const CalcState& st, TableFile& table);
-
-// An amount of baht with the digits the sheet prints for it, grouped by
-// thousands, at least two decimals: "1,324,999.50", "1,134,983.012".
-QString groupedBaht(Double amount);

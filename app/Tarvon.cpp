@@ -82,13 +82,7 @@ QString Tarvon::suggestedPdfName(const CalcState& st) {
 }
 
 void Tarvon::printSheet() {
-    QString why;
-    Printer* printer = ui_.printer(&why);
-    if (!printer) {
-        ui_.msgBox(why + QStringLiteral("\nจึงไม่ได้พิมพ์รายการคำนวณ"));
-        return;
-    }
-    printTo(*printer);
+    if (Printer* printer = printerOrSay(ui_, QStringLiteral("จึงไม่ได้พิมพ์รายการคำนวณ"))) printTo(*printer);
 }
 
 void Tarvon::saveSheetAsPdf() {

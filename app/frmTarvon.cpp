@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "app/PanelLine.h"
 #include "app/ScreenFit.h"
 #include "app/frmIndexTable.h"
+#include "app/frmRegister.h"
 #include "print/Fonts.h"
 
 namespace {
@@ -87,6 +89,11 @@ frmTarvon::frmTarvon(const QString& pdfPath, QWidget* parent)
     QAction* editTable = mnuTable->addAction(QStringLiteral("แก้ไขตารางดัชนีราคา…"));
     editTable->setObjectName(QStringLiteral("mnuIndexTable"));
     connect(editTable, &QAction::triggered, this, [this] { editIndexTable(); });
+    QMenu* mnuContract = menuBar()->addMenu(QStringLiteral("สัญญา (&C)"));
+    mnuContract->setObjectName(QStringLiteral("mnuContract"));
+    QAction* openRegister = mnuContract->addAction(QStringLiteral("ทะเบียนสัญญา…"));
+    openRegister->setObjectName(QStringLiteral("mnuContracts"));
+    connect(openRegister, &QAction::triggered, this, [this] { showRegister(); });
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("วิธีใช้ (&H)"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     QAction* guide = mnuHelp->addAction(QStringLiteral("คู่มือการใช้งาน"));
@@ -164,6 +171,24 @@ void frmTarvon::showGuide() {
     auto* help = new HelpWindow(guide, this);
     help->setAttribute(Qt::WA_DeleteOnClose);
     help->show();  // beside the window, not in its way
+}
+
+frmRegister* frmTarvon::showRegister() {
+    if (!register_) {
+        auto* window = new frmRegister(platform_, QFileInfo(commands_.table().path()).absoluteFilePath(), this);
+        window->setWindowFlag(Qt::Window);
+        QString error;
+        if (!window->open(frmRegister::defaultLocation(), /*create=*/true, &error)) {
+            delete window;
+            platform_.msgBox(error);
+            return nullptr;
+        }
+        register_ = window;
+    }
+    register_->show();
+    register_->raise();
+    register_->activateWindow();
+    return register_;
 }
 
 void frmTarvon::editIndexTable() {

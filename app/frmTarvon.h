@@ -1,7 +1,8 @@
 // The main window: five buttons in one column and the menu "ค่า &K ...",
 // each item wired to the same command as its button; beside them a menu of
-// its own for "บันทึกเป็น PDF…" and one, "ตารางดัชนี", for the index-table
-// window (frmIndexTable). Beside the buttons, a panel shows the state
+// its own for "บันทึกเป็น PDF…", one, "ตารางดัชนี", for the index-table
+// window (frmIndexTable), and one, "สัญญา", for the contract register
+// (frmRegister). Beside the buttons, a panel shows the state
 // the next sheet would be computed from (stateSummary) and the latest news
 // (an entry cancelled, where a sheet went); it is refreshed after every
 // command. The window only forwards clicks to Tarvon and refreshes the
@@ -9,11 +10,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <vector>
 
 #include "app/PanelLine.h"
 #include "app/QtPlatform.h"
 #include "app/Tarvon.h"
+#include "app/frmRegister.h"
 
 class frmTarvon : public QMainWindow {
     Q_OBJECT
@@ -31,6 +34,9 @@ class frmTarvon : public QMainWindow {
 
     bool Form_Load(QString* error);
     Tarvon& commands() { return commands_; }
+    // The register window (menu "สัญญา"), opened on the user's register the
+    // first time; nullptr, after saying why, when it cannot be opened.
+    frmRegister* showRegister();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,5 +54,6 @@ class frmTarvon : public QMainWindow {
     Tarvon commands_;
     QWidget* panel_ = nullptr;
     PanelLine* news_ = nullptr;
-    std::vector<PanelLine*> values_;  // one a line of the summary, in its order
+    std::vector<PanelLine*> values_;
+    QPointer<frmRegister> register_;  // one a line of the summary, in its order
 };

@@ -28,6 +28,12 @@ inline bool outputIsAFile() {
     return ::fstat(STDOUT_FILENO, &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// A CSV on standard output: with the mark when it goes into a file.
+inline void outCsv(const QString& csv) {
+    if (outputIsAFile()) std::fputs(kUtf8Mark.constData(), stdout);
+    out(csv);
+}
+
 // "command: message" on standard error, for what the user should know
 // while the command goes on (it is waiting, a job printed).
 inline void say(const char* command, const QString& message) {

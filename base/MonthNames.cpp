@@ -54,3 +54,12 @@ QString buddhistEraHint(Long year) {
         .arg(year)
         .arg(year + 543);
 }
+
+QString thaiDateTime(const QDateTime& at) {
+    const QDate d = at.date();
+    return QStringLiteral("%1 %2 %3 เวลา %4 น.")
+        .arg(d.day())
+        .arg(thaiMonthName(d.month()))
+        .arg(d.year() + 543)
+        .arg(at.time().toString(QStringLiteral("HH:mm")));
+}

@@ -4,6 +4,7 @@
 // does not look anything up in the index table.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include "base/Kinds.h"
@@ -35,3 +36,7 @@ QString dayProblem(Long day, Long month, Long year);
 // The hint after a year below 2400, which is taken for a Christian year:
 // "ปีต้องเป็นปีพุทธศักราช (พ.ศ. = ค.ศ. + 543) เช่น ค.ศ. 2005 คือ พ.ศ. 2548".
 QString buddhistEraHint(Long year);
+
+// A moment as a Thai reader reads it: "8 ธันวาคม 2569 เวลา 11:12 น."
+// (Buddhist Era, the month's name), whatever the desktop's language.
+QString thaiDateTime(const QDateTime& at);

@@ -303,7 +303,7 @@ struct ContractBench {
         csv = QStringLiteral(
             "formula,bid_day,bid_month,bid_year,day,month,year,installment,amount,item1,price1\n");
         for (int i = 0; i < 1000; ++i) {
-            csv += QStringLiteral("3,15,1,2548,28,%1,2548,งวดที่ %2,\"1,%3,000\",ปั๊มน้ำ,\"25,000\"\n")
+            csv += QStringLiteral("3,15,1,2548,28,%1,2548,%2,\"1,%3,000\",ปั๊มน้ำ,\"25,000\"\n")
                        .arg(2 + i % 11)
                        .arg(i + 1)
                        .arg(100 + i % 900);

@@ -7,25 +7,15 @@
 #include "base/MonthNames.h"
 #include "base/TextColumns.h"
 #include "base/ThaiCodePage.h"
+#include "escalation/ResultText.h"
 
 namespace {
 
-QString number(Single v) { return print::formatNumber(v).trimmed(); }
+QString number(Single v) { return sheetNumber(v); }
 QString number(Double v) { return print::formatNumber(v).trimmed(); }
 
 Long monthKey(Long month, Long year) { return year * 12 + month - 1; }
 QString keyText(Long key) { return monthSlashYear(key % 12 + 1, key / 12); }
-
-QString bandWord(Band b) {
-    switch (b) {
-        case Band::Below:
-            return QStringLiteral("ต่ำกว่า");
-        case Band::Above:
-            return QStringLiteral("สูงกว่า");
-        default:
-            return QStringLiteral("ภายใน");
-    }
-}
 
 QString printedWord(const RegisterRow& r) {
     switch (r.printed) {

@@ -10,6 +10,8 @@
 #include "contract/Installment.h"
 #include "entry/Entry.h"
 #include "entry/Replies.h"
+#include "escalation/Sheet.h"
+#include "indexdata/CsvImport.h"
 
 const QStringList kContractColumns = {
     QStringLiteral("formula"),  QStringLiteral("bid_day"),     QStringLiteral("bid_month"),
@@ -189,6 +191,28 @@ Contract runContract(const CsvText& csv, TableFile& table, Long records,
     return contract;
 }
 
+namespace {
+
+// What keeps an installment that reads from ever having a sheet: a formula
+// number without a formula, a month no table can hold (outside 1 to 12, a
+// year below 2400 taken for a Christian one). Kept, it would wait for ever.
+QString neverComputes(const Installment& in) {
+    if (const QString problem = formulaProblem(in.formula); !problem.isEmpty())
+        return QStringLiteral("ช่อง formula: ") + problem;
+    for (const auto& [monthColumn, yearColumn, month, year] :
+         {std::tuple{"bid_month", "bid_year", in.bidMonth, in.bidYear},
+          std::tuple{"month", "year", in.month, in.year}}) {
+        const QString problem = monthYearProblem(QString::number(year), QString::number(month));
+        if (problem.isEmpty()) continue;
+        const bool monthIsWrong = month < 1 || month > 12;
+        return QStringLiteral("ช่อง %1: %2")
+            .arg(QLatin1String(monthIsWrong ? monthColumn : yearColumn), problem);
+    }
+    return QString();
+}
+
+}  // namespace
+
 std::vector<std::pair<int, Installment>> readContractCsv(const CsvText& csv,
                                                          std::vector<ContractRow>* refused,
                                                          QString* error) {
@@ -199,6 +223,7 @@ std::vector<std::pair<int, Installment>> readContractCsv(const CsvText& csv,
     for (CsvRow row; reader.next(&row);) {
         QString why = csvRowProblem(row);
         const Installment in = why.isEmpty() ? readRow(row, header, &why) : Installment();
+        if (why.isEmpty()) why = neverComputes(in);
         if (why.isEmpty()) {
             out.emplace_back(row.row, in);
             continue;

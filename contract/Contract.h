@@ -72,7 +72,9 @@ QString contractCsvRow(const Installment& in);
 // The installments of `csv`, each row read as runContract reads it, with
 // the row's number as a spreadsheet shows it; the rows that cannot be read
 // (and why) in `refused`, and the file's own refusal (no heading, a column
-// missing or named twice) in `error`.
+// missing or named twice) in `error`. Being kept rather than run, a row is
+// also refused when it could never be computed: a formula outside 1 to 13,
+// a month outside 1 to 12 or a year below 2400 (a month no table holds).
 std::vector<std::pair<int, Installment>> readContractCsv(const CsvText& csv,
                                                          std::vector<ContractRow>* refused,
                                                          QString* error);

@@ -5,22 +5,12 @@
 #include "base/CsvText.h"
 #include "base/MonthNames.h"
 #include "base/TextColumns.h"
+#include "escalation/ResultText.h"
 
 namespace {
 
-QString number(Single v) { return print::formatNumber(v).trimmed(); }
+QString number(Single v) { return sheetNumber(v); }
 QString number(Double v) { return print::formatNumber(v).trimmed(); }
-
-QString bandWord(Band b) {
-    switch (b) {
-        case Band::Below:
-            return QStringLiteral("ต่ำกว่า");
-        case Band::Above:
-            return QStringLiteral("สูงกว่า");
-        default:
-            return QStringLiteral("ภายใน");
-    }
-}
 
 QStringList summaryRow(const ContractRow& r) {
     QStringList l = {QString::number(r.row), r.installment, r.formula};

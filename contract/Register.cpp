@@ -160,12 +160,26 @@ Register::Import Register::importCsv(const CsvText& csv, const QString& number) 
     const std::vector<std::pair<int, Installment>> rows = readContractCsv(csv, &result.refused, &error);
     if (!error.isEmpty()) {
         result.error = error;
+        result.stop = Import::Stop::File;
         return result;
     }
     if (rows.empty() && result.refused.empty()) {
         result.error = QStringLiteral("แฟ้มไม่มีแถวงวดงาน");
+        result.stop = Import::Stop::File;
         return result;
     }
+    result = importRows(rows, std::move(result.refused), number);
+    // Another writer made the contract between the look-up and the
+    // transaction: the rows go into that one, checked against its date.
+    if (result.stop == Import::Stop::Store && result.created && store_.contractByNumber(number))
+        result = importRows(rows, {}, number);
+    return result;
+}
+
+Register::Import Register::importRows(const std::vector<std::pair<int, Installment>>& rows,
+                                      std::vector<ContractRow> refused, const QString& number) {
+    Import result;
+    result.refused = std::move(refused);
     if (const std::optional<ContractInfo> there = store_.contractByNumber(number)) {
         result.contract = *there;
     } else if (!rows.empty()) {
@@ -202,10 +216,12 @@ Register::Import Register::importCsv(const CsvText& csv, const QString& number) 
         std::sort(result.refused.begin(), result.refused.end(),
                   [](const ContractRow& a, const ContractRow& b) { return a.row < b.row; });
         result.error = QStringLiteral("มี %1 แถวที่อ่านไม่ได้ จึงไม่ได้นำเข้างวดใดเลย").arg(result.refused.size());
+        result.stop = Import::Stop::Rows;
         return result;
     }
     if (const StoreResult r = store_.addInstallments(result.contract, adding); !r.done()) {
         result.error = r.why;
+        result.stop = Import::Stop::Store;
         return result;
     }
     result.added = int(adding.size());

@@ -89,8 +89,14 @@ class Register {
     // nothing. A row that cannot be read, or whose bid-opening date is not
     // the contract's, is refused with its reason and nothing is added; a
     // row whose month the table does not hold yet is taken, and waits.
+    // A contract made meanwhile by another writer under the same number is
+    // read and added to instead.
     struct Import {
         QString error;                    // Thai: nothing was added, and why
+        // What stopped it: the file as a whole, some of its rows, or the
+        // register (read-only, the database failed).
+        enum class Stop { None, File, Rows, Store };
+        Stop stop = Stop::None;
         std::vector<ContractRow> refused;  // the rows that stopped it
         ContractInfo contract;
         int added = 0;
@@ -103,6 +109,11 @@ class Register {
     QString exportCsv(qint64 contractId);
 
   private:
+    // The rows read from a CSV, added to the contract `number` (made when
+    // there is none) after `refused`, the rows the file refused.
+    Import importRows(const std::vector<std::pair<int, Installment>>& rows,
+                      std::vector<ContractRow> refused, const QString& number);
+
     RegisterStore& store_;
     QString tablePath_;
     TableFile table_;

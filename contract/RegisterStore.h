@@ -90,7 +90,8 @@ class RegisterStore {
     // Every installment of every contract, contract by contract, one at a
     // time: what the totals need without holding the register in memory.
     // Here and in forEachDelivered, `printed` holds the printed figures
-    // only, not when or from what they were printed.
+    // only, not when or from what they were printed; here the designation
+    // and the items' names are left empty too (no sum depends on them).
     virtual void forEachInstallment(
         const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) = 0;
     // The installments delivered in the months from..to (year × 12 + month
@@ -106,7 +107,9 @@ class RegisterStore {
     // With all its installments.
     virtual StoreResult removeContract(const ContractInfo& c) = 0;
 
-    // Appended at the end of its contract; `i.id`, `i.position`, `i.version` set.
+    // Appended at the end of its contract, or put back at `i.position` when
+    // no installment holds that place (a removal undone); `i.id`,
+    // `i.position`, `i.version` set.
     virtual StoreResult addInstallment(InstallmentInfo& i) = 0;
     // All of them or none, appended in order to `contract`, which is added
     // with them when its id is 0 (an imported contract).

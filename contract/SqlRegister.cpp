@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <unordered_map>
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -198,8 +200,9 @@ std::vector<SqlValue> enteredValues(const Installment& in) {
     return v;
 }
 
-void readEntered(const SqlRow& r, int at, Installment* in) {
-    in->designation = r.text(at);
+// Without `texts`, the designation and the items' names are left empty.
+void readEntered(const SqlRow& r, int at, Installment* in, bool texts = true) {
+    if (texts) in->designation = r.text(at);
     in->formula = Integer(r.integer(at + 1));
     in->day = Long(r.integer(at + 2));
     in->month = Long(r.integer(at + 3));
@@ -209,7 +212,7 @@ void readEntered(const SqlRow& r, int at, Installment* in) {
     for (int n = 0; n < kItems; ++n) {
         const int name = at + 6 + 2 * n;
         if (r.isNull(name) && r.isNull(name + 1)) break;
-        in->items.push_back({r.text(name), r.real(name + 1)});
+        in->items.push_back({texts ? r.text(name) : QString(), r.real(name + 1)});
     }
 }
 
@@ -260,13 +263,14 @@ int installmentColumns(bool sources) {
     return 4 + kEntered + (sources ? int(printedColumns().size()) : kFigures);
 }
 
-InstallmentInfo readInstallment(const SqlRow& r, const ContractInfo& contract, bool sources) {
+InstallmentInfo readInstallment(const SqlRow& r, const ContractInfo& contract, bool sources,
+                                bool texts = true) {
     InstallmentInfo i;
     i.id = r.integer(0);
     i.contractId = r.integer(1);
     i.position = int(r.integer(2));
     i.version = r.integer(3);
-    readEntered(r, 4, &i.value);
+    readEntered(r, 4, &i.value, texts);
     i.value.bidDay = contract.bidDay;
     i.value.bidMonth = contract.bidMonth;
     i.value.bidYear = contract.bidYear;
@@ -558,11 +562,23 @@ std::function<void(const SqlRow&)> withContract(
 
 void SqlRegister::forEachInstallment(
     const std::function<void(const ContractInfo&, const InstallmentInfo&)>& each) {
-    db_->run(QStringLiteral("SELECT %1, %2 FROM installments i LEFT JOIN printed p ON "
-                            "p.installment_id = i.id JOIN contracts c ON c.id = i.contract_id "
-                            "ORDER BY i.contract_id, i.position")
-                 .arg(installmentSelect(false), contractSelect(QStringLiteral("c."))),
-             {}, withContract(each));
+    // The contracts are few: read once beside, rather than joined to every
+    // installment. The sums read no texts.
+    std::unordered_map<qint64, ContractInfo> contracts;
+    for (ContractInfo& c : this->contracts()) contracts.emplace(c.id, std::move(c));
+    const ContractInfo* contract = nullptr;
+    db_->run(QStringLiteral("SELECT %1 FROM installments i LEFT JOIN printed p ON "
+                            "p.installment_id = i.id ORDER BY i.contract_id, i.position")
+                 .arg(installmentSelect(false)),
+             {}, [&](const SqlRow& row) {
+                 const qint64 id = row.integer(1);
+                 if (!contract || contract->id != id) {
+                     const auto it = contracts.find(id);
+                     if (it == contracts.end()) return;  // added since the contracts were read
+                     contract = &it->second;
+                 }
+                 each(*contract, readInstallment(row, *contract, false, /*texts=*/false));
+             });
 }
 
 void SqlRegister::forEachDelivered(
@@ -681,16 +697,25 @@ StoreResult SqlRegister::removeContract(const ContractInfo& c) {
 StoreResult SqlRegister::insertInstallment(InstallmentInfo& i) {
     // Touching the contract's row holds it until the end of the
     // transaction, so that two installments added at once on a server
-    // never take the same place.
-    if (!db_->run(QStringLiteral("UPDATE contracts SET id = id WHERE id = $1"), {i.contractId}))
+    // never take the same place. Not its key: a key written, even with
+    // itself, has SQLite look up every installment referring to it, and an
+    // import of n rows would take n² steps while it holds the register.
+    if (!db_->run(QStringLiteral("UPDATE contracts SET version = version WHERE id = $1"), {i.contractId}))
         return failed();
     if (db_->changes() != 1)
         return failure(StoreResult::Outcome::Gone, QStringLiteral("สัญญานี้ถูกลบจากที่อื่นไปแล้ว"));
-    int last = 0;
-    if (!db_->run(QStringLiteral("SELECT COALESCE(MAX(position), 0) FROM installments WHERE contract_id = $1"),
-                  {i.contractId}, [&](const SqlRow& row) { last = int(row.integer(0)); }))
+    // Back in its own place when that is free (a removal undone), else last.
+    bool taken = i.position <= 0;
+    if (!taken && !db_->run(QStringLiteral("SELECT 1 FROM installments WHERE contract_id = $1 AND position = $2"),
+                            {i.contractId, whole(i.position)}, [&](const SqlRow&) { taken = true; }))
         return failed();
-    i.position = last + 1;
+    if (taken) {
+        int last = 0;
+        if (!db_->run(QStringLiteral("SELECT COALESCE(MAX(position), 0) FROM installments WHERE contract_id = $1"),
+                      {i.contractId}, [&](const SqlRow& row) { last = int(row.integer(0)); }))
+            return failed();
+        i.position = last + 1;
+    }
     const QStringList columns = enteredColumns();
     i.id = 0;
     if (!db_->run(QStringLiteral("INSERT INTO installments (contract_id, position, %1, version) "

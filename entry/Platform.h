@@ -33,3 +33,12 @@ class Platform {
     // A printer into that PDF file; nullptr where there is none.
     virtual Printer* pdfPrinter(const QString& /*path*/) { return nullptr; }
 };
+
+// The default printer; nullptr after telling the user why, followed by
+// `notDone` ("จึงไม่ได้พิมพ์รายการคำนวณ").
+inline Printer* printerOrSay(Platform& ui, const QString& notDone) {
+    QString why;
+    Printer* printer = ui.printer(&why);
+    if (!printer) ui.msgBox(why + QLatin1Char('\n') + notDone);
+    return printer;
+}

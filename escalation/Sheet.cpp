@@ -72,14 +72,15 @@ QString missingIndexMonth(const CalcState& st) {
     return why;
 }
 
+QString formulaProblem(int n) {
+    if (formulaDefinition(n)) return QString();
+    return QStringLiteral("ไม่มีสูตรหมายเลข %1 (สูตรมีหมายเลข 1 ถึง %2)").arg(n).arg(kFormulaCount);
+}
+
 SheetOutcome runSheet(CalcState& st, Printer& printer, TableFile* table) {
     using Status = SheetOutcome::Status;
     const FormulaDef* def = formulaDefinition(st.intFormulaNo);
-    if (!def) {
-        return {Status::NoFormula,
-                QStringLiteral("ไม่มีสูตรหมายเลข %1 (สูตรมีหมายเลข 1 ถึง 13)").arg(st.intFormulaNo),
-                {}};
-    }
+    if (!def) return {Status::NoFormula, formulaProblem(st.intFormulaNo), {}};
     // Never another month's indices under the date that was typed.
     if (QString missing = missingIndexMonth(st); !missing.isEmpty())
         return {Status::MonthMissing, std::move(missing), {}};

@@ -42,3 +42,6 @@ struct SheetOutcome {
     bool printed() const { return status == Status::Printed; }
 };
 SheetOutcome runSheet(CalcState& st, Printer& printer, TableFile* table = nullptr);
+
+// Why formula number `n` has no sheet, in Thai; empty for 1 to 13.
+QString formulaProblem(int n);

@@ -138,7 +138,7 @@ TEST_P(MenuMatchesButton, SameEffects) {
             app.state().OData[c] = 100;
             app.state().TData[c] = 110;
         }
-        ui.reply({"15", "6", "2541", "งวด 1", "1000", "x", "0"});
+        ui.reply({"15", "6", "2541", "1", "1000", "x", "0"});
         (app.*click)();
         QStringList lines;
         for (const auto& job : ui.printerDevice.jobs) lines += FakePrinter::texts(job);
@@ -419,7 +419,7 @@ TEST(SuggestedPdfName, DesignationAndDeliveryMonthWithNothingAFileNameCannotHold
         Long month, year;
         const char* name;
     } cases[] = {
-        {"งวดที่ 3/4 ฐานราก", 10, 2548, "ค่า K งวดที่ 3-4 ฐานราก ตุลาคม 2548.pdf"},
+        {"3/4 ฐานราก", 10, 2548, "ค่า K 3-4 ฐานราก ตุลาคม 2548.pdf"},
         {"a:b*c?\"d\"", 13, 2548, "ค่า K a-b-c-d- 13 2548.pdf"},
         {"", 0, 0, "ค่า K.pdf"},
     };

@@ -180,3 +180,16 @@ TEST(ContractDates, ARowWithADayItsMonthDoesNotHaveIsRefusedNamingTheCell) {
 }
 
 }  // namespace
+
+// A moment reads in Thai with the Buddhist Era year whatever the desktop's
+// language.
+TEST(ThaiDateTime, BuddhistEraAndTheMonthsName) {
+    const struct {
+        QDateTime at;
+        const char* shown;
+    } cases[] = {
+        {QDateTime(QDate(2026, 12, 8), QTime(9, 5)), "8 ธันวาคม 2569 เวลา 09:05 น."},
+        {QDateTime(QDate(2024, 2, 29), QTime(23, 59, 59)), "29 กุมภาพันธ์ 2567 เวลา 23:59 น."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(thaiDateTime(c.at), QString::fromUtf8(c.shown)) << c.shown;
+}

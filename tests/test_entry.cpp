@@ -110,7 +110,7 @@ class EntryTest : public ::testing::Test {
     CalcState& st() { return app.state(); }
     // Replies for the installment command up to the amount.
     void installmentHead(const char* amount) {
-        ui.reply({"20", "7", "2541", "งวดที่ 3", QString::fromUtf8(amount)});
+        ui.reply({"20", "7", "2541", "3", QString::fromUtf8(amount)});
     }
     WorkingFolder folder;
     FakePlatform ui;
@@ -246,9 +246,9 @@ TEST_F(EntryTest, ShorterSecondEntryLeavesNothingOfTheFirstBeyondItsStop) {
 TEST_F(EntryTest, DesignationIsAFixedTextOfFifty) {
     installmentHead("1");
     ui.reply({"x", "0"});
-    ui.replies[3] = QStringLiteral("งวดที่ 5");
+    ui.replies[3] = QStringLiteral("5 งานหลังคา");
     app.cmdT_Click();
-    EXPECT_EQ(st().strInstallment, QStringLiteral("งวดที่ 5") + QString(42, QLatin1Char(' ')));
+    EXPECT_EQ(st().strInstallment, QStringLiteral("5 งานหลังคา") + QString(39, QLatin1Char(' ')));
     installmentHead("1");
     ui.reply({"x", "0"});
     ui.replies[3] = QString(60, QLatin1Char('z'));
@@ -315,7 +315,7 @@ TEST_F(EntryTest, NetAmountSubtractsThePricesOneByOne) {
 }
 
 TEST_F(EntryTest, InstallmentGoesOnAfterNotFound) {
-    ui.reply({"20", "9", "2541", "งวด 1", "100", "x", "0"});
+    ui.reply({"20", "9", "2541", "1", "100", "x", "0"});
     app.cmdT_Click();
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages[0].section(QLatin1Char('\n'), 0, 0), kNotFoundMessage);

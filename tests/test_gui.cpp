@@ -394,7 +394,7 @@ TEST_P(LongestSheet, FitsOneA4PageWithItsText) {
     r.st.lngODay = r.st.lngTDay = 28;
     r.st.strOMonth = r.st.strTMonth = QStringLiteral("พฤศจิกายน");
     r.st.lngOYear = r.st.lngTYear = 2562;
-    r.st.strInstallment = fixedText(QStringLiteral("งวดที่ 12 (งวดสุดท้าย)"), 50);
+    r.st.strInstallment = fixedText(QStringLiteral("12 (งวดสุดท้าย)"), 50);
     r.st.dblAmount = 9876543.21;
     r.st.dblNetAmount = 9876543.21 - 10 * 123456.78;
     const bool wide = GetParam();
@@ -499,7 +499,7 @@ std::vector<print::Statement> formulaSheet(int n, Single t) {
     r.st.lngTDay = 31;
     r.st.strTMonth = QStringLiteral("พฤษภาคม");
     r.st.lngTYear = 2549;
-    r.st.strInstallment = fixedText(QStringLiteral("งวดที่ ๓ (ส่งมอบงานฐานรากและเสาเข็ม)"), 50);
+    r.st.strInstallment = fixedText(QStringLiteral("๓ (ส่งมอบงานฐานรากและเสาเข็ม)"), 50);
     r.st.dblAmount = 1000000;
     r.st.strEquipName[0] = fixedText(QStringLiteral("ปั๊มน้ำพร้อมท่อดูดฝั่งซ้าย"), 50);
     r.st.dblEquipPrice[0] = 50000;
@@ -631,7 +631,7 @@ std::vector<print::Statement> thaiSheet() {
               {IndexColumn::C, {100, 112.5f}},
               {IndexColumn::M, {100, 112.5f}},
               {IndexColumn::S, {100, 112.5f}}});
-    r.st.strInstallment = fixedText(QStringLiteral("งวดที่ ๓ (ส่งมอบงานฐานรากและเสาเข็ม)"), 50);
+    r.st.strInstallment = fixedText(QStringLiteral("๓ (ส่งมอบงานฐานรากและเสาเข็ม)"), 50);
     r.st.strEquipName[0] = fixedText(QStringLiteral("ปั๊มน้ำพร้อมท่อดูดฝั่งซ้าย"), 50);
     r.st.dblEquipPrice[0] = 50000;
     r.net(1000000 - 50000.0);

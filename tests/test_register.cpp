@@ -83,7 +83,7 @@ TEST_F(RegisterTest, WhatIsStoredReadsBackExactly) {
     Installment a = sample(QStringLiteral("  3 ฐานราก  "), 1134983.012);
     a.items = {{QStringLiteral("ปั๊มน้ำ P-1"), 0.1}, {QStringLiteral("เครน"), -20000.5},
                {QStringLiteral("ไม่หัก"), 0}};
-    Installment b = sample(QStringLiteral("งวดสุดท้าย"), std::numeric_limits<Double>::max());
+    Installment b = sample(QStringLiteral("12 งวดสุดท้าย"), std::numeric_limits<Double>::max());
     for (int n = 1; n <= 10; ++n) b.items.push_back({QStringLiteral("รายการ %1").arg(n), n / 3.0});
     Installment c3 = sample(QString(), -0.29);
     std::vector<Installment> entered = {a, b, c3};

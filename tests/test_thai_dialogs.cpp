@@ -156,6 +156,10 @@ class Asked : public QTranslator {
 
 // The program's name, on every box it shows, and its table's.
 QStringList programName() { return {QtPlatform::kTitle, QStringLiteral("KTABLE.DAT")}; }
+// The indices' own symbols, as the ministry's tables head them.
+QStringList indexSymbols() {
+    return {QStringLiteral("GIP"), QStringLiteral("AC"), QStringLiteral("PVC"), QStringLiteral("PE")};
+}
 
 }  // namespace
 
@@ -195,25 +199,25 @@ TEST_F(ThaiDialogs, TheIndexTableWindowAsksInThai) {
     window.show();
 
     QStringList prompt, refusal, overwrite, refusedSave, closing;
-    whenShown<QInputDialog>([&](QInputDialog* dlg) {
-        prompt = shownTexts(dlg) + fieldMenu(dlg->findChild<QLineEdit*>());
-        dlg->reject();
+    // The month form, and a month it refuses said beside its field.
+    whenShown<QDialog>([&](QDialog* form) {
+        prompt = shownTexts(form) + fieldMenu(form->findChild<QLineEdit*>(QStringLiteral("monthYear")));
+        form->reject();
     });
     window.addMonth();
     ASSERT_FALSE(prompt.isEmpty());
-    EXPECT_TRUE(allThai(prompt, programName()));
+    EXPECT_TRUE(allThai(prompt, programName() + indexSymbols()));
 
-    whenShown<QInputDialog>([&](QInputDialog* dlg) {
-        whenShown<QMessageBox>([&](QMessageBox* box) {
-            refusal = shownTexts(box);
-            box->accept();
-        });
-        dlg->setTextValue(QStringLiteral("13/2548"));
-        dlg->accept();
+    whenShown<QDialog>([&](QDialog* form) {
+        form->findChild<QLineEdit*>(QStringLiteral("monthYear"))->setText(QStringLiteral("13/2548"));
+        form->findChild<QPushButton*>(QStringLiteral("formOk"))->click();
+        refusal = shownTexts(form);
+        form->reject();
     });
     window.addMonth();
     ASSERT_FALSE(refusal.isEmpty());
-    EXPECT_TRUE(allThai(refusal, programName()));
+    EXPECT_TRUE(allThai(refusal, programName() + indexSymbols()));
+    EXPECT_TRUE(refusal.join(QLatin1Char('|')).contains(QStringLiteral("13"))) << refusal.join(QLatin1Char('|')).toStdString();
 
     auto* view = window.findChild<QTableView*>(QStringLiteral("indexTable"));
     ASSERT_TRUE(view);

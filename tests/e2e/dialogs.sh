@@ -72,7 +72,8 @@ xdotool windowfocus --sync "$WIN"; xdotool key alt+t; sleep 0.3; xdotool key Ret
 wait_for 10 xdotool search --onlyvisible --name '^ตารางดัชนีราคา ' || fail "no index-table window"
 TABLE_WIN=$(xdotool search --onlyvisible --name '^ตารางดัชนีราคา ' | head -1)
 xdotool windowfocus --sync "$TABLE_WIN"; xdotool key alt+a
-answer ""   # the month offered
+# The month form offers the next month; the values typed as one row fill
+# its fields.
 answer "310 311 312 313 314 315 316 317 318 319 320 321 322"
 SIZE=$(stat -c %s KTABLE.DAT)
 xdotool windowfocus --sync "$TABLE_WIN"; xdotool key alt+c

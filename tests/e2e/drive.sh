@@ -101,7 +101,7 @@ enter_formula3_example() {
     menu 2; answer 3
     [ "$(caption)" = "สูตรหมายเลข  3" ] || fail "caption after formula 3: '$(caption)'"
     click 0; answer 15; answer 1; answer 2548
-    menu 1; answer 20; answer 10; answer 2548; answer "ที่ 3 ฐานราก"; answer "1,000,000"
+    menu 1; answer 20; answer 10; answer 2548; answer "3 ฐานราก"; answer "1,000,000"
     answer "ปั๊มน้ำ P-1"; answer 50000; answer "Transformer"; answer 0
 }
 
@@ -117,7 +117,7 @@ $text"
 K = 0.30 + 0.40At/Ao + 0.20Et/Eo + 0.10Ft/Fo
 เปิดซองประกวดราคาเมื่อวันที่  15  เดือนมกราคม พ.ศ.  2548 
 Ao =  171.1  , Eo =  190.2  , Fo =  239.5 
-งวดที่ ที่ 3 ฐานราก ส่งงานวันที่  20  เดือนตุลาคม พ.ศ.  2548 
+งวดที่ 3 ฐานราก ส่งงานวันที่  20  เดือนตุลาคม พ.ศ.  2548 
 At =  206.4  , Et =  201.5  , Ft =  399.3 
 K = 0.30 + 0.40( 206.4 / 171.1 ) + 0.20( 201.5 / 190.2 )
 + 0.10( 399.3 / 239.5 )

@@ -5,6 +5,8 @@
 # empty XDG_DATA_HOME: the window opens with Qt's texts in Thai, the sample
 # table is seeded and its months are found; a table changed in between is
 # kept at the next start.
+# The manual pages in English and in Thai, the Thai ones shown under a
+# Thai locale.
 # Usage: package.sh BUILD_DIR VERSION
 set -euo pipefail
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"; fi
@@ -24,7 +26,7 @@ for lib in libcups2 libpangocairo-1.0-0 libcairo2 libpoppler-cpp0v5; do
     grep -q "$lib" <<<"$DEPENDS" || fail "the package does not depend on $lib (loaded when printing or verifying)"
 done
 CONTENTS=$(dpkg-deb -c "$DEB")  # read whole: grep -q would cut dpkg-deb off under pipefail
-for f in guide.md window.png sheet.png examples/contract-sample.csv examples/contract-template.csv; do
+for f in guide.md window.png sheet.png register.png installment-form.png examples/contract-sample.csv examples/contract-template.csv; do
     grep -q "usr/share/doc/tarvon/$f" <<<"$CONTENTS" || fail "the package lacks /usr/share/doc/tarvon/$f"
 done
 dpkg-deb -f "$DEB" Depends | grep -q 'libqt6widgets6' || fail "no library dependencies were computed"
@@ -43,6 +45,19 @@ if grep -q '^E: ' "$WORK/lintian.log"; then cat "$WORK/lintian.log" >&2; fail "l
 for cmd in tarvon tarvon-table tarvon-batch; do
     [ "$("$ROOT/usr/bin/$cmd" --version)" = "$cmd $VERSION" ] || fail "$cmd --version"
     [ -z "$(man -l -Tutf8 "$ROOT/usr/share/man/man1/$cmd.1.gz" 2>&1 >/dev/null)" ] || fail "the manual page of $cmd has errors"
+    grep -q "usr/share/man/th/man1/$cmd.1.gz" <<<"$CONTENTS" || fail "the package lacks the Thai manual page of $cmd"
+    [ -z "$(man -l -Tutf8 "$ROOT/usr/share/man/th/man1/$cmd.1.gz" 2>&1 >/dev/null)" ] || fail "the Thai manual page of $cmd has errors"
+done
+# Under a Thai locale (one of the test's own) `man` finds the Thai pages,
+# and shows no Thai in bold or underline.
+localedef -i th_TH -f UTF-8 "$WORK/th_TH.UTF-8" 2>/dev/null ||
+    [ -e "$WORK/th_TH.UTF-8/LC_CTYPE" ] || fail "cannot make the th_TH.UTF-8 locale"
+for cmd in tarvon tarvon-table tarvon-batch; do
+    page=$(LOCPATH=$WORK LANG=th_TH.UTF-8 MANPATH="$ROOT/usr/share/man" MAN_KEEP_FORMATTING=1 MANPAGER=cat \
+        MANWIDTH=80 man "$cmd" 2>"$WORK/man.err") || fail "man $cmd under th_TH: $(cat "$WORK/man.err")"
+    grep -q "^ชื่อ" <<<"$page" || fail "man $cmd under th_TH is not the Thai page: $(head -5 <<<"$page")"
+    formatted=$(python3 "$(dirname "$0")/formatted.py" <<<"$page")
+    [ -z "$formatted" ] || fail "the installed Thai page of $cmd sets Thai in bold or underline: $formatted"
 done
 
 # Printing's libraries come with the first sheet, not at start-up; the

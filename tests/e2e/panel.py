@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # Prints what the Tarvon window shows a screen reader: the accessible name of
-# every label, notification, push button and menu item of the running
+# every label, notification, push button, menu item and table cell of the running
 # program, one a line. With --unnamed-stops: the role of every object a
 # keyboard can focus that has no name (a stop a screen reader can only call
 # by its role), one a line.
@@ -16,7 +16,7 @@ def walk(node, out):
         if UNNAMED:
             if node.getState().contains(pyatspi.STATE_FOCUSABLE) and not node.name:
                 out.append(node.getRoleName())
-        elif node.getRoleName() in ("label", "notification", "push button", "menu item") and node.name:
+        elif node.getRoleName() in ("label", "notification", "push button", "menu item", "table cell") and node.name:
             out.append(node.name.replace("\n", " / "))
         for child in node:
             walk(child, out)
