@@ -98,7 +98,7 @@ void Tarvon::saveSheetAsPdf() {
 void Tarvon::printTo(Printer& printer) {
     printer.setFontName(QStringLiteral("Browallia New"));
     printer.setFontSize(16);
-    const SheetOutcome sheet = runSheet(st_, printer);
+    const SheetOutcome sheet = runSheet(st_, printer, &table_);
     // A number without a formula prints nothing, and the document still
     // ends (no page comes out); every other refusal is said.
     if (!sheet.printed() && sheet.status != SheetOutcome::Status::NoFormula) {

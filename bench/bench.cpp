@@ -12,12 +12,15 @@
 //   window is mapped, beside a bare Qt window of its size with the same
 //   buttons, menus and panel texts (needs a display: make bench starts Xvfb);
 // - the peak memory of tarvon-batch --pdf for 300 and 3,000 rows: a run
-//   that streams needs about the same for both.
+//   that streams needs about the same for both;
+// - tarvon-batch --verify on the PDF of a 1,000-row contract, beside
+//   tarvon-batch making that PDF (CPU time of each process).
 // The ratios are printed at the end. Not a test: run `make bench`.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -551,6 +554,58 @@ double batchPeakMiB(int rows) {
     return said.last().toDouble() / 1024.0;  // KiB
 }
 
+// CPU seconds (user and system) of the program run to its end.
+double childCpu(const QString& program, const QStringList& args) {
+    const auto children = [] {
+        rusage u{};
+        getrusage(RUSAGE_CHILDREN, &u);
+        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    };
+    const double before = children();
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(program, args);
+    p.waitForFinished(600000);
+    return children() - before;
+}
+
+// tarvon-batch --verify on the PDF of a 1,000-row contract beside
+// tarvon-batch making it, the CPU time of each process, pair by pair in
+// turns, each first every other turn (interleaved() times this process).
+void printVerify() {
+    ContractBench c;
+    const QString csv = c.dir.filePath(QStringLiteral("c.csv")),
+                  pdf = c.dir.filePath(QStringLiteral("c.pdf"));
+    QFile out(csv);
+    if (!out.open(QIODevice::WriteOnly)) return;
+    out.write(c.csv.toUtf8());
+    out.close();
+    const QString batch = QStringLiteral(TARVON_BATCH), table = c.table.path();
+    const QStringList make{csv, QStringLiteral("--table"), table, QStringLiteral("--pdf"), pdf},
+        verify{QStringLiteral("--verify"), pdf, QStringLiteral("--table"), table};
+    childCpu(batch, make), childCpu(batch, verify);  // the file cache warm for both
+    std::vector<double> v, m, ratio;
+    for (int i = 0; i < 11; ++i) {
+        double a, b;
+        if (i % 2) {
+            b = childCpu(batch, make);
+            a = childCpu(batch, verify);
+        } else {
+            a = childCpu(batch, verify);
+            b = childCpu(batch, make);
+        }
+        v.push_back(a);
+        m.push_back(b);
+        ratio.push_back(a / b);
+    }
+    for (auto* x : {&v, &m, &ratio}) std::sort(x->begin(), x->end());
+    std::printf("  tarvon-batch --verify of a 1,000-page PDF / --pdf making it: %6.3f s / %6.3f s, "
+                "pair by pair %.2f (goal < 2)\n",
+                v[5], m[5], ratio[5]);
+}
+
 // The panel's texts as the window shows them when it starts in an empty
 // folder, TITLE VALUE after TITLE VALUE: what the bare window shows beside
 // its buttons.
@@ -637,6 +692,7 @@ void printRatios() {
     std::printf("  index-table window, save 12,000 records: %7.3f s / %7.3f s = %.1f (goal: under 0.2 s)\n",
                 save, saveBound, save / saveBound);
     printRegisterRatios(TARVON_SAMPLE_CSV);
+    printVerify();
 }
 
 }  // namespace
@@ -654,6 +710,10 @@ int main(int argc, char** argv) {
         else
             barePdf(dir.filePath(QStringLiteral("b.pdf")));
         std::printf("%.9f\n", cpuSeconds() - start);
+        return 0;
+    }
+    if (mode == "--verify") {  // tarvon-batch --verify beside making the PDF, alone
+        printVerify();
         return 0;
     }
     if (mode == "--register") {  // the register's figures alone

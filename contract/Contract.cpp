@@ -141,7 +141,7 @@ ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& tabl
     }
     CollectingPrinter sheet;
     const InstallmentOutcome outcome = computeInstallment(in, table, records, sheet);
-    return contractRow(row.row, in, outcome, std::move(sheet.doc));
+    return contractRow(row.row, in, outcome, std::move(sheet.doc), std::move(sheet.facts));
 }
 
 }  // namespace
@@ -185,6 +185,7 @@ Contract runContract(const CsvText& csv, TableFile& table, Long records,
         if (each) {
             each(contract.rows.back());
             contract.rows.back().sheet = {};
+            contract.rows.back().facts.clear();
         }
     }
     return contract;
@@ -272,7 +273,7 @@ QString contractCsvRow(const Installment& in) {
 }
 
 ContractRow contractRow(int row, const Installment& in, const InstallmentOutcome& outcome,
-                        std::vector<print::Statement> sheet) {
+                        std::vector<print::Statement> sheet, QString facts) {
     ContractRow out;
     out.row = row;
     out.installment = trimBlanks(fixedText(in.designation, kTextLength)).toString();
@@ -286,5 +287,6 @@ ContractRow contractRow(int row, const Installment& in, const InstallmentOutcome
     out.monthMissing = outcome.monthMissing;
     out.result = outcome.result;
     out.sheet = std::move(sheet);
+    out.facts = std::move(facts);
     return out;
 }

@@ -28,6 +28,7 @@ struct ContractRow {
     QString error;  // Thai; empty when the row was computed
     bool monthMissing = false;  // refused for a month the table does not hold
     std::vector<print::Statement> sheet;
+    QString facts;  // what the sheet was computed from (SheetFacts' line)
     SheetResult result;
     bool computed() const { return error.isEmpty(); }
 };
@@ -50,14 +51,15 @@ QString contractColumn(const QString& heading);
 // `records` records. Numbers are read in one fixed format: full stop for
 // the decimal point, commas allowed between thousands. Each row, once
 // computed, goes to `each` when one is given; the row kept in the result
-// then holds no sheet, so that a contract of any length needs the memory
+// then holds no sheet (nor its facts), so that a contract of any length needs the memory
 // of one sheet at a time.
 Contract runContract(const CsvText& csv, TableFile& table, Long records,
                      const std::function<void(const ContractRow&)>& each = {});
 
-// The row of a summary for an installment computed (`sheet` its statements).
+// The row of a summary for an installment computed (`sheet` its statements,
+// `facts` what it was computed from; print both with printSheetAside).
 ContractRow contractRow(int row, const Installment& in, const InstallmentOutcome& outcome,
-                        std::vector<print::Statement> sheet);
+                        std::vector<print::Statement> sheet, QString facts = QString());
 
 // ---- a contract's installments as the CSV that runContract reads ---------
 

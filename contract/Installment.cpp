@@ -23,7 +23,7 @@ InstallmentOutcome computeInstallment(const Installment& in, TableFile& table, L
 
     InstallmentOutcome out;
     out.netAmount = st.dblNetAmount;
-    const SheetOutcome sheet = runSheet(st, printer);
+    const SheetOutcome sheet = runSheet(st, printer, &table);
     out.why = sheet.why;
     out.result = sheet.result;
     if (sheet.printed()) {

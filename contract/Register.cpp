@@ -116,8 +116,7 @@ bool Register::print(const std::vector<InstallmentInfo>& rows, Printer& printer,
             if (skipped) skipped->push_back({i, o.why});
             continue;
         }
-        printer.pageBreak();
-        for (const print::Statement& s : sheet.doc) printer.print(s);
+        printSheetAside(printer, sheet.doc, sheet.facts);
         printed.push_back({i, PrintedSheet{now, i.value, o.o, o.t, o.netAmount, o.result}});
     }
     if (printed.empty()) {
@@ -143,10 +142,12 @@ std::vector<ContractRow> Register::contractRows(qint64 contractId,
         CollectingPrinter sheet;
         const InstallmentOutcome o = compute(i.value, sheet);
         // The header is the exported CSV's first row.
-        ContractRow r = contractRow(i.position + 1, i.value, o, std::move(sheet.doc));
+        ContractRow r =
+            contractRow(i.position + 1, i.value, o, std::move(sheet.doc), std::move(sheet.facts));
         if (each) {
             each(r);
             r.sheet = {};
+            r.facts.clear();
         }
         out.push_back(std::move(r));
     }

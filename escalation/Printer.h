@@ -34,6 +34,12 @@ class Printer {
     // (the printer and job, or the PDF file); empty when there is nothing
     // to say.
     virtual QString sentTo() const { return QString(); }
+    // Whether the printer keeps with each sheet what it was computed from
+    // (SheetFacts' one line, given by sheetFacts() after the sheet's
+    // statements): a PDF keeps it invisibly, for tarvon-batch --verify. A
+    // printer that keeps nothing of it is never given it.
+    virtual bool keepsFacts() const { return false; }
+    virtual void sheetFacts(const QString& line) { (void)line; }
 };
 
 // A printer that prints nowhere, for a sheet's figures without its texts.
@@ -48,13 +54,30 @@ class NullPrinter : public Printer {
 };
 
 // A printer that only keeps what is printed, for sheets computed to be
-// looked at rather than printed at once.
+// looked at rather than printed at once, or printed elsewhere later
+// (printSheetAside).
 class CollectingPrinter : public Printer {
   public:
     void setFontName(const QString&) override {}
     void setFontSize(double) override {}
     void print(const print::Statement& s) override { doc.push_back(s); }
     bool endDoc(QString*) override { return true; }
-    void discardDoc() override { doc.clear(); }
+    void discardDoc() override {
+        doc.clear();
+        facts.clear();
+    }
+    bool keepsFacts() const override { return true; }
+    void sheetFacts(const QString& line) override { facts = line; }
     std::vector<print::Statement> doc;
+    QString facts;  // of the sheet collected last
 };
+
+// Prints a sheet computed aside (the statements and the facts a
+// CollectingPrinter kept) into `printer`, on a page of its own: how every
+// document of many sheets is made.
+inline void printSheetAside(Printer& printer, const std::vector<print::Statement>& doc,
+                            const QString& facts) {
+    printer.pageBreak();
+    for (const print::Statement& s : doc) printer.print(s);
+    if (!facts.isEmpty() && printer.keepsFacts()) printer.sheetFacts(facts);
+}

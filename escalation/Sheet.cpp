@@ -1,10 +1,12 @@
 #include "escalation/Sheet.h"
 
+#include <QFileInfo>
 #include <cmath>
 #include <functional>
 
 #include "base/MonthNames.h"
 #include "escalation/Arithmetic.h"
+#include "escalation/SheetFacts.h"
 
 using print::Col;
 using print::Item;
@@ -75,7 +77,7 @@ QString formulaProblem(int n) {
     return QStringLiteral("ไม่มีสูตรหมายเลข %1 (สูตรมีหมายเลข 1 ถึง %2)").arg(n).arg(kFormulaCount);
 }
 
-SheetOutcome runSheet(CalcState& st, Printer& printer) {
+SheetOutcome runSheet(CalcState& st, Printer& printer, TableFile* table) {
     using Status = SheetOutcome::Status;
     const FormulaDef* def = formulaDefinition(st.intFormulaNo);
     if (!def) return {Status::NoFormula, formulaProblem(st.intFormulaNo), {}};
@@ -83,7 +85,13 @@ SheetOutcome runSheet(CalcState& st, Printer& printer) {
     if (QString missing = missingIndexMonth(st); !missing.isEmpty())
         return {Status::MonthMissing, std::move(missing), {}};
     try {
-        return {Status::Printed, QString(), printSheet(*def, st, printer)};
+        const SheetResult result = printSheet(*def, st, printer);
+        if (printer.keepsFacts()) {
+            const QString name = table ? QFileInfo(table->path()).fileName() : QString();
+            printer.sheetFacts(
+                sheetFactsText(sheetFacts(st, result, name, table ? table->sha256() : QString())));
+        }
+        return {Status::Printed, QString(), result};
     } catch (const CalcError& e) {
         printer.discardDoc();
         return {Status::CalcFailed, e.message(), {}};

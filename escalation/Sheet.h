@@ -9,6 +9,7 @@
 #include "escalation/Arithmetic.h"
 #include "escalation/Formulas.h"
 #include "escalation/Printer.h"
+#include "indexdata/TableFile.h"
 
 // A sheet may only be printed from index values of the months it names:
 // the Thai reason why not (a month never entered, or not in the table), or
@@ -31,7 +32,8 @@ SheetResult printSheet(const FormulaDef& def, CalcState& st, Printer& printer);
 // contract's rows): the formula number must have a formula, both months
 // their own index values (missingIndexMonth), and the arithmetic must not
 // fail. A sheet that fails part-way is discarded from the printer, so
-// nothing of it reaches paper.
+// nothing of it reaches paper. A printed sheet's facts (SheetFacts) go to a
+// printer that keeps them, naming `table` as where its indices were read.
 struct SheetOutcome {
     enum class Status { Printed, NoFormula, MonthMissing, CalcFailed };
     Status status = Status::Printed;
@@ -39,7 +41,7 @@ struct SheetOutcome {
     SheetResult result;
     bool printed() const { return status == Status::Printed; }
 };
-SheetOutcome runSheet(CalcState& st, Printer& printer);
+SheetOutcome runSheet(CalcState& st, Printer& printer, TableFile* table = nullptr);
 
 // Why formula number `n` has no sheet, in Thai; empty for 1 to 13.
 QString formulaProblem(int n);

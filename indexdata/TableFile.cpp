@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
@@ -125,6 +126,7 @@ void TableFile::close() {
     path_.clear();
     seen_ = {};
     index_.reset();
+    sha256_.clear();
     fileNumbersInUse().erase(fileNo_);
 }
 
@@ -139,5 +141,15 @@ bool TableFile::reopen(QString* error) {
     file_ = std::move(f);
     seen_ = seen;
     index_.reset();
+    sha256_.clear();
     return true;
+}
+
+QString TableFile::sha256() {
+    if (!file_ || !sha256_.isEmpty()) return sha256_;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    // The next record read seeks to its own place.
+    if (file_->seek(0) && hash.addData(file_.get()))
+        sha256_ = QString::fromLatin1(hash.result().toHex());
+    return sha256_;
 }

@@ -61,6 +61,10 @@ class TableFile {
     // fails (false, with the reason in `error`).
     bool reopen(QString* error);
 
+    // The SHA-256 of the bytes of the file open, in lower-case hex: which
+    // table a sheet's indices were read from. Read once for each opening.
+    QString sha256();
+
     static qint64 length(const QString& name);
     // The lowest file number not in use by any open table.
     static Integer nextFreeFileNumber();
@@ -75,5 +79,6 @@ class TableFile {
         std::unordered_map<Long, Decoded> decoded;  // record -> as read
     };
     std::optional<MonthIndex> index_;
+    QString sha256_;  // empty until asked for
     Integer fileNo_ = 0;
 };

@@ -14,7 +14,7 @@ class LoadedLibrary;
 #define TARVON_PANGOCAIRO_FUNCTIONS(X)                                                          \
     X(cairo_create) X(cairo_destroy) X(cairo_move_to) X(cairo_pdf_surface_create_for_stream)   \
     X(cairo_pdf_surface_set_metadata) X(cairo_show_page) X(cairo_surface_destroy)              \
-    X(cairo_surface_finish) X(cairo_surface_status) X(g_list_free) X(g_object_unref)           \
+    X(cairo_surface_finish) X(cairo_surface_status) X(cairo_version_string) X(g_list_free) X(g_object_unref)           \
     X(pango_attr_list_new) X(pango_attr_list_unref) X(pango_cairo_create_context)              \
     X(pango_cairo_show_glyph_item) X(pango_context_set_font_description)                       \
     X(pango_context_set_round_glyph_positions) X(pango_font_description_free)                  \

@@ -1,6 +1,7 @@
 #include "print/PdfPages.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -10,6 +11,7 @@
 
 #include "print/Fonts.h"
 #include "print/PangoCairoLibrary.h"
+#include "print/PdfInfoUpdate.h"
 
 namespace {
 
@@ -76,11 +78,23 @@ struct PdfPages::Drawing {
     PangoAttrList* attributes = nullptr;
     bool pageEmpty = true;
     double y = 0;  // baseline of the next line, in dots
+    int page = 1;       // the page being drawn, from 1
+    int sheetPage = 0;  // where the sheet being printed began; 0 before its first statement
+    // The facts of the sheets, page by page (those of the page in hand
+    // still open), added to the document information once written.
+    PdfInfoUpdate info;
+    int factsPage = 0;
+    QString pageFacts;
+    QByteArray created = QDateTime::currentDateTimeUtc()
+                             .toString(QStringLiteral("'D:'yyyyMMddHHmmss'Z'"))
+                             .toLatin1();
 
     Drawing(const PangoCairoLibrary& library, Sink s, const Geometry& geometry)
         : f(library), sink(std::move(s)), g(geometry) {
         surface = f.cairo_pdf_surface_create_for_stream(&Drawing::write, this, kPageWidth,
                                                       kPageHeight);
+        // The same title and creator go into the dictionary that replaces
+        // Cairo's when sheets' facts are added (standardInfo).
         f.cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, "Tarvon");
         f.cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "Tarvon");
         cr = f.cairo_create(surface);
@@ -105,6 +119,7 @@ struct PdfPages::Drawing {
 
     static cairo_status_t write(void* closure, const unsigned char* data, unsigned int size) {
         auto* self = static_cast<Drawing*>(closure);
+        self->info.see(reinterpret_cast<const char*>(data), size);
         if (!self->sinkFailed && !self->sink(reinterpret_cast<const char*>(data), size))
             self->sinkFailed = true;
         return self->sinkFailed ? CAIRO_STATUS_WRITE_ERROR : CAIRO_STATUS_SUCCESS;
@@ -114,6 +129,32 @@ struct PdfPages::Drawing {
         f.cairo_show_page(cr);
         pageEmpty = true;
         y = g.ascent;
+        ++page;
+    }
+
+    // One key a page, TarvonSheet1 for page 1; two sheets on one page (no
+    // page break between them) share it, a line each.
+    void addFacts(const QString& line) {
+        const int at = sheetPage ? sheetPage : page;
+        if (at != factsPage) {
+            flushFacts();
+            factsPage = at;
+        } else {
+            pageFacts += QLatin1Char('\n');
+        }
+        pageFacts += line;
+    }
+    void flushFacts() {
+        if (factsPage) info.add("TarvonSheet" + QByteArray::number(factsPage), pageFacts);
+        factsPage = 0;
+        pageFacts.clear();
+    }
+    // The entries of the dictionary Cairo wrote, which the update replaces.
+    QByteArray standardInfo() const {
+        return "/Title (Tarvon) /Creator (Tarvon) /Producer " +
+               PdfInfoUpdate::pdfString(QStringLiteral("cairo %1 (https://cairographics.org)")
+                                            .arg(QLatin1String(f.cairo_version_string()))) +
+               " /CreationDate (" + created + ')';
     }
 
     // Draws `run` with its baseline starting at (x, y) dots; its advance.
@@ -158,12 +199,16 @@ PdfPages::~PdfPages() = default;
 
 void PdfPages::pageBreak() {
     if (!d_->pageEmpty) d_->newPage();
+    d_->sheetPage = 0;
 }
+
+void PdfPages::sheetFacts(const QString& line) { d_->addFacts(line); }
 
 void PdfPages::print(const print::Statement& s) {
     Drawing& d = *d_;
     const Geometry& g = d.g;
     if (d.y + g.descent > g.pageHeight) d.newPage();  // a long sheet goes on a new page
+    if (!d.sheetPage) d.sheetPage = d.page;
     // The texts between two column stops are drawn as one run.
     double x = 0;
     QString run;
@@ -185,6 +230,12 @@ void PdfPages::print(const print::Statement& s) {
 }
 
 bool PdfPages::finish() {
-    d_->f.cairo_surface_finish(d_->surface);
-    return d_->f.cairo_surface_status(d_->surface) == CAIRO_STATUS_SUCCESS && !d_->sinkFailed;
+    Drawing& d = *d_;
+    d.flushFacts();
+    d.f.cairo_surface_finish(d.surface);
+    if (d.f.cairo_surface_status(d.surface) != CAIRO_STATUS_SUCCESS || d.sinkFailed) return false;
+    if (d.info.empty()) return true;
+    // A document whose facts cannot be added is not passed off as whole.
+    const QByteArray update = d.info.update(d.standardInfo());
+    return !update.isEmpty() && d.sink(update.constData(), size_t(update.size()));
 }

@@ -8,7 +8,8 @@
 // copies or searches as the very characters of the sheet.
 //
 // It does not know where the bytes go (a file, the print system): they are
-// handed to `sink` as they are written.
+// handed to `sink` as they are written. Each sheet's facts are added to the
+// document information when the document ends, the pages untouched.
 #pragma once
 
 #include <QString>
@@ -34,6 +35,10 @@ class PdfPages {
     void print(const print::Statement& s);
     // What is printed next begins a new page; nothing on an empty page.
     void pageBreak();
+    // What the sheet printed since the last page break was computed from
+    // (SheetFacts' line): kept in the document information under the key
+    // TarvonSheet<page>, the page the sheet began on (PdfInfoUpdate).
+    void sheetFacts(const QString& line);
     // Ends the last page and the document; false when it could not be
     // written whole.
     bool finish();

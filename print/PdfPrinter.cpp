@@ -32,6 +32,10 @@ void PdfPrinter::print(const print::Statement& s) {
     if (pages_) pages_->print(s);
 }
 
+void PdfPrinter::sheetFacts(const QString& line) {
+    if (pages_) pages_->sheetFacts(line);
+}
+
 void PdfPrinter::pageBreak() {
     if (pages_) pages_->pageBreak();
 }

@@ -3,7 +3,8 @@
 // file given, or spooled and handed to the system's default printer through
 // the print system (CupsJob) when the document ends. A file is replaced
 // only by a document written whole; a document that fails or is discarded
-// leaves the old file as it was.
+// leaves the old file as it was. Each sheet's facts go into the document's
+// information (PdfPages), for the file and the print system alike.
 #pragma once
 
 #include <QString>
@@ -27,6 +28,8 @@ class PdfPrinter : public Printer {
     void pageBreak() override;
     bool endDoc(QString* error) override;
     void discardDoc() override;
+    bool keepsFacts() const override { return true; }
+    void sheetFacts(const QString& line) override;
 
     bool toPdf() const { return !pdfPath_.isEmpty(); }
     QString note() const override { return job_.note; }

@@ -46,6 +46,9 @@ class FakePrinter : public Printer {
     QString failure;  // when set, every document fails with this reason
     QString where;    // what sentTo says after a document that reached it
     QString sentTo() const override { return endDocs && failure.isEmpty() ? where : QString(); }
+    bool keepsFacts() const override { return true; }
+    void sheetFacts(const QString& line) override { facts << line; }
+    QStringList facts;  // every sheet's, in the order printed
 };
 
 class FakePlatform : public Platform {

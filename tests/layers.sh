@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The house's one rule of includes: each folder includes only itself and
-# the layers below it, and the three side by side above the commands
-# (printing, the contract, the care of the index table) never include one
-# another. Prints every include that breaks it.
+# the layers below it, and the four side by side above the commands
+# (printing, the contract, the care of the index table, the verification
+# of printed sheets) never include one another. Prints every include that breaks it.
 # Usage: layers.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
@@ -15,8 +15,9 @@ declare -A may=(
     [print]="$below_commands print"
     [contract]="$below_commands contract"
     [tablecare]="$below_commands tablecare"
-    [app]="$below_commands print contract tablecare app"
-    [tools]="$below_commands print contract tablecare tools"
+    [verify]="$below_commands verify"
+    [app]="$below_commands print contract tablecare verify app"
+    [tools]="$below_commands print contract tablecare verify tools"
 )
 broken=0
 for folder in "${!may[@]}"; do

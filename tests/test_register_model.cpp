@@ -138,6 +138,9 @@ TEST_F(RegisterModel, APrintedRowKeepsItsFiguresWhenAMonthIsCorrected) {
     QString error;
     ASSERT_TRUE(reg->print(store->installments(contract.id), printer, &error)) << error.toStdString();
     ASSERT_EQ(printer.jobs.size(), 1u);
+    // Each sheet goes with what it was computed from, as the window's does.
+    ASSERT_EQ(printer.facts.size(), 1);
+    EXPECT_TRUE(printer.facts[0].contains(QStringLiteral("\"installment\":\"4 งานผิวทาง\"")));
     RegisterRow row = reg->rows(contract.id).front();
     ASSERT_TRUE(row.info.printed);
     EXPECT_EQ(row.printed, RegisterRow::Printed::Same);

@@ -132,9 +132,7 @@ int computeContract(const RegisterOptions& o, const Common& common) {
         printer->setFontSize(16);
     }
     const std::vector<ContractRow> rows = reg.contractRows(c->id, [&](const ContractRow& r) {
-        if (!printer || !r.computed()) return;
-        printer->pageBreak();
-        for (const print::Statement& s : r.sheet) printer->print(s);
+        if (printer && r.computed()) printSheetAside(*printer, r.sheet, r.facts);
     });
     const int refused =
         common.sayRefused(QStringLiteral("สัญญาเลขที่ %1").arg(c->number), rows, tablePath);

@@ -22,6 +22,7 @@
 #include "indexdata/UserFolder.h"
 #include "print/PdfPrinter.h"
 #include "tools/BatchRegister.h"
+#include "verify/Verify.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ const cli::Usage kUsage = {
     "       tarvon-batch [--register FILE] --contract NUMBER --export OUT.csv\n"
     "       tarvon-batch [--register FILE] --summary MONTHS [--table FILE] [--pdf FILE | --print] [--csv]\n"
     "       tarvon-batch --copy-register FROM TO\n"
+    "       tarvon-batch --verify FILE.pdf|FOLDER [--table FILE]\n"
     "  --table FILE  the index table (default: KTABLE.DAT in the current folder, or\n"
     "                when there is none, the user's table ~/.local/share/tarvon/KTABLE.DAT\n"
     "                that the window opened from the menu uses)\n"
@@ -42,6 +44,8 @@ const cli::Usage kUsage = {
     "                and wait until the print system has printed it\n"
     "  --wait SECS   with --print: wait at most SECS seconds (default 120)\n"
     "  --csv         the summary as CSV instead of a table\n"
+    "  --verify PDF  recompute every sheet of a PDF that tarvon printed (or of every\n"
+    "                PDF in a folder) and compare its indices with the table\n"
     "  --register FILE    the contract register, a file or a server's database\n"
     "                     postgresql://user@host/database (default: register.sqlite beside\n"
     "                     the user's table, ~/.local/share/tarvon/, made by the first --import)\n"
@@ -57,13 +61,16 @@ const cli::Usage kUsage = {
     "Exit status: 0 every row computed (imported, exported), 1 some rows refused (an\n"
     "--import then adds nothing; a --summary lists installments that cannot be computed),\n"
     "2 usage error, or a file or register that cannot be read, 3 the sheets could not be\n"
-    "written or printed, or the register or the exported CSV could not be written.\n",
+    "written or printed, or the register or the exported CSV could not be written.\n"
+    "With --verify: 0 every page holds, 1 one does not, 2 nothing to verify (not a PDF\n"
+    "of tarvon's sheets), 3 a file or the table cannot be read.\n",
     "วิธีใช้: tarvon-batch สัญญา.csv [--table แฟ้ม] [--pdf แฟ้ม | --print] [--csv]\n"
     "       tarvon-batch [--register แฟ้ม] --import สัญญา.csv --contract เลขที่สัญญา\n"
     "       tarvon-batch [--register แฟ้ม] --contract เลขที่สัญญา [--table แฟ้ม] [--pdf แฟ้ม | --print] [--csv]\n"
     "       tarvon-batch [--register แฟ้ม] --contract เลขที่สัญญา --export แฟ้ม.csv\n"
     "       tarvon-batch [--register แฟ้ม] --summary เดือน [--table แฟ้ม] [--pdf แฟ้ม | --print] [--csv]\n"
     "       tarvon-batch --copy-register ต้นทาง ปลายทาง\n"
+    "       tarvon-batch --verify แฟ้ม.pdf|โฟลเดอร์ [--table แฟ้ม]\n"
     "  --table แฟ้ม   ตารางดัชนีราคา (ถ้าไม่ระบุ: KTABLE.DAT ในโฟลเดอร์ปัจจุบัน หรือถ้าไม่มี\n"
     "                ใช้ตารางของผู้ใช้ ~/.local/share/tarvon/KTABLE.DAT ที่หน้าต่างโปรแกรมจากเมนูใช้)\n"
     "  --pdf แฟ้ม     เขียนรายการคำนวณทุกงวดที่คำนวณได้ลงแฟ้ม PDF นี้ งวดละหน้า\n"
@@ -71,6 +78,8 @@ const cli::Usage kUsage = {
     "                แล้วรอจนระบบการพิมพ์พิมพ์เสร็จ\n"
     "  --wait วินาที  ใช้กับ --print: รอไม่เกินกี่วินาที (ถ้าไม่ระบุ 120)\n"
     "  --csv         สรุปผลเป็น CSV แทนตาราง\n"
+    "  --verify PDF  คำนวณรายการคำนวณทุกหน้าในแฟ้ม PDF ที่ tarvon พิมพ์ (หรือทุกแฟ้มในโฟลเดอร์)\n"
+    "                ใหม่ และตรวจดัชนีราคากับตาราง\n"
     "  --register แฟ้ม      ทะเบียนสัญญา เป็นแฟ้ม หรือฐานข้อมูลบนเซิร์ฟเวอร์ postgresql://ผู้ใช้@เครื่อง/ฐานข้อมูล\n"
     "                     (ถ้าไม่ระบุ: register.sqlite ข้างตารางของผู้ใช้\n"
     "                     ~/.local/share/tarvon/ ซึ่งสร้างเมื่อ --import ครั้งแรก)\n"
@@ -84,10 +93,12 @@ const cli::Usage kUsage = {
     "                (รหัสผ่านจาก PGPASSWORD หรือ ~/.pgpass)\n"
     "สถานะเมื่อจบ: 0 คำนวณได้ทุกแถว (นำเข้าหรือส่งออกแล้ว), 1 มีแถวที่ไม่ได้คำนวณ (--import จึงไม่เพิ่มงวดใดเลย;\n"
     "--summary มีงวดที่คำนวณไม่ได้), 2 สั่งงานผิดรูปแบบ หรืออ่านแฟ้มหรือทะเบียนไม่ได้,\n"
-    "3 เขียนหรือพิมพ์รายการคำนวณไม่สำเร็จ หรือเขียนทะเบียนหรือแฟ้มที่ส่งออกไม่ได้\n"};
+    "3 เขียนหรือพิมพ์รายการคำนวณไม่สำเร็จ หรือเขียนทะเบียนหรือแฟ้มที่ส่งออกไม่ได้\n"
+    "เมื่อใช้ --verify: 0 ถูกต้องทุกหน้า, 1 มีหน้าที่ไม่ถูกต้อง, 2 ไม่มีอะไรให้ตรวจ, 3 อ่านแฟ้มหรือตารางไม่ได้\n"};
 
 struct Options {
     QString contract, table, pdf;  // table: empty when not given
+    QString verify;                // the PDF or folder to verify
     bool print = false, csv = false;
     int waitSeconds = 120;
     std::optional<batch::RegisterOptions> reg;  // a run on the contract register
@@ -98,13 +109,24 @@ std::optional<Options> parse(const QStringList& args) {
     QCommandLineParser p;
     const QCommandLineOption table(QStringLiteral("table"), {}, QStringLiteral("FILE")),
         pdf(QStringLiteral("pdf"), {}, QStringLiteral("FILE")), print(QStringLiteral("print")),
-        wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS")), csv(QStringLiteral("csv"));
-    p.addOptions({table, pdf, print, wait, csv});
+        wait(QStringLiteral("wait"), {}, QStringLiteral("SECONDS")), csv(QStringLiteral("csv")),
+        verify(QStringLiteral("verify"), {}, QStringLiteral("FILE"));
+    p.addOptions({table, pdf, print, wait, csv, verify});
     batch::addRegisterOptions(p);
     if (!p.parse(QStringList{QString::fromLatin1(kName)} + args)) return std::nullopt;
     Options o;
     bool usageError = false;
     o.reg = batch::registerOptions(p, &usageError);
+    if (p.isSet(verify)) {
+        // Verifying reads a table and PDFs, and makes nothing.
+        if (o.reg || usageError || !p.positionalArguments().isEmpty() ||
+            p.values(verify).size() > 1 || p.value(verify).isEmpty() || p.isSet(pdf) ||
+            p.isSet(print) || p.isSet(wait) || p.isSet(csv))
+            return std::nullopt;
+        o.verify = p.value(verify);
+        if (p.isSet(table)) o.table = p.values(table).last();
+        return o;
+    }
     if (usageError || p.positionalArguments().size() != (o.reg ? 0 : 1) || p.values(pdf).size() > 1 ||
         (p.isSet(print) && p.isSet(pdf)))
         return std::nullopt;
@@ -264,6 +286,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     cli::settleRuntimeFolder();
+    if (!o->verify.isEmpty()) {
+        const QCoreApplication app(argc, argv);
+        const QString tablePath = o->table.isEmpty() ? defaultTable() : o->table;
+        return tablePath.isEmpty() ? 2 : verifyPdfs(kName, o->verify, tablePath);
+    }
     // Sheets are laid out with the fonts they have on paper (no window is
     // ever shown: no display is needed); a summary alone needs no fonts.
     std::unique_ptr<QCoreApplication> app;
@@ -313,9 +340,7 @@ int main(int argc, char** argv) {
     const Contract contract = runContract(
         text, table, recordCount(TableFile::length(tablePath)),
         [&](const ContractRow& r) {
-            if (!printer || !r.computed()) return;
-            printer->pageBreak();
-            for (const print::Statement& s : r.sheet) printer->print(s);
+            if (printer && r.computed()) printSheetAside(*printer, r.sheet, r.facts);
         });
     if (!contract.error.isEmpty())
         return cli::fail(kName, o->contract + QStringLiteral(": ") + contract.error, 2);

@@ -22,8 +22,8 @@ DEB="$WORK/pack/tarvon_${VERSION}_amd64.deb"
 [ -f "$DEB" ] || fail "no $DEB: $(ls "$WORK/pack")"
 dpkg-deb -f "$DEB" Depends | grep -q 'fonts-thai-tlwg' || fail "the package does not depend on the Thai fonts"
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
-for lib in libcups2 libpangocairo-1.0-0 libcairo2 libsqlite3-0 libpq5; do
-    grep -q "$lib" <<<"$DEPENDS" || fail "the package does not depend on $lib (loaded when printing or opening a register)"
+for lib in libcups2 libpangocairo-1.0-0 libcairo2 libsqlite3-0 libpq5 libpoppler-cpp0v5; do
+    grep -q "$lib" <<<"$DEPENDS" || fail "the package does not depend on $lib (loaded when printing, opening a register or verifying)"
 done
 CONTENTS=$(dpkg-deb -c "$DEB")  # read whole: grep -q would cut dpkg-deb off under pipefail
 for f in guide.md window.png sheet.png register.png installment-form.png examples/contract-sample.csv examples/contract-template.csv; do
@@ -64,13 +64,16 @@ done
 # first register, not at start-up; the unpacked programs find them all the
 # same.
 NEEDED=$(readelf -d "$ROOT/usr/bin/tarvon" "$ROOT/usr/bin/tarvon-batch")
-for lib in libcups libpango libcairo libsqlite libpq; do
+for lib in libcups libpango libcairo libsqlite libpq libpoppler; do
     ! grep -q "NEEDED.*$lib" <<<"$NEEDED" || fail "a program loads $lib when it starts"
 done
 "$ROOT/usr/bin/tarvon-batch" "$ROOT/usr/share/doc/tarvon/examples/contract-sample.csv" \
     --table "$ROOT/usr/share/tarvon/KTABLE.DAT" --pdf "$WORK/sample.pdf" >/dev/null \
     || fail "the unpacked tarvon-batch could not write a PDF"
 grep -q "ค่า K" <<<"$(pdftotext "$WORK/sample.pdf" -)" || fail "the unpacked tarvon-batch's PDF has no sheet"
+# Its PDF reader is a module of its own, found from the unpacked program.
+"$ROOT/usr/bin/tarvon-batch" --verify "$WORK/sample.pdf" --table "$ROOT/usr/share/tarvon/KTABLE.DAT" \
+    >"$WORK/verify.txt" 2>&1 || fail "the unpacked tarvon-batch could not verify its own PDF: $(cat "$WORK/verify.txt")"
 
 # Started as the menu starts it, with nothing in the user's data folder.
 export XDG_DATA_HOME="$WORK/data"

@@ -73,6 +73,10 @@ for c in road late; do
     cmp -s <(pdftotext -layout plain.pdf -) <(pdftotext -layout reg.pdf -) || fail "$c: the sheets differ"
     [ "$(pdfinfo reg.pdf | awk '/^Pages:/ {print $2}')" = "$(pdfinfo plain.pdf | awk '/^Pages:/ {print $2}')" ] \
         || fail "$c: not as many sheets"
+    # Each sheet carries what it was computed from, as the CSV's run does.
+    cmp -s <(pdfinfo -custom plain.pdf | grep '^TarvonSheet') <(pdfinfo -custom reg.pdf | grep '^TarvonSheet') \
+        || fail "$c: the register's sheets do not carry the CSV's run's facts"
+    "$BATCH" --verify reg.pdf --table KTABLE.DAT >verify.out || fail "$c: the register's sheets: $(cat verify.out)"
 done
 
 # A summary of all their months: its totals are the sums of the plain runs

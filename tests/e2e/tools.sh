@@ -93,6 +93,13 @@ grep -qx '5,4 งานผิวทาง,3,2548,1,2548,10,1.159,above,0.119,950
 [ "$(pdfinfo sheets.pdf | awk '/^Pages:/ {print $2}')" = 6 ] || fail "not one page a computed row"
 pdftotext -raw sheets.pdf sheets.txt
 grep -qx 'คงเหลือเงินในงวดนี้ =  950000   บาท' sheets.txt || fail "the PDF lacks row 5's net amount"
+# The sheets verify against the table they were printed on (the table in
+# the current folder when none is given), and verifying writes nothing.
+"$BATCH" --verify sheets.pdf >verify.out || fail "the sample's sheets do not verify: $(cat verify.out)"
+grep -q '^ตรวจ 6 หน้า: ถูกต้อง 6 หน้า ไม่ถูกต้อง 0 หน้า$' verify.out || fail "verify: $(tail -1 verify.out)"
+pdfinfo -custom sheets.pdf | grep -q '^TarvonSheet6: *{"form":"tarvon-sheet 1"' || fail "pdfinfo does not show page 6's facts"
+[ "$(status "$BATCH" --verify sheets.pdf "$CONTRACT")" = 2 ] || fail "--verify with a contract must exit 2"
+[ "$(status "$BATCH" --verify sheets.pdf --pdf x.pdf)" = 2 ] || fail "--verify with --pdf must exit 2"
 [ "$(md5sum KTABLE.DAT "$CONTRACT")" = "$sum_before" ] || fail "the table or the contract was written"
 
 # A refused row: named on standard error, the others go on, exit 1.
