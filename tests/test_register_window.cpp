@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "FakePlatform.h"
+#include "RegisterPlaces.h"
 #include "TableFiles.h"
 #include "app/RegisterForms.h"
 #include "app/Tarvon.h"
@@ -249,4 +250,42 @@ TEST(RegisterWindow, ARegisterThatCannotBeWrittenOpensReadOnly) {
     ASSERT_TRUE(w.open(path, false, &error)) << error.toStdString();
     EXPECT_FALSE(w.findChild<QPushButton*>(QStringLiteral("addContract"))->isEnabled());
     EXPECT_TRUE(w.findChild<QPushButton*>(QStringLiteral("printSelected"))->isEnabled());
+}
+
+// On an office's server: the server stopped while the window is open is
+// said at once, the view keeps what it showed and changes are disabled;
+// started again, the window connects by itself and nothing was lost.
+TEST(RegisterWindowPostgres, AServerGoneIsSaidAndTheWindowConnectsAgain) {
+    RegisterPlace place(/*server=*/true);
+    if (!place.available()) GTEST_SKIP() << "no PostgreSQL server for the tests";
+    QString why;
+    const TestServer* server = TestServer::get(&why);
+    ASSERT_TRUE(server && server->controlled());
+    WorkingFolder folder;
+    folder.table(sampleImport().table);
+    FakePlatform ui;
+    frmRegister w(ui, QStringLiteral("KTABLE.DAT"));
+    QString error;
+    ASSERT_TRUE(w.open(place.location(), true, &error)) << error.toStdString();
+    fillContract(QStringLiteral("สญ 9/2548"));
+    w.addContract();
+    fillInstallment({"20", "10", "2548", "1", "100"});
+    w.addInstallment();
+    frmRegister::formHook = nullptr;
+    ASSERT_EQ(w.installmentsView()->rowCount(), 1) << ui.messages.join("\n").toStdString();
+    auto* add = w.findChild<QPushButton*>(QStringLiteral("addInstallment"));
+    ASSERT_TRUE(add->isEnabled());
+
+    ASSERT_TRUE(server->halt());
+    w.follow();
+    EXPECT_TRUE(w.news().startsWith(QStringLiteral("ขาดการเชื่อมต่อกับฐานข้อมูล"))) << w.news().toStdString();
+    EXPECT_EQ(w.installmentsView()->rowCount(), 1);
+    EXPECT_EQ(w.contractsView()->rowCount(), 1);
+    EXPECT_FALSE(add->isEnabled());
+
+    ASSERT_TRUE(server->resume());
+    for (int tick = 0; tick < 10 && !add->isEnabled(); ++tick) w.follow();  // the window's timer
+    EXPECT_EQ(w.news(), QStringLiteral("เชื่อมต่อกับฐานข้อมูลได้อีกครั้งแล้ว"));
+    EXPECT_TRUE(add->isEnabled());
+    EXPECT_EQ(w.installmentsView()->rowCount(), 1);
 }
