@@ -12,7 +12,7 @@
 namespace {
 
 QString number(Single v) { return sheetNumber(v); }
-QString number(Double v) { return print::formatNumber(v).trimmed(); }
+QString number(Double v) { return sheetNumber(v); }
 
 Long monthKey(Long month, Long year) { return year * 12 + month - 1; }
 QString keyText(Long key) { return monthSlashYear(key % 12 + 1, key / 12); }

@@ -121,24 +121,19 @@ Installment readRow(const CsvRow& row, const QStringList& header, QString* error
 }
 
 ContractRow runRow(const CsvRow& row, const QStringList& header, TableFile& table, Long records) {
-    if (const QString problem = csvRowProblem(row); !problem.isEmpty()) {
+    // A row refused shows its cells as written.
+    const auto refused = [&](const QString& why) {
         ContractRow out;
         out.row = row.row;
         out.formula = row.cells.value(header.indexOf(QStringLiteral("formula"))).trimmed();
         out.installment = row.cells.value(header.indexOf(QStringLiteral("installment"))).trimmed();
-        out.error = problem;
+        out.error = why;
         return out;
-    }
+    };
+    if (const QString problem = csvRowProblem(row); !problem.isEmpty()) return refused(problem);
     QString error;
     const Installment in = readRow(row, header, &error);
-    if (!error.isEmpty()) {
-        ContractRow out;
-        out.row = row.row;
-        out.formula = row.cells.value(header.indexOf(QStringLiteral("formula"))).trimmed();
-        out.installment = row.cells.value(header.indexOf(QStringLiteral("installment"))).trimmed();
-        out.error = error;
-        return out;
-    }
+    if (!error.isEmpty()) return refused(error);
     CollectingPrinter sheet;
     const InstallmentOutcome outcome = computeInstallment(in, table, records, sheet);
     return contractRow(row.row, in, outcome, std::move(sheet.doc), std::move(sheet.facts));

@@ -10,7 +10,7 @@
 namespace {
 
 QString number(Single v) { return sheetNumber(v); }
-QString number(Double v) { return print::formatNumber(v).trimmed(); }
+QString number(Double v) { return sheetNumber(v); }
 
 QStringList summaryRow(const ContractRow& r) {
     QStringList l = {QString::number(r.row), r.installment, r.formula};

@@ -5,6 +5,7 @@
 #include "escalation/PrintModel.h"
 
 QString sheetNumber(Single v) { return print::formatNumber(v).trimmed(); }
+QString sheetNumber(Double v) { return print::formatNumber(v).trimmed(); }
 
 QString groupedBaht(Double amount) {
     // The sheet's own digits, its thousands grouped and at least two

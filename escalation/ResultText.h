@@ -14,6 +14,7 @@
 QString groupedBaht(Double amount);
 // A value as the sheet prints it, without its padding.
 QString sheetNumber(Single v);
+QString sheetNumber(Double v);
 // "1.0512 สูงกว่าช่วง 0.96 ถึง 1.04 (ส่วนเกิน 0.0112): ได้รับเงินชดเชย 1,234.00 บาท",
 // or the refund below the band, or nothing to pay within it.
 QString resultLine(const SheetResult& r);

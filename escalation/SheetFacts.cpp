@@ -9,6 +9,7 @@
 
 #include "escalation/Formulas.h"
 #include "escalation/PrintModel.h"
+#include "escalation/ResultText.h"
 
 namespace {
 
@@ -135,8 +136,6 @@ QString bandName(Band b) {
     return QStringLiteral("inside");
 }
 
-QString printedNumber(Single v) { return print::formatNumber(v).trimmed(); }
-QString printedNumber(Double v) { return print::formatNumber(v).trimmed(); }
 
 SheetFacts sheetFacts(const CalcState& st, const SheetResult& r, const QString& tableName,
                       const QString& tableSha256) {
@@ -169,11 +168,11 @@ SheetFacts sheetFacts(const CalcState& st, const SheetResult& r, const QString& 
     }
     f.tableName = tableName;
     f.tableSha256 = tableSha256;
-    f.k = printedNumber(r.k);
+    f.k = sheetNumber(r.k);
     f.band = bandName(r.band);
-    if (r.band != Band::Inside) f.excess = printedNumber(r.excess);
-    if (r.band == Band::Above) f.compensation = printedNumber(r.compensation);
-    if (r.band == Band::Below) f.refund = printedNumber(r.refund);
+    if (r.band != Band::Inside) f.excess = sheetNumber(r.excess);
+    if (r.band == Band::Above) f.compensation = sheetNumber(r.compensation);
+    if (r.band == Band::Below) f.refund = sheetNumber(r.refund);
     return f;
 }
 

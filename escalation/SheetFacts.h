@@ -72,6 +72,3 @@ std::optional<SheetFacts> readSheetFacts(const QString& text, QString* why);
 
 // The band's name in the form: "below", "inside", "above".
 QString bandName(Band b);
-// How the sheet prints a number, without the spaces around it.
-QString printedNumber(Single v);
-QString printedNumber(Double v);

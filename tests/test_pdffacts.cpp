@@ -22,6 +22,7 @@
 #include "contract/Contract.h"
 #include "contract/Installment.h"
 #include "escalation/Formulas.h"
+#include "escalation/ResultText.h"
 #include "escalation/SheetFacts.h"
 #include "print/PdfPrinter.h"
 
@@ -249,7 +250,7 @@ TEST(PdfFacts, AFolderListsTheSheetsACorrectedMonthTouches) {
     const Double was = computeInstallment(in, before, 4, nowhere).result.compensation,
                  is = computeInstallment(in, after, 4, nowhere).result.compensation;
     ASSERT_NE(was, is);
-    EXPECT_TRUE(r.out.contains(QStringLiteral("ต่างกัน %1 บาท)").arg(printedNumber(is - was))))
+    EXPECT_TRUE(r.out.contains(QStringLiteral("ต่างกัน %1 บาท)").arg(sheetNumber(is - was))))
         << r.out.toStdString();
 }
 

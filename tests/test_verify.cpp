@@ -15,6 +15,7 @@
 #include "TableFiles.h"
 #include "app/Tarvon.h"
 #include "contract/Installment.h"
+#include "escalation/ResultText.h"
 #include "escalation/SheetFacts.h"
 #include "verify/SheetCheck.h"
 
@@ -190,7 +191,7 @@ TEST(VerifyPage, AnythingAlteredFails) {
     Table t;
     const Sheet s = printed(installment(1, 4), t);
     const QString text = pageText(s.doc);
-    const QString k = printedNumber(s.outcome.result.k);
+    const QString k = sheetNumber(s.outcome.result.k);
     ASSERT_TRUE(text.contains(QStringLiteral("K  =    ") + k));
 
     QString altered = text;

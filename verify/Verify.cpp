@@ -8,6 +8,7 @@
 
 #include "base/Cli.h"
 #include "base/MonthNames.h"
+#include "escalation/ResultText.h"
 #include "verify/PdfText.h"
 #include "verify/SheetCheck.h"
 
@@ -20,9 +21,9 @@ QString date(Long day, Long month, Long year) {
 QString money(const SheetResult& r) {
     switch (r.band) {
         case Band::Above:
-            return QStringLiteral("ได้รับเงินชดเชย %1 บาท").arg(printedNumber(r.compensation));
+            return QStringLiteral("ได้รับเงินชดเชย %1 บาท").arg(sheetNumber(r.compensation));
         case Band::Below:
-            return QStringLiteral("ต้องคืนเงินให้ราชการ %1 บาท").arg(printedNumber(r.refund));
+            return QStringLiteral("ต้องคืนเงินให้ราชการ %1 บาท").arg(sheetNumber(r.refund));
         case Band::Inside:
             break;
     }
@@ -30,7 +31,7 @@ QString money(const SheetResult& r) {
 }
 
 QString signedBaht(Double v) {
-    return (v > 0 ? QStringLiteral("+") : QString()) + printedNumber(v);
+    return (v > 0 ? QStringLiteral("+") : QString()) + sheetNumber(v);
 }
 
 QString title(const SheetFacts& f) {
@@ -65,20 +66,20 @@ QString pageReport(const PageCheck& p, Tally& tally) {
         if (!c.computed) continue;
         if (p.differs.isEmpty())
             line(QStringLiteral("คำนวณใหม่ได้ตรงกับที่พิมพ์ไว้ทุกตัว: K = %1 %2")
-                     .arg(printedNumber(c.result.k), money(c.result)));
+                     .arg(sheetNumber(c.result.k), money(c.result)));
         for (const QString& month : c.notInTable)
             line(QStringLiteral("ตารางดัชนีราคาไม่มีเดือน %1 จึงยืนยันดัชนีของเดือนนี้ไม่ได้").arg(month));
         for (const IndexChange& i : c.changed)
             line(QStringLiteral("ดัชนี %1 ของเดือน %2 ในตารางเปลี่ยนไป: เดิม %3 ตอนนี้ %4")
-                     .arg(i.symbol, monthSlashYear(i.month, i.year), printedNumber(i.was),
-                          printedNumber(i.now)));
+                     .arg(i.symbol, monthSlashYear(i.month, i.year), sheetNumber(i.was),
+                          sheetNumber(i.now)));
         if (!c.changed.empty() && c.notInTable.isEmpty()) {
             if (c.nowComputed) {
                 const Double difference = paidAmount(c.now) - paidAmount(c.result);
                 tally.difference += difference;
                 line(QStringLiteral("คำนวณด้วยดัชนีในตารางตอนนี้: K = %1 %2 (ที่พิมพ์ไว้: K = %3 %4; "
                                     "ต่างกัน %5 บาท)")
-                         .arg(printedNumber(c.now.k), money(c.now), printedNumber(c.result.k),
+                         .arg(sheetNumber(c.now.k), money(c.now), sheetNumber(c.result.k),
                               money(c.result), signedBaht(difference)));
             } else {
                 line(QStringLiteral("คำนวณด้วยดัชนีในตารางตอนนี้ไม่ได้: ") + c.nowWhy);
