@@ -20,7 +20,7 @@ MonthFound monthSearch(TableFile& table, Long bound, Long month, Long year) {
         // or past the last one having read it.
         f.recNo = *at ? *at : bound + 1;
         if (bound >= 1) {
-            const TableFile::Decoded d = table.decodedRecord(*at ? *at : bound);
+            const TableFile::Decoded& d = table.decodedRecord(*at ? *at : bound);
             f.read = true;
             f.record = d.raw;
             f.values = d.values;

@@ -108,15 +108,17 @@ std::optional<Long> TableFile::indexedRecord(Long records, Long month, Long year
     return it == index_->first.end() ? 0 : it->second;
 }
 
-TableFile::Decoded TableFile::decodedRecord(Long n) {
+const TableFile::Decoded& TableFile::decodedRecord(Long n) {
     if (index_) {
         if (const auto it = index_->decoded.find(n); it != index_->decoded.end()) return it->second;
     }
     Decoded d;
     d.raw = decodeRecord(readRecord(n));
     d.values = convertRecord(d.raw);
-    if (index_) index_->decoded.emplace(n, d);
-    return d;
+    // An element of the map stays where it is while others are added.
+    if (index_) return index_->decoded.emplace(n, std::move(d)).first->second;
+    lastDecoded_ = std::move(d);
+    return lastDecoded_;
 }
 
 void TableFile::close() {

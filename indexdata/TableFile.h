@@ -50,7 +50,9 @@ class TableFile {
         IndexRecord raw;
         IndexValues values;
     };
-    Decoded decodedRecord(Long n);
+    // Kept while the month index stands (until the table is read again);
+    // without an index, until the next call.
+    const Decoded& decodedRecord(Long n);
 
     // Whether the file at path() is no longer the one that was opened, or
     // has changed since (another file put in its place, its size or time).
@@ -79,6 +81,7 @@ class TableFile {
         std::unordered_map<Long, Decoded> decoded;  // record -> as read
     };
     std::optional<MonthIndex> index_;
+    Decoded lastDecoded_;  // decodedRecord's answer where there is no index
     QString sha256_;  // empty until asked for
     Integer fileNo_ = 0;
 };
