@@ -197,7 +197,9 @@ frmRegister::~frmRegister() = default;
 
 QString frmRegister::lastLocation() {
     const QString last = QSettings().value(QStringLiteral("register/location")).toString();
-    return last.isEmpty() ? defaultLocation() : last;
+    // A register file since moved or removed is not made anew where it was.
+    if (last.isEmpty() || (!isServerLocation(last) && !QFileInfo::exists(last))) return defaultLocation();
+    return last;
 }
 
 QString frmRegister::defaultLocation() {

@@ -37,8 +37,9 @@ class frmRegister : public QMainWindow {
     // keeps what it had). The register opened is the one the window opens
     // next time.
     bool open(const QString& location, bool create, QString* error, const QString& password = QString());
-    // The register the window opens: the last one opened, else the user's
-    // own register.sqlite in their data folder.
+    // The register the window opens: the last one opened (a file still
+    // there, or a server), else the user's own register.sqlite in their
+    // data folder.
     static QString lastLocation();
     static QString defaultLocation();
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 
 #include "FakePlatform.h"
@@ -288,4 +289,30 @@ TEST(RegisterWindowPostgres, AServerGoneIsSaidAndTheWindowConnectsAgain) {
     EXPECT_EQ(w.news(), QStringLiteral("เชื่อมต่อกับฐานข้อมูลได้อีกครั้งแล้ว"));
     EXPECT_TRUE(add->isEnabled());
     EXPECT_EQ(w.installmentsView()->rowCount(), 1);
+}
+
+// The window opens the register it opened last, unless that file has gone
+// since (it is not made anew where it was): then the user's own.
+TEST(RegisterWindow, TheLastRegisterIsOpenedAgainWhileItIsThere) {
+    WorkingFolder folder;
+    QSettings settings;
+    const QVariant kept = settings.value(QStringLiteral("register/location"));
+    const QString there = folder.path(QStringLiteral("office.sqlite"));
+    writeFile(there, QByteArray());
+    const struct {
+        QString remembered, opened;
+    } cases[] = {
+        {there, there},
+        {folder.path(QStringLiteral("gone.sqlite")), frmRegister::defaultLocation()},
+        {QStringLiteral("postgresql://clerk@server/tarvon"), QStringLiteral("postgresql://clerk@server/tarvon")},
+        {QString(), frmRegister::defaultLocation()},
+    };
+    for (const auto& c : cases) {
+        settings.setValue(QStringLiteral("register/location"), c.remembered);
+        EXPECT_EQ(frmRegister::lastLocation(), c.opened) << c.remembered.toStdString();
+    }
+    if (kept.isValid())
+        settings.setValue(QStringLiteral("register/location"), kept);
+    else
+        settings.remove(QStringLiteral("register/location"));
 }

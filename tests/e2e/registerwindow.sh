@@ -26,7 +26,7 @@ cleanup() {
 trap cleanup EXIT
 
 make_folder
-export XDG_DATA_HOME="$WORK/data"
+export XDG_DATA_HOME="$WORK/data" XDG_CONFIG_HOME="$WORK/config"
 APP_LOG="$WORK/app.log"; : >"$APP_LOG"
 
 # The rows: formula, day, month, year, designation, amount (bid 15/1/2548).
