@@ -7,7 +7,7 @@ BUILD_PACKAGES = cmake g++ make pkg-config qt6-base-dev qt6-l10n-tools libcups2-
            libcairo2-dev libsqlite3-dev libsecret-1-dev libpq-dev libpoppler-cpp-dev zlib1g-dev \
            fonts-thai-tlwg dpkg-dev
 PACKAGES = $(BUILD_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev \
-           xvfb xauth xdotool x11-utils imagemagick poppler-utils qpdf \
+           xvfb xauth xdotool xclip x11-utils imagemagick poppler-utils qpdf \
            cups cups-client cups-bsd printer-driver-cups-pdf at-spi2-core python3-pyatspi dbus \
            dpkg-dev lintian desktop-file-utils appstream man-db time locales bsdutils strace sqlite3 \
            postgresql

@@ -38,10 +38,12 @@ answer() {
     wait_for 10 visible_box || fail "no prompt box for '$1'"
     local box; box=$(visible_box)
     xdotool mousemove --window "$box" 30 30
-    # A Thai letter is typed by remapping a spare key for it; slower typing
-    # gives the window time to see each new mapping before the key comes.
+    # Thai goes in by the clipboard: typed, each letter needs a spare key
+    # remapped for it, and a loaded machine drops marks ("ปัมมน้ำ"). The
+    # paste is read from the clipboard before the Enter after it is.
     if LC_ALL=C grep -q '[^ -~]' <<<"$1"; then
-        xdotool type --delay 120 -- "$1"
+        printf '%s' "$1" | xclip -selection clipboard
+        xdotool key ctrl+v
     else
         xdotool type --delay 15 -- "$1"
     fi
