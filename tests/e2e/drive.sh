@@ -90,8 +90,15 @@ menu() {
 }
 
 # A working folder with the sample table built from the bundled CSV.
+# For the README's pictures (SHOTS set) it is a folder a user would have,
+# not a temporary one whose name the pictures would show.
 make_folder() {
-    WORK=$(mktemp -d)
+    if [ -n "${SHOTS:-}" ]; then
+        WORK="$HOME/งานค่า K"
+        rm -rf "$WORK" && mkdir -p "$WORK"
+    else
+        WORK=$(mktemp -d)
+    fi
     "$TARVON_TABLE" import "$SAMPLE_CSV" "$WORK/KTABLE.DAT" >/dev/null || fail "sample table"
     cd "$WORK"
 }
