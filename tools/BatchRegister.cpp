@@ -110,15 +110,25 @@ int exportContract(const RegisterOptions& o) {
     return 0;
 }
 
+// The table and the register a run reads, its sheets going elsewhere;
+// nullptr after saying why (exit 2).
+std::unique_ptr<SqlRegister> openToRead(const RegisterOptions& o, const Common& common, QString* tablePath) {
+    *tablePath = common.table();
+    if (tablePath->isEmpty()) return nullptr;
+    if (const QString same = outputIsInput(common.pdf, {location(o), *tablePath}); !same.isEmpty()) {
+        cli::fail(kName, same, 2);
+        return nullptr;
+    }
+    std::unique_ptr<SqlRegister> store = openRegister(o, /*create=*/false);
+    if (store) sayIfReadOnly(*store);
+    return store;
+}
+
 // A contract's installments, as a run of its exported CSV gives them.
 int computeContract(const RegisterOptions& o, const Common& common) {
-    const QString tablePath = common.table();
-    if (tablePath.isEmpty()) return 2;
-    if (const QString same = outputIsInput(common.pdf, {location(o), tablePath}); !same.isEmpty())
-        return cli::fail(kName, same, 2);
-    const std::unique_ptr<SqlRegister> store = openRegister(o, /*create=*/false);
+    QString tablePath;
+    const std::unique_ptr<SqlRegister> store = openToRead(o, common, &tablePath);
     if (!store) return 2;
-    sayIfReadOnly(*store);
     const std::optional<ContractInfo> c = contractOf(*store, o.contract);
     if (!c) return 2;
     Register reg(*store, tablePath);
@@ -151,13 +161,9 @@ int budget(const RegisterOptions& o, const Common& common) {
     QString error;
     const std::optional<MonthRange> range = parseMonthRange(o.summary, &error);
     if (!range) return cli::fail(kName, error, 2);
-    const QString tablePath = common.table();
-    if (tablePath.isEmpty()) return 2;
-    if (const QString same = outputIsInput(common.pdf, {location(o), tablePath}); !same.isEmpty())
-        return cli::fail(kName, same, 2);
-    const std::unique_ptr<SqlRegister> store = openRegister(o, /*create=*/false);
+    QString tablePath;
+    const std::unique_ptr<SqlRegister> store = openToRead(o, common, &tablePath);
     if (!store) return 2;
-    sayIfReadOnly(*store);
     Register reg(*store, tablePath);
     if (!reg.openTable(&error)) return cli::fail(kName, error, 2);
 
