@@ -21,6 +21,18 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// Month `month` of 2560 with every index at (100 + 10 i) × factor: month 1
+// is the bid opening, 2 keeps K inside the band, 3 below it, 4 above it.
+inline QByteArray bandMonthRecord(int month, double factor) {
+    QByteArray r = QByteArray("2560").rightJustified(6) + QByteArray::number(month).rightJustified(6);
+    for (int i = 0; i < 13; ++i) r += QByteArray::number((100 + 10 * i) * factor).rightJustified(6);
+    return r;
+}
+// Those four months, in that order.
+inline QByteArray bandMonthsTable() {
+    return bandMonthRecord(1, 1) + bandMonthRecord(2, 1) + bandMonthRecord(3, 0.9) + bandMonthRecord(4, 1.125);
+}
+
 // A temporary folder made the working folder for the test's lifetime.
 class WorkingFolder {
   public:

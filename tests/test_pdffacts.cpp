@@ -46,17 +46,6 @@ Ran verify(const QString& pdf, const QString& table) {
                    {QStringLiteral("--verify"), pdf, QStringLiteral("--table"), table});
 }
 
-// Month `month` of 2560 with every index at (100 + 10 i) × factor: month 1
-// is the bid opening, 2 keeps K inside the band, 3 below it, 4 above it.
-QByteArray monthRecord(int month, double factor) {
-    QByteArray r =
-        QByteArray("2560").rightJustified(6) + QByteArray::number(month).rightJustified(6);
-    for (int i = 0; i < kIndexColumns; ++i)
-        r += QByteArray::number((100 + 10 * i) * factor).rightJustified(6);
-    return r;
-}
-const QByteArray kTable =
-    monthRecord(1, 1) + monthRecord(2, 1) + monthRecord(3, 0.9) + monthRecord(4, 1.125);
 
 // Every formula, K inside, below and above the band: 39 rows, Thai names.
 QByteArray everyFormula() {
@@ -101,7 +90,7 @@ bool have(const char* tool) {
 
 TEST(PdfFacts, EveryFormulasPdfCarriesItsFactsAndVerifies) {
     Folder f;
-    f.write(QStringLiteral("KTABLE.DAT"), kTable);
+    f.write(QStringLiteral("KTABLE.DAT"), bandMonthsTable());
     const QString pdf = f.sheets(QStringLiteral("all.pdf"), everyFormula());
     // pdfinfo reads each page's facts as plain text: the line the sheet's
     // own computation gives.
@@ -144,7 +133,7 @@ TEST(PdfFacts, EveryFormulasPdfCarriesItsFactsAndVerifies) {
 // with them reads and looks as the same page without them.
 TEST(PdfFacts, TheFactsAddNoMarkToAPage) {
     Folder f;
-    f.write(QStringLiteral("KTABLE.DAT"), kTable);
+    f.write(QStringLiteral("KTABLE.DAT"), bandMonthsTable());
     TableFile table;
     ASSERT_TRUE(table.open(f.table, nullptr, false));
     std::vector<CollectingPrinter> sheets(kFormulaCount);
@@ -198,7 +187,7 @@ TEST(PdfFacts, TheFactsAddNoMarkToAPage) {
 // compensation the sheet computed on the corrected table makes.
 TEST(PdfFacts, AFolderListsTheSheetsACorrectedMonthTouches) {
     Folder f;
-    f.write(QStringLiteral("KTABLE.DAT"), kTable);
+    f.write(QStringLiteral("KTABLE.DAT"), bandMonthsTable());
     QDir(f.path(QString())).mkpath(QStringLiteral("payments/2560"));
     f.sheets(QStringLiteral("payments/2560/one.pdf"), everyFormula());
     f.sheets(QStringLiteral("payments/two.pdf"),
@@ -213,7 +202,7 @@ TEST(PdfFacts, AFolderListsTheSheetsACorrectedMonthTouches) {
     EXPECT_EQ(verify(f.path(QStringLiteral("payments")), f.table).status, 0);
 
     // I of 4/2560 corrected from 157.5 to 145.5.
-    QByteArray corrected = kTable;
+    QByteArray corrected = bandMonthsTable();
     corrected.replace(3 * 90 + 12 + 6 * int(IndexColumn::I), 6,
                       QByteArray("145.5").rightJustified(6));
     const QString now = f.write(QStringLiteral("now.dat"), corrected);
@@ -257,7 +246,7 @@ TEST(PdfFacts, AFolderListsTheSheetsACorrectedMonthTouches) {
 // What is not a sheet of tarvon's is said to be none, not checked.
 TEST(PdfFacts, WhatIsNoSheetIsRefusedClearly) {
     Folder f;
-    f.write(QStringLiteral("KTABLE.DAT"), kTable);
+    f.write(QStringLiteral("KTABLE.DAT"), bandMonthsTable());
     const QString other = f.path(QStringLiteral("other.pdf"));
     {
         QPdfWriter writer(other);
@@ -286,7 +275,7 @@ TEST(PdfFacts, WhatIsNoSheetIsRefusedClearly) {
 TEST(PdfFacts, AnEditedPdfFails) {
     if (!have("qpdf") || !have("fix-qdf")) GTEST_SKIP() << "qpdf is not installed";
     Folder f;
-    f.write(QStringLiteral("KTABLE.DAT"), kTable);
+    f.write(QStringLiteral("KTABLE.DAT"), bandMonthsTable());
     const QString pdf =
         f.sheets(QStringLiteral("three.pdf"),
                  "formula,bid_day,bid_month,bid_year,day,month,year,installment,amount\n"

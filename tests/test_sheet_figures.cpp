@@ -22,19 +22,19 @@ SheetRunResult run(const CalcState& from, Printer& printer) {
     return r;
 }
 
-void expectSame(const SheetRunResult& a, const SheetRunResult& b, int seed) {
-    EXPECT_EQ(a.outcome.status, b.outcome.status) << seed;
-    EXPECT_EQ(a.outcome.why, b.outcome.why) << seed;
-    EXPECT_EQ(a.outcome.result.k, b.outcome.result.k) << seed;
-    EXPECT_EQ(a.outcome.result.band, b.outcome.result.band) << seed;
-    EXPECT_EQ(a.outcome.result.excess, b.outcome.result.excess) << seed;
-    EXPECT_EQ(a.outcome.result.compensation, b.outcome.result.compensation) << seed;
-    EXPECT_EQ(a.outcome.result.refund, b.outcome.result.refund) << seed;
-    EXPECT_EQ(a.st.intRatio, b.st.intRatio) << seed;
-    EXPECT_EQ(a.st.sngTerm, b.st.sngTerm) << seed;
-    EXPECT_EQ(a.st.sngK, b.st.sngK) << seed;
-    EXPECT_EQ(a.st.intExcess, b.st.intExcess) << seed;
-    EXPECT_EQ(a.st.lngCompensation, b.st.lngCompensation) << seed;
+void expectSame(const SheetRunResult& a, const SheetRunResult& b, int draw) {
+    EXPECT_EQ(a.outcome.status, b.outcome.status) << draw;
+    EXPECT_EQ(a.outcome.why, b.outcome.why) << draw;
+    EXPECT_EQ(a.outcome.result.k, b.outcome.result.k) << draw;
+    EXPECT_EQ(a.outcome.result.band, b.outcome.result.band) << draw;
+    EXPECT_EQ(a.outcome.result.excess, b.outcome.result.excess) << draw;
+    EXPECT_EQ(a.outcome.result.compensation, b.outcome.result.compensation) << draw;
+    EXPECT_EQ(a.outcome.result.refund, b.outcome.result.refund) << draw;
+    EXPECT_EQ(a.st.intRatio, b.st.intRatio) << draw;
+    EXPECT_EQ(a.st.sngTerm, b.st.sngTerm) << draw;
+    EXPECT_EQ(a.st.sngK, b.st.sngK) << draw;
+    EXPECT_EQ(a.st.intExcess, b.st.intExcess) << draw;
+    EXPECT_EQ(a.st.lngCompensation, b.st.lngCompensation) << draw;
 }
 
 // A state of both months found, with values that reach every branch:
@@ -76,12 +76,12 @@ CalcState randomState(std::mt19937& rng) {
 TEST(SheetFigures, WithoutTextsEveryStepAsPrinted) {
     std::mt19937 rng(20261208);
     int outside = 0, failed = 0;
-    for (int seed = 0; seed < 20000; ++seed) {
+    for (int draw = 0; draw < 20000; ++draw) {
         const CalcState st = randomState(rng);
         CollectingPrinter kept;
         NullPrinter nowhere;
         const SheetRunResult printed = run(st, kept), figures = run(st, nowhere);
-        expectSame(printed, figures, seed);
+        expectSame(printed, figures, draw);
         if (printed.outcome.printed() && printed.outcome.result.band != Band::Inside) ++outside;
         if (printed.outcome.status == SheetOutcome::Status::CalcFailed) ++failed;
         if (::testing::Test::HasFailure()) break;

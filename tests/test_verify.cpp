@@ -21,17 +21,6 @@
 
 namespace {
 
-// Month `month` of 2560 with every index at (100 + 10 i) × factor: month 1
-// is the bid opening, 2 keeps K inside the band, 3 below it, 4 above it.
-QByteArray monthRecord(int month, double factor) {
-    QByteArray r =
-        QByteArray("2560").rightJustified(6) + QByteArray::number(month).rightJustified(6);
-    for (int i = 0; i < kIndexColumns; ++i)
-        r += QByteArray::number((100 + 10 * i) * factor).rightJustified(6);
-    return r;
-}
-const QByteArray kTable =
-    monthRecord(1, 1) + monthRecord(2, 1) + monthRecord(3, 0.9) + monthRecord(4, 1.125);
 
 Installment installment(int formula, int month) {
     Installment in;
@@ -54,7 +43,7 @@ struct Table {
     WorkingFolder folder;
     TableFile file;
     Long records = 0;
-    explicit Table(const QByteArray& bytes = kTable) {
+    explicit Table(const QByteArray& bytes = bandMonthsTable()) {
         folder.table(bytes);
         file.open(folder.path(QStringLiteral("KTABLE.DAT")), nullptr, false);
         records = recordCount(TableFile::length(file.path()));
@@ -105,7 +94,7 @@ TEST(SheetFacts, CarryEnoughToPrintTheSheetAgain) {
             EXPECT_EQ(f->tableName, QStringLiteral("KTABLE.DAT"));
             EXPECT_EQ(f->tableSha256,
                       QString::fromLatin1(
-                          QCryptographicHash::hash(kTable, QCryptographicHash::Sha256).toHex()));
+                          QCryptographicHash::hash(bandMonthsTable(), QCryptographicHash::Sha256).toHex()));
             CalcState st = stateFromFacts(*f);
             CollectingPrinter again;
             ASSERT_TRUE(runSheet(st, again).printed());
@@ -217,7 +206,7 @@ TEST(VerifyPage, AnythingAlteredFails) {
 
     // An index changed in the facts and on the page alike, consistently:
     // the table still says what the month's index was.
-    Table other(monthRecord(1, 1) + monthRecord(4, 1.13));
+    Table other(bandMonthRecord(1, 1) + bandMonthRecord(4, 1.13));
     const Sheet forged = printed(installment(1, 4), other);
     p = checkPage(1, forged.facts, pageText(forged.doc), t.file, t.records);
     EXPECT_FALSE(p.holds());
@@ -239,7 +228,7 @@ TEST(VerifyPage, AnythingAlteredFails) {
 TEST(VerifyPage, AMonthCorrectedSinceIsNamedWithTheCompensationItMakes) {
     Table t;
     const Sheet s = printed(installment(1, 4), t);
-    QByteArray corrected = kTable;
+    QByteArray corrected = bandMonthsTable();
     const int iAt = 3 * 90 + 12 + 6 * int(IndexColumn::I);  // I of 4/2560
     corrected.replace(iAt, 6, QByteArray("145.5").rightJustified(6));
     Table now(corrected);
@@ -260,14 +249,14 @@ TEST(VerifyPage, AMonthCorrectedSinceIsNamedWithTheCompensationItMakes) {
     EXPECT_EQ(paidAmount(c.result), s.outcome.result.compensation);
     EXPECT_NE(paidAmount(c.now), paidAmount(c.result));
 
-    QByteArray unused = kTable;
+    QByteArray unused = bandMonthsTable();
     unused.replace(3 * 90 + 12 + 6 * int(IndexColumn::Col4), 6, QByteArray("1").rightJustified(6));
     Table g(unused);
     const PageCheck q = checkPage(1, s.facts, pageText(s.doc), g.file, g.records);
     EXPECT_TRUE(q.holds());
     EXPECT_FALSE(q.sameTable);
 
-    Table gone(monthRecord(1, 1));
+    Table gone(bandMonthRecord(1, 1));
     const PageCheck r = checkPage(1, s.facts, pageText(s.doc), gone.file, gone.records);
     EXPECT_FALSE(r.holds());
     EXPECT_EQ(r.sheets[0].notInTable, QStringList{QStringLiteral("4/2560")});
